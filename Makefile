@@ -1,0 +1,40 @@
+# Thin wrapper over CMake. Every target first installs what is missing.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD := build
+PREFIX ?= /usr/local
+
+.PHONY: all setup build run test asan bench install format clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+$(BUILD)/CMakeCache.txt: | setup
+	@cmake --preset default >/dev/null
+
+build: setup $(BUILD)/CMakeCache.txt
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+asan: setup
+	@cmake --preset asan >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bash bench/run.sh $(BUILD)
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+format:
+	@find core cli ui widgets tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) build-asan

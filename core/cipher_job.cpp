@@ -1,0 +1,271 @@
+#include "core/cipher_job.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/byte_stream.h"
+
+namespace ottomix {
+
+const char* OutputName(Direction direction, Mode mode) {
+    if (mode == Mode::Text) return direction == Direction::Encrypt ? "encrypt.txt" : "dencrypt.txt";
+    return direction == Direction::Encrypt ? "encrypt.exe" : "decrypt.exe";
+}
+
+const char* JobCaption(Direction direction) {
+    return direction == Direction::Encrypt ? "File Successfully Encrypted!"
+                                           : "File Successfully Decrypted!";
+}
+
+std::string JobResult::Describe() const {
+    if (reason.empty()) return message;
+    return message + ": " + reason;
+}
+
+namespace {
+
+std::string Absolute(const std::string& name) {
+    if (!name.empty() && name[0] == '/') return name;
+    char buf[4096];
+    if (::getcwd(buf, sizeof buf) == nullptr) return name;
+    std::string dir(buf);
+    if (dir.back() != '/') dir += '/';
+    return dir + name;
+}
+
+JobResult Fail(JobStatus status, std::string message, int err) {
+    JobResult r;
+    r.status = status;
+    r.message = std::move(message);
+    if (err != 0) r.reason = std::strerror(err);
+    return r;
+}
+
+// A broken output must not be left looking complete: remove it, or, when the
+// name is a link to a regular file elsewhere, cut that file back to nothing.
+void RemoveBrokenOutput(const std::string& name) {
+    struct stat st {};
+    if (::lstat(name.c_str(), &st) != 0) return;
+    if (S_ISREG(st.st_mode)) {
+        ::unlink(name.c_str());
+    } else if (S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (::truncate(name.c_str(), 0) != 0) {
+            // Nothing more to do: the failure is reported to the user anyway.
+        }
+    }
+}
+
+struct Shift {
+    bool text;
+    bool encrypt;
+    unsigned phase = 0;  // 0: the next key offset is 2, 1: it is 3
+
+    // The value written for byte b; advances the key offset in text mode.
+    int Next(int b) {
+        if (!text) return encrypt ? b + 1 : b - 1;
+        const int k = 2 + static_cast<int>(phase);
+        phase ^= 1u;
+        return encrypt ? b - k : b + k;
+    }
+};
+
+// Transforms n buffered bytes at once; the same as n calls of Shift::Next
+// with each result stored mod 256. Returns the written 0x0D / 0x1A count.
+std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t* out,
+                             std::size_t n) {
+    if (!shift.text) {
+        const std::uint8_t d = shift.encrypt ? 1 : 0xFF;
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(in[i] + d);
+        return 0;
+    }
+    // Offsets 2, 3 as 8-bit additions: -2 = 0xFE, -3 = 0xFD.
+    std::uint8_t d[2];
+    if (shift.encrypt) {
+        d[0] = static_cast<std::uint8_t>(shift.phase == 0 ? 0xFE : 0xFD);
+        d[1] = static_cast<std::uint8_t>(shift.phase == 0 ? 0xFD : 0xFE);
+    } else {
+        d[0] = static_cast<std::uint8_t>(shift.phase == 0 ? 2 : 3);
+        d[1] = static_cast<std::uint8_t>(shift.phase == 0 ? 3 : 2);
+    }
+    std::uint64_t unsafe = 0;
+    std::size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+        const auto a = static_cast<std::uint8_t>(in[i] + d[0]);
+        const auto b = static_cast<std::uint8_t>(in[i + 1] + d[1]);
+        out[i] = a;
+        out[i + 1] = b;
+        unsafe += (a == 0x0D) + (a == 0x1A) + (b == 0x0D) + (b == 0x1A);
+    }
+    if (i < n) {
+        const auto a = static_cast<std::uint8_t>(in[i] + d[0]);
+        out[i] = a;
+        unsafe += (a == 0x0D) + (a == 0x1A);
+    }
+    shift.phase ^= static_cast<unsigned>(n & 1u);
+    return unsafe;
+}
+
+bool IsUnsafe(std::uint8_t v) { return v == 0x0D || v == 0x1A; }
+
+}  // namespace
+
+JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double& file_size) {
+    const bool text = request.mode == Mode::Text;
+    const bool encrypt = request.direction == Direction::Encrypt;
+    const char* in_mode = text ? "r" : "rb";
+    const char* out_mode = text ? "w" : "wb";
+    const std::string& input = request.input;
+    const std::string output =
+        request.output.empty() ? OutputName(request.direction, request.mode) : request.output;
+
+    progress.Reset();
+    if (input.empty()) return Fail(JobStatus::NothingSelected, "", 0);
+
+    const std::string open_msg = "Cannot open file " + input;
+    struct stat in_st {};
+    if (::stat(input.c_str(), &in_st) != 0) return Fail(JobStatus::CannotOpenInput, open_msg, errno);
+    if (S_ISDIR(in_st.st_mode)) return Fail(JobStatus::CannotOpenInput, open_msg, EISDIR);
+    if (!S_ISREG(in_st.st_mode)) {
+        JobResult r = Fail(JobStatus::NotRegularFile, open_msg, 0);
+        r.reason = "not a regular file (a device, pipe or socket)";
+        return r;
+    }
+    // The output is emptied before the input is read again, so a job must
+    // never read its own output (also through a link).
+    struct stat out_st {};
+    if (::stat(output.c_str(), &out_st) == 0 && out_st.st_dev == in_st.st_dev &&
+        out_st.st_ino == in_st.st_ino) {
+        JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + input + " as input", 0);
+        r.reason = "it is this job's own output file " + Absolute(output);
+        return r;
+    }
+
+    // Counting pass.
+    ByteReader* reader = ByteReader::Open(input, in_mode);
+    if (reader == nullptr) return Fail(JobStatus::CannotOpenInput, open_msg, errno);
+    std::uint64_t counted = 0;
+    for (;;) {
+        const std::size_t n = reader->Buffered().size();
+        if (n > 0) {
+            reader->Consume(n);
+            counted += n;
+            continue;
+        }
+        if (reader->ReadByte() < 0) break;
+        ++counted;
+    }
+    JobResult result;
+    if (reader->failed()) {
+        result = Fail(JobStatus::ReadError, "Cannot read file " + input, reader->error_code());
+        ByteReader::Close(reader);
+        return result;
+    }
+    result.cr_dropped = reader->cr_dropped();
+    if (reader->mark_offset() >= 0) {
+        struct stat now {};
+        if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->mark_offset())
+            result.bytes_after_mark = static_cast<std::uint64_t>(now.st_size - reader->mark_offset());
+    }
+    ByteReader::Close(reader);
+    // Byte count + 1, as a double: exact up to 2^53 bytes.
+    file_size = 1.0 + static_cast<double>(counted);
+
+    progress.Started(JobCaption(request.direction), static_cast<std::int64_t>(file_size));
+
+    // Transform pass: the output is opened first, the input second.
+    ByteWriter* writer = ByteWriter::Open(output, out_mode);
+    if (writer == nullptr) {
+        JobResult r = Fail(JobStatus::CannotCreateOutput, "Cannot create file " + Absolute(output), errno);
+        progress.Failed(r.Describe());
+        return r;
+    }
+    reader = ByteReader::Open(input, in_mode);
+    if (reader == nullptr) {
+        JobResult r = Fail(JobStatus::InputVanished, open_msg, errno);
+        ByteWriter::Discard(writer);
+        RemoveBrokenOutput(output);
+        progress.Failed(r.Describe());
+        return r;
+    }
+
+    Shift shift{text, encrypt};
+    std::uint64_t bytes = 0;
+    bool write_failed = false;
+    for (;;) {
+        const auto avail = reader->Buffered();
+        const auto room = writer->Room();
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(
+            std::min(avail.size(), room.size()), progress.StepsBeforeTarget()));
+        if (n > 0) {
+            const std::uint64_t unsafe = TransformChunk(shift, avail.data(), room.data(), n);
+            if (unsafe > 0 && result.first_unsafe_offset < 0) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (IsUnsafe(room[i])) {
+                        result.first_unsafe_offset = static_cast<std::int64_t>(bytes + i);
+                        break;
+                    }
+                }
+            }
+            result.unsafe_values += unsafe;
+            reader->Consume(n);
+            writer->Commit(n);
+            progress.AddSteps(n);
+            bytes += n;
+            continue;
+        }
+        // One byte at a time: a refill, a pass to the file or a step the
+        // receiver wants to hear of is due.
+        const int b = reader->ReadByte();
+        if (b < 0) break;
+        const int v = shift.Next(b);
+        progress.Stepped();
+        const int stored = writer->WriteByte(v);
+        if (stored < 0) {
+            write_failed = true;
+            break;
+        }
+        if (text && IsUnsafe(static_cast<std::uint8_t>(stored))) {
+            if (result.first_unsafe_offset < 0)
+                result.first_unsafe_offset = static_cast<std::int64_t>(bytes);
+            ++result.unsafe_values;
+        }
+        ++bytes;
+    }
+    result.bytes = bytes;
+
+    if (write_failed || reader->failed()) {
+        JobResult r = write_failed ? Fail(JobStatus::WriteError,
+                                          "Cannot write file " + Absolute(output), writer->error_code())
+                                   : Fail(JobStatus::ReadError, "Cannot read file " + input,
+                                          reader->error_code());
+        r.bytes = bytes;
+        ByteReader::Close(reader);
+        ByteWriter::Discard(writer);
+        RemoveBrokenOutput(output);
+        progress.Failed(r.Describe());
+        return r;
+    }
+
+    ByteReader::Close(reader);
+    if (ByteWriter::Close(writer) != 0) {
+        JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + Absolute(output), errno);
+        r.bytes = bytes;
+        RemoveBrokenOutput(output);
+        progress.Failed(r.Describe());
+        return r;
+    }
+    // Only a finished output is announced as converted.
+    if (text && !encrypt) {
+        ByteWriter& out = StdOut();
+        out.WriteText("File " + input + " text has been converted\n");
+        out.WriteText("Output is stored in file " + output + "\n");
+    }
+    progress.Finished();
+    return result;
+}
+
+}  // namespace ottomix

@@ -1,0 +1,68 @@
+// The two-pass cipher job: count the input, then write a byte-shifted copy.
+//
+// Format: the input's bytes, each shifted, no header. Binary Mode adds 1
+// (Encrypt) or subtracts 1 (Decrypt) mod 256. Text Mode reads and writes
+// through text streams and subtracts (Encrypt) or adds (Decrypt) a key
+// offset that runs 2, 3, 2, 3, ... from the first byte of every job.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/job_progress.h"
+
+namespace ottomix {
+
+enum class Direction { Encrypt, Decrypt };
+enum class Mode { Text, Binary };
+
+// "encrypt.txt", "dencrypt.txt", "encrypt.exe" or "decrypt.exe".
+const char* OutputName(Direction direction, Mode mode);
+// "File Successfully Encrypted!" or "File Successfully Decrypted!".
+const char* JobCaption(Direction direction);
+
+enum class JobStatus {
+    Done,
+    NothingSelected,     // empty input name: the job stays silent
+    CannotOpenInput,     // missing, a directory, no access
+    NotRegularFile,      // a FIFO, socket or device
+    InputIsOutput,       // the input is the file the job would write
+    CannotCreateOutput,  // the output could not be created or emptied
+    InputVanished,       // the input could not be opened for the second pass
+    ReadError,           // a read failed in either pass
+    WriteError,          // a write or the final close failed (full disk)
+};
+
+struct JobResult {
+    JobStatus status = JobStatus::Done;
+    // For a failure: the message ("Cannot open file %s", ...) and the
+    // system's reason (strerror text, or empty).
+    std::string message;
+    std::string reason;
+    std::uint64_t bytes = 0;  // bytes the reader delivered in the transform pass
+
+    // Text Mode losses, so the program can warn.
+    std::uint64_t cr_dropped = 0;         // CR bytes the text reader left out
+    std::uint64_t bytes_after_mark = 0;   // bytes from the first Ctrl-Z on
+    std::uint64_t unsafe_values = 0;      // written 0x0D / 0x1A values
+    std::int64_t first_unsafe_offset = -1;  // byte index of the first of them
+
+    bool ok() const { return status == JobStatus::Done; }
+    bool silent() const { return status == JobStatus::NothingSelected; }
+    // "message: reason", or the message alone.
+    std::string Describe() const;
+    bool lossy() const { return cr_dropped + bytes_after_mark + unsafe_values > 0; }
+};
+
+struct JobRequest {
+    Direction direction = Direction::Encrypt;
+    Mode mode = Mode::Text;
+    std::string input;   // full path; empty when nothing is selected
+    std::string output;  // empty: the fixed name in the current directory
+};
+
+// Runs the whole job synchronously. `file_size` receives byte count + 1 of
+// the counting pass (it keeps its value when the input cannot be opened).
+JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double& file_size);
+
+}  // namespace ottomix

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Ottomix need on Debian 12,
+# and only what is missing. Quiet when everything is there.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake make pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation fonts-dejavu-core
+  xvfb xauth xdotool imagemagick x11-utils
+  desktop-file-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  SUDO=(sudo -n)
+else
+  echo "Ottomix set-up: these packages are missing: ${missing[*]}" >&2
+  echo "Installing them needs root. Run this as root or with sudo, or install them yourself:" >&2
+  echo "  apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+
+echo "Ottomix set-up: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
