@@ -1,0 +1,232 @@
+// Runs the real ottomix-cli binary.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "core/cipher_job.h"
+#include "tests/core/test_support.h"
+
+namespace ottomix {
+namespace {
+
+using test::Bytes;
+using test::ToBytes;
+using test::WriteFile;
+
+constexpr const char* kUsageLine =
+    "Usage: ottomix-cli encrypt|decrypt --text|--binary INPUT [-o OUTPUT]";
+
+test::ProcessResult Cli(std::vector<std::string> args, const std::string& cwd = ".",
+                        int err_fd = -1) {
+    args.insert(args.begin(), OTTOMIX_CLI);
+    return test::Run(args, cwd, err_fd);
+}
+
+bool Contains(const std::string& haystack, const std::string& needle) {
+    return haystack.find(needle) != std::string::npos;
+}
+
+TEST(Cli, UsageErrorsExitWithTwoAndShowTheUsage) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("x"));
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"encrypt"},
+        {"encrypt", "--text"},
+        {"--text", "in"},
+        {"encrypt", "in"},
+        {"encrypt", "decrypt", "--text", "in"},
+        {"encrypt", "--text", "--binary", "in"},
+        {"encrypt", "--text", "in", "in"},
+        {"encrypt", "--text", "in", "-o"},
+        {"encrypt", "--text", "in", "-o", ""},
+        {"encrypt", "--text", "--bogus", "in"},
+        {"encrypt", "--text", ""},
+        {"scramble", "--text", "in"},
+    };
+    for (const auto& args : bad) {
+        const test::ProcessResult r = Cli(args);
+        std::string shown;
+        for (const auto& a : args) shown += "'" + a + "' ";
+        EXPECT_EQ(r.exit_code, 2) << shown;
+        EXPECT_TRUE(Contains(r.err, kUsageLine)) << shown << r.err;
+        EXPECT_TRUE(r.out.empty()) << shown;
+    }
+    EXPECT_FALSE(test::Exists("encrypt.txt") || test::Exists("encrypt.exe"));
+
+    const test::ProcessResult help = Cli({"--help"});
+    EXPECT_EQ(help.exit_code, 0);
+    EXPECT_TRUE(Contains(help.out, kUsageLine));
+    EXPECT_TRUE(help.err.empty());
+}
+
+TEST(Cli, WritesTheSameBytesAsTheWindowsJob) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir("cli", 0755), 0);
+    ASSERT_EQ(::mkdir("job", 0755), 0);
+    std::mt19937 rng(4242);
+    Bytes raw(3000);
+    for (auto& b : raw)
+        b = static_cast<std::uint8_t>(rng() % 5 == 0 ? "\r\n\x1a"[rng() % 3] : rng());
+    WriteFile("in", raw);
+
+    for (const Mode m : {Mode::Text, Mode::Binary}) {
+        for (const Direction d : {Direction::Encrypt, Direction::Decrypt}) {
+            const std::string verb = d == Direction::Encrypt ? "encrypt" : "decrypt";
+            const std::string flag = m == Mode::Text ? "--text" : "--binary";
+            const test::ProcessResult r = Cli({verb, flag, dir / "in"}, dir / "cli");
+            EXPECT_EQ(r.exit_code, 0) << r.err;
+
+            std::filesystem::current_path(dir / "job");
+            NullProgress quiet;
+            double file_size = 0;
+            test::CapturedStdout job_stdout;
+            ASSERT_TRUE(RunCipherJob({d, m, dir / "in", ""}, quiet, file_size).ok());
+            EXPECT_EQ(job_stdout.Take(), r.out);
+            std::filesystem::current_path(dir.path());
+
+            const std::string name = OutputName(d, m);
+            const Bytes job = test::ReadFile("job/" + name);
+            EXPECT_FALSE(job.empty());
+            EXPECT_EQ(test::ReadFile("cli/" + name), job) << verb << " " << flag;
+        }
+    }
+    const test::ProcessResult r = Cli({"encrypt", "--binary", "in", "-o", "job/chosen"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(test::ReadFile("job/chosen"), test::ReadFile("job/encrypt.exe"));
+}
+
+TEST(Cli, TextDecryptPrintsTwoLinesOnStandardOutput) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("Jgnnq\r\n"));
+    test::ProcessResult r = Cli({"decrypt", "--text", "in"});
+    EXPECT_EQ(r.exit_code, 0);
+    // Standard output is a text stream: each line ends in CR LF.
+    EXPECT_EQ(r.out,
+              "File in text has been converted\r\n"
+              "Output is stored in file dencrypt.txt\r\n");
+    r = Cli({"decrypt", "--text", dir / "in"});
+    EXPECT_EQ(r.out, "File " + (dir / "in") +
+                         " text has been converted\r\n"
+                         "Output is stored in file dencrypt.txt\r\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{{"encrypt", "--text", "in"},
+                                                                  {"decrypt", "--binary", "in"},
+                                                                  {"encrypt", "--binary", "in"}}) {
+        r = Cli(args);
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_TRUE(r.out.empty()) << args[0] << " " << args[1] << ": " << r.out;
+    }
+    // A failed decrypt announces nothing.
+    r = Cli({"decrypt", "--text", "in", "-o", "nodir/out"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+}
+
+TEST(Cli, FailuresExitWithOneNamingTheFileAndTheReason) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(2000, 'q'));
+    WriteFile("encrypt.txt", ToBytes("keep me"));
+    ASSERT_EQ(::mkdir("folder", 0755), 0);
+    ASSERT_EQ(::mkfifo("fifo", 0644), 0);
+    ASSERT_EQ(::symlink("/dev/full", "full"), 0);
+    const std::string eol = "\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"encrypt", "--text", dir / "gone"},
+         "Cannot open file " + (dir / "gone") + ": " + std::strerror(ENOENT) + eol},
+        {{"encrypt", "--text", dir / "folder"},
+         "Cannot open file " + (dir / "folder") + ": " + std::strerror(EISDIR) + eol},
+        {{"decrypt", "--binary", "fifo"}, "Cannot open file fifo: "},
+        {{"decrypt", "--binary", "/dev/zero"}, "Cannot open file /dev/zero: "},
+        {{"encrypt", "--binary", "/proc/self/mem"},
+         std::string("Cannot read file /proc/self/mem: ") + std::strerror(EIO) + eol},
+        {{"encrypt", "--binary", "in", "-o", "full"},
+         "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC) + eol},
+        {{"encrypt", "--text", "in", "-o", "nodir/out"},
+         "Cannot create file " + (dir / "nodir/out") + ": " + std::strerror(ENOENT) + eol},
+        {{"encrypt", "--text", "encrypt.txt"}, "Cannot use file encrypt.txt as input: "},
+        {{"encrypt", "--binary", "in", "-o", "in"}, "Cannot use file in as input: "},
+    };
+    for (const auto& c : cases) {
+        const test::ProcessResult r = Cli(c.args, dir.path());
+        EXPECT_EQ(r.exit_code, 1) << c.message;
+        EXPECT_EQ(r.err.rfind("ottomix-cli: " + c.message, 0), 0u) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("keep me"));
+    EXPECT_EQ(test::ReadFile("in"), Bytes(2000, 'q'));
+    EXPECT_FALSE(test::Exists("encrypt.exe") || test::Exists("decrypt.exe"));
+}
+
+TEST(Cli, TruncatedOutputIsRemoved) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(20000, 'z'));
+    // The shell's file size limit (at most a few KiB in any unit) makes the
+    // writes fail part way; SIGXFSZ stays ignored across exec.
+    const test::ProcessResult r =
+        test::Run({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 4 && exec \"$0\" encrypt --binary in",
+                   OTTOMIX_CLI},
+                  dir.path());
+    EXPECT_EQ(r.exit_code, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, std::strerror(EFBIG))) << r.err;
+    EXPECT_FALSE(test::Exists("encrypt.exe"));
+}
+
+TEST(Cli, TextModeWarnsAboutWhatItChanges) {
+    test::TempDir dir;
+    WriteFile("clean", ToBytes("plain text\nsecond line\n"));
+    test::ProcessResult r = Cli({"encrypt", "--text", "clean"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    WriteFile("lossy", ToBytes("a\r\nb\r\n\x0f\x1a"
+                               "rest"));
+    r = Cli({"encrypt", "--text", "lossy"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(Contains(r.err, "warning")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "2 carriage-return bytes")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "5 bytes from the end-of-file mark")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "1 encrypted bytes will not decrypt back")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "differs from byte 5 on")) << r.err;
+
+    r = Cli({"encrypt", "--binary", "lossy"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.err.empty()) << "Binary Mode loses nothing: " << r.err;
+}
+
+TEST(Cli, ProgressBarOnlyWhenStandardErrorIsATerminal) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("abc"));
+    test::ProcessResult r = Cli({"encrypt", "--binary", "in"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    r = Cli({"encrypt", "--binary", "in"}, ".", slave);
+    ::close(slave);
+    std::string shown;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(master, buf, sizeof buf)) > 0)
+        shown.append(buf, static_cast<std::size_t>(n));
+    ::close(master);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(Contains(shown, "[" + std::string(40, '#') + "] 100%")) << shown;
+    EXPECT_TRUE(Contains(shown, "  0%")) << shown;
+    EXPECT_TRUE(r.out.empty());
+}
+
+}  // namespace
+}  // namespace ottomix

@@ -1,0 +1,445 @@
+#include "core/cipher_job.h"
+
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <random>
+
+#include "core/byte_stream.h"
+#include "tests/core/rules_model.h"
+#include "tests/core/test_support.h"
+
+namespace ottomix {
+namespace {
+
+using test::Bytes;
+using test::ToBytes;
+using test::WriteFile;
+
+// Records the notifications. With `every_step` it asks to hear each
+// Stepped() (forcing the job's byte-at-a-time path); otherwise it asks for
+// randomly spaced steps and checks that each is heard exactly where asked.
+class Recorder : public JobProgress {
+  public:
+    explicit Recorder(bool every_step = true, unsigned seed = 1, unsigned max_gap = 700)
+        : every_step_(every_step), rng_(seed), max_gap_(max_gap) {}
+
+    std::vector<std::string> events;
+    std::uint64_t heard = 0;
+    std::function<void()> on_started;
+
+    void Reset() override {
+        events.push_back("Reset");
+        heard = 0;
+        SetNext(0);
+    }
+    void Started(const std::string& caption, std::int64_t total) override {
+        events.push_back("Started " + caption + " " + std::to_string(total));
+        if (on_started) on_started();
+    }
+    void Finished() override { events.push_back("Finished " + std::to_string(steps())); }
+    void Failed(const std::string& message) override { events.push_back("Failed " + message); }
+
+  protected:
+    void StepReached() override {
+        ++heard;
+        EXPECT_EQ(steps(), target_) << "a step was skipped past";
+        EXPECT_EQ(events.back().rfind("Started ", 0), 0u) << "Stepped() outside the transform pass";
+        SetNext(steps());
+    }
+
+  private:
+    void SetNext(std::uint64_t now) {
+        target_ = now + (every_step_ ? 1 : 1 + rng_() % max_gap_);
+        SetStepCounter(now, target_);
+    }
+    bool every_step_;
+    std::mt19937 rng_;
+    unsigned max_gap_;
+    std::uint64_t target_ = 0;
+};
+
+JobResult Job(Direction d, Mode m, const std::string& input, JobProgress& p,
+              const std::string& output = "") {
+    double file_size = -5.0;
+    return RunCipherJob({d, m, input, output}, p, file_size);
+}
+
+std::string Started(Direction d, std::int64_t total) {
+    return "Started " + std::string(JobCaption(d)) + " " + std::to_string(total);
+}
+
+constexpr Direction kEnc = Direction::Encrypt;
+constexpr Direction kDec = Direction::Decrypt;
+
+TEST(CipherJob, KnownValues) {
+    test::TempDir dir;
+    const struct {
+        Mode mode;
+        Direction dir;
+        std::string in, out;
+    } cases[] = {
+        {Mode::Text, kEnc, "ABC", "\x3f\x3f\x41"},
+        {Mode::Text, kDec, "\x3f\x3f\x41", "ABC"},
+        {Mode::Text, kEnc, "\xff\xff", "\xfd\xfc"},
+        {Mode::Text, kEnc, "\x01", "\xff"},
+        {Mode::Text, kDec, "\xff", "\x01"},
+        {Mode::Text, kEnc, "a\n", "\x5f\x07"},
+        {Mode::Text, kEnc, "\x0c", "\r\n"},  // 0x0A written, stored as CR LF
+        {Mode::Text, kEnc, "A\r\nB\x1aXY", "\x3f\x07\x40"},
+        {Mode::Text, kDec, "\r\n", "\x0c"},
+        {Mode::Binary, kEnc, std::string("\x00\x7f\xff", 3), std::string("\x01\x80\x00", 3)},
+        {Mode::Binary, kDec, std::string("\x00\x0d\x1a", 3), "\xff\x0c\x19"},
+        {Mode::Binary, kEnc, "", ""},
+    };
+    test::CapturedStdout quiet_stdout;
+    for (const auto& c : cases) {
+        WriteFile("in", ToBytes(c.in));
+        NullProgress quiet;
+        const JobResult r = Job(c.dir, c.mode, dir / "in", quiet);
+        EXPECT_TRUE(r.ok()) << r.Describe();
+        EXPECT_EQ(test::ReadFile(OutputName(c.dir, c.mode)), ToBytes(c.out)) << "input " << c.in;
+    }
+}
+
+TEST(CipherJob, NotificationsComeInOrderWithOneStepPerByte) {
+    test::TempDir dir;
+    const Bytes raw = ToBytes(std::string(700, 'x') + "\r\n" + std::string(900, 'y'));
+    WriteFile("in", raw);
+    for (const Mode m : {Mode::Text, Mode::Binary}) {
+        for (const Direction d : {kEnc, kDec}) {
+            Recorder rec;
+            double file_size = 0;
+            const JobResult r = RunCipherJob({d, m, dir / "in", ""}, rec, file_size);
+            const std::uint64_t n = m == Mode::Text ? raw.size() - 1 : raw.size();
+            EXPECT_TRUE(r.ok());
+            EXPECT_EQ(r.bytes, n);
+            EXPECT_EQ(file_size, static_cast<double>(n + 1));
+            EXPECT_EQ(rec.heard, n);
+            EXPECT_EQ(rec.events, (std::vector<std::string>{
+                                      "Reset", Started(d, static_cast<std::int64_t>(n + 1)),
+                                      "Finished " + std::to_string(n)}));
+        }
+    }
+    // An empty input: total 1, no step, an empty output.
+    WriteFile("empty", {});
+    Recorder rec;
+    EXPECT_TRUE(Job(kEnc, Mode::Text, dir / "empty", rec).ok());
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", Started(kEnc, 1), "Finished 0"}));
+    EXPECT_TRUE(test::Exists("encrypt.txt"));
+    EXPECT_TRUE(test::ReadFile("encrypt.txt").empty());
+}
+
+TEST(CipherJob, OutputNamesAndRepeatedJobs) {
+    test::TempDir dir;
+    EXPECT_STREQ(OutputName(kEnc, Mode::Text), "encrypt.txt");
+    EXPECT_STREQ(OutputName(kDec, Mode::Text), "dencrypt.txt");
+    EXPECT_STREQ(OutputName(kEnc, Mode::Binary), "encrypt.exe");
+    EXPECT_STREQ(OutputName(kDec, Mode::Binary), "decrypt.exe");
+    EXPECT_STREQ(JobCaption(kEnc), "File Successfully Encrypted!");
+    EXPECT_STREQ(JobCaption(kDec), "File Successfully Decrypted!");
+
+    ASSERT_EQ(::mkdir("src", 0755), 0);
+    WriteFile("src/in", ToBytes("ABCD"));
+    NullProgress quiet;
+    ASSERT_TRUE(Job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
+    const Bytes first = test::ReadFile("encrypt.txt");
+    EXPECT_EQ(first, Bytes({0x3F, 0x3F, 0x41, 0x41})) << "lands in the current directory";
+    ASSERT_TRUE(Job(kEnc, Mode::Text, "src/in", quiet).ok());
+    EXPECT_EQ(test::ReadFile("encrypt.txt"), first) << "the key restarts at 2 for every job";
+    WriteFile("src/in", ToBytes("Z"));
+    ASSERT_TRUE(Job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
+    EXPECT_EQ(test::ReadFile("encrypt.txt"), Bytes({'X'})) << "a new job replaces the output";
+    ASSERT_TRUE(Job(kDec, Mode::Binary, dir / "src/in", quiet, "chosen.bin").ok());
+    EXPECT_EQ(test::ReadFile("chosen.bin"), Bytes({'Y'}));
+    EXPECT_FALSE(test::Exists("decrypt.exe"));
+}
+
+// Failures found before anything is written: only Reset() is heard, no
+// output appears or changes, file_size keeps its value.
+TEST(CipherJob, RefusesInputsItCannotOrMustNotRead) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir("folder", 0755), 0);
+    ASSERT_EQ(::mkfifo("fifo", 0644), 0);
+    WriteFile("encrypt.txt", ToBytes("previous output"));
+    ASSERT_EQ(::symlink("encrypt.txt", "soft"), 0);
+    ASSERT_EQ(::link("encrypt.txt", "hard"), 0);
+    WriteFile("plain", ToBytes("data"));
+    ASSERT_EQ(::symlink(std::string(dir / "plain").c_str(), "encrypt.exe"), 0);
+
+    const struct {
+        std::string input;
+        Mode mode;
+        JobStatus status;
+        std::string message;
+        std::string output = "";
+    } cases[] = {
+        {"", Mode::Text, JobStatus::NothingSelected, ""},
+        {dir / "gone", Mode::Text, JobStatus::CannotOpenInput,
+         "Cannot open file " + (dir / "gone") + ": " + std::strerror(ENOENT)},
+        {dir / "folder", Mode::Binary, JobStatus::CannotOpenInput,
+         "Cannot open file " + (dir / "folder") + ": " + std::strerror(EISDIR)},
+        {dir / "fifo", Mode::Text, JobStatus::NotRegularFile, "Cannot open file " + (dir / "fifo")},
+        {"/dev/zero", Mode::Binary, JobStatus::NotRegularFile, "Cannot open file /dev/zero"},
+        {"/proc/self/mem", Mode::Binary, JobStatus::ReadError,
+         std::string("Cannot read file /proc/self/mem: ") + std::strerror(EIO)},
+        {dir / "encrypt.txt", Mode::Text, JobStatus::InputIsOutput, "Cannot use file"},
+        {"encrypt.txt", Mode::Text, JobStatus::InputIsOutput, "Cannot use file"},
+        {dir / "soft", Mode::Text, JobStatus::InputIsOutput, "Cannot use file"},
+        {dir / "hard", Mode::Text, JobStatus::InputIsOutput, "Cannot use file"},
+        {dir / "plain", Mode::Binary, JobStatus::InputIsOutput, "Cannot use file"},
+        {dir / "plain", Mode::Text, JobStatus::InputIsOutput, "Cannot use file", "plain"},
+    };
+    for (const auto& c : cases) {
+        Recorder rec;
+        double file_size = 42.0;
+        const JobResult r = RunCipherJob({kEnc, c.mode, c.input, c.output}, rec, file_size);
+        EXPECT_EQ(r.status, c.status) << c.input;
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.silent(), c.input.empty());
+        EXPECT_EQ(r.Describe().rfind(c.message, 0), 0u) << r.Describe();
+        EXPECT_EQ(r.reason.empty(), c.input.empty()) << "reason for " << c.input;
+        EXPECT_EQ(rec.events, std::vector<std::string>{"Reset"}) << c.input;
+        EXPECT_EQ(file_size, 42.0);
+        EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("previous output")) << c.input;
+        EXPECT_EQ(test::ReadFile("plain"), ToBytes("data")) << c.input;
+        EXPECT_FALSE(test::Exists("decrypt.exe") || test::Exists("dencrypt.txt"));
+    }
+}
+
+// Failures of the transform pass: Failed(message) instead of Finished(), and
+// no output that looks complete is left behind.
+TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("some text\r\n"));
+    const auto expect_failed = [&](const JobResult& r, const Recorder& rec, JobStatus status,
+                                   const std::string& message) {
+        EXPECT_EQ(r.status, status) << r.Describe();
+        EXPECT_EQ(r.Describe().rfind(message, 0), 0u) << r.Describe();
+        ASSERT_EQ(rec.events.size(), 3u);
+        EXPECT_EQ(rec.events[0], "Reset");
+        EXPECT_EQ(rec.events[2], "Failed " + r.Describe());
+    };
+
+    {  // The output name is taken by a directory.
+        ASSERT_EQ(::mkdir("encrypt.exe", 0755), 0);
+        Recorder rec;
+        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec);
+        expect_failed(r, rec, JobStatus::CannotCreateOutput,
+                      "Cannot create file " + (dir / "encrypt.exe"));
+        EXPECT_EQ(r.reason, std::strerror(EISDIR));
+        ASSERT_EQ(::rmdir("encrypt.exe"), 0);
+    }
+    {  // The output name is a FIFO nobody reads: fail, never hang.
+        ASSERT_EQ(::mkfifo("encrypt.exe", 0644), 0);
+        Recorder rec;
+        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec);
+        expect_failed(r, rec, JobStatus::CannotCreateOutput,
+                      "Cannot create file " + (dir / "encrypt.exe"));
+        ASSERT_EQ(::unlink("encrypt.exe"), 0);
+    }
+    {  // The input vanishes between the two passes.
+        Recorder rec;
+        rec.on_started = [&] { ::unlink((dir / "in").c_str()); };
+        const JobResult r = Job(kEnc, Mode::Text, dir / "in", rec);
+        expect_failed(r, rec, JobStatus::InputVanished,
+                      "Cannot open file " + (dir / "in") + ": " + std::strerror(ENOENT));
+        EXPECT_FALSE(test::Exists("encrypt.txt"));
+    }
+    {  // The input turns unreadable between the two passes; an older output
+       // must not survive either.
+        WriteFile("encrypt.txt", ToBytes("previous output"));
+        WriteFile("in", ToBytes("x"));
+        Recorder rec;
+        rec.on_started = [&] {
+            ::unlink((dir / "in").c_str());
+            ASSERT_EQ(::symlink("/proc/self/mem", (dir / "in").c_str()), 0);
+        };
+        const JobResult r = Job(kEnc, Mode::Text, dir / "in", rec);
+        expect_failed(r, rec, JobStatus::ReadError,
+                      "Cannot read file " + (dir / "in") + ": " + std::strerror(EIO));
+        EXPECT_FALSE(test::Exists("encrypt.txt"));
+        ::unlink((dir / "in").c_str());
+    }
+    // A full disk, found by a mid-pass write (4000 bytes) or only by the
+    // final close (10 bytes).
+    ASSERT_EQ(::symlink("/dev/full", "full"), 0);
+    for (const std::size_t size : {10u, 4000u}) {
+        for (const Mode m : {Mode::Text, Mode::Binary}) {
+            WriteFile("in", Bytes(size, 'a'));
+            Recorder rec(false);
+            const JobResult r = Job(kDec, m, dir / "in", rec, "full");
+            expect_failed(r, rec, JobStatus::WriteError,
+                          "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC));
+            EXPECT_LE(r.bytes, size);
+        }
+    }
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+// A file size limit makes writes to a regular file fail part way: a real
+// truncated output, which must not stay.
+TEST(CipherJob, TruncatedOutputIsRemoved) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(5000, 'a'));
+    ASSERT_EQ(::mkdir("elsewhere", 0755), 0);
+    WriteFile("elsewhere/target", ToBytes("old"));
+    ASSERT_EQ(::symlink("elsewhere/target", "linked"), 0);
+    WriteFile("encrypt.exe", ToBytes("an older, complete output"));
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 2048;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    NullProgress quiet;
+    const JobResult plain = Job(kEnc, Mode::Binary, dir / "in", quiet);
+    const JobResult linked = Job(kEnc, Mode::Binary, dir / "in", quiet, "linked");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, old_handler);
+
+    EXPECT_EQ(plain.status, JobStatus::WriteError);
+    EXPECT_EQ(plain.reason, std::strerror(EFBIG));
+    EXPECT_FALSE(test::Exists("encrypt.exe"));
+    EXPECT_EQ(linked.status, JobStatus::WriteError);
+    EXPECT_TRUE(test::ReadFile("elsewhere/target").empty()) << "partial output left behind a link";
+}
+
+// Totals past 2^31 - 1: a sparse input of 2 GiB + 1 bytes, written to
+// /dev/null.
+TEST(CipherJob, TotalsBeyond32BitsAreKept) {
+    test::TempDir dir;
+    constexpr std::int64_t kSize = (std::int64_t{1} << 31) + 1;
+    {
+        std::ofstream f(dir / "big", std::ios::binary);
+        f.seekp(kSize - 1);
+        f.put('\x7f');
+    }
+    ASSERT_EQ(::symlink("/dev/null", "sink"), 0);
+    Recorder rec(false, 5, 1u << 24);
+    double file_size = 0;
+    const JobResult r = RunCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, file_size);
+    EXPECT_TRUE(r.ok()) << r.Describe();
+    EXPECT_EQ(r.bytes, static_cast<std::uint64_t>(kSize));
+    EXPECT_EQ(file_size, static_cast<double>(kSize + 1));
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", Started(kEnc, kSize + 1),
+                                                    "Finished " + std::to_string(kSize)}));
+}
+
+TEST(CipherJob, TextModeCountsWhatItLoses) {
+    test::TempDir dir;
+    // CR dropped; 0x0F under offset 2 and 0x1D under offset 3 give 0x0D and
+    // 0x1A; five bytes from the Ctrl-Z on.
+    WriteFile("in", ToBytes("a\r\n\x0f\x1d\x1a"
+                            "tail"));
+    NullProgress quiet;
+    JobResult r = Job(kEnc, Mode::Text, dir / "in", quiet);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.lossy());
+    EXPECT_EQ(r.cr_dropped, 1u);
+    EXPECT_EQ(r.bytes_after_mark, 5u);
+    EXPECT_EQ(r.unsafe_values, 2u);
+    EXPECT_EQ(r.first_unsafe_offset, 2);
+    WriteFile("in", ToBytes("clean\ntext"));
+    r = Job(kEnc, Mode::Text, dir / "in", quiet);
+    EXPECT_FALSE(r.lossy());
+    EXPECT_EQ(r.first_unsafe_offset, -1);
+}
+
+std::string ConvertedLines(const std::string& input) {
+    return "File " + input +
+           " text has been converted\r\nOutput is stored in file dencrypt.txt\r\n";
+}
+
+// Random inputs, both modes and directions, three kinds of receiver (each
+// step heard, randomly spaced steps, none): the job must agree with the model
+// byte for byte, and a text Encrypt must decrypt back up to its first unsafe
+// value.
+TEST(CipherJob, RandomInputsMatchTheModel) {
+    test::TempDir dir;
+    std::mt19937 rng(9001);
+    std::vector<std::size_t> sizes;
+    for (const std::size_t base : {0u, 512u, 1024u, 1536u, 2048u, 4096u})
+        for (const int d : {-2, -1, 0, 1, 2})
+            if (static_cast<int>(base) + d >= 0) sizes.push_back(base + d);
+    for (int i = 0; i < 15; ++i) sizes.push_back(rng() % 6000);
+
+    test::CapturedStdout captured;
+    std::string printed;  // what text-mode Decrypt jobs must have printed
+    for (const std::size_t size : sizes) {
+        Bytes raw(size);
+        const bool with_mark = rng() % 3 == 0;
+        for (auto& b : raw) {
+            const unsigned r = rng() % 100;
+            b = r < 8 ? 0x0D : r < 16 ? 0x0A : static_cast<std::uint8_t>(rng());
+            if (b == 0x1A && !with_mark) b = 0x1C;
+        }
+        if (with_mark && size > 0) raw[rng() % size] = 0x1A;
+        WriteFile("in", raw);
+
+        for (const Mode m : {Mode::Text, Mode::Binary}) {
+            for (const Direction d : {kEnc, kDec}) {
+                const bool text = m == Mode::Text;
+                const test::ModelJob want = test::ModelCipher(raw, text, d == kEnc);
+                const std::uint64_t n = want.read.delivered.size();
+                for (int kind = 0; kind < 3; ++kind) {
+                    Recorder rec(kind == 0, static_cast<unsigned>(rng()));
+                    NullProgress quiet;
+                    JobProgress& p = kind == 2 ? static_cast<JobProgress&>(quiet) : rec;
+                    double file_size = 0;
+                    const JobResult r = RunCipherJob({d, m, dir / "in", ""}, p, file_size);
+                    const std::string where =
+                        "size " + std::to_string(size) + (text ? " text" : " binary") +
+                        (d == kEnc ? " encrypt" : " decrypt") + " receiver " + std::to_string(kind);
+                    ASSERT_TRUE(r.ok()) << where << ": " << r.Describe();
+                    if (text && d == kDec) printed += ConvertedLines(dir / "in");
+                    ASSERT_EQ(test::ReadFile(OutputName(d, m)), want.file) << where;
+                    EXPECT_EQ(r.bytes, n) << where;
+                    EXPECT_EQ(p.steps(), n) << where;
+                    EXPECT_EQ(file_size, static_cast<double>(n + 1)) << where;
+                    if (kind == 0) {
+                        EXPECT_EQ(rec.heard, n) << where;
+                    }
+                    if (kind != 2) {
+                        EXPECT_EQ(rec.events[1], Started(d, static_cast<std::int64_t>(n + 1)));
+                    }
+                    EXPECT_EQ(r.cr_dropped, want.read.cr_dropped) << where;
+                    EXPECT_EQ(r.bytes_after_mark, want.read.after_mark) << where;
+                    EXPECT_EQ(r.unsafe_values, want.unsafe) << where;
+                    EXPECT_EQ(r.first_unsafe_offset, want.first_unsafe) << where;
+                }
+                if (d != kEnc) continue;
+                // Round trip through the real job.
+                ASSERT_EQ(::rename(OutputName(d, m), "enc"), 0);
+                NullProgress quiet;
+                ASSERT_TRUE(Job(kDec, m, dir / "enc", quiet).ok());
+                if (text) printed += ConvertedLines(dir / "enc");
+                const Bytes back = test::ReadFile(OutputName(kDec, m));
+                const Bytes& orig = want.read.delivered;
+                if (want.first_unsafe < 0) {
+                    EXPECT_EQ(back, test::ModelWriteFile({orig.begin(), orig.end()}, text))
+                        << "size " << size;
+                } else {
+                    const auto keep = static_cast<std::size_t>(want.first_unsafe);
+                    const test::ModelRead again = test::ModelReadFile(back, text);
+                    ASSERT_GE(again.delivered.size(), keep);
+                    EXPECT_TRUE(std::equal(orig.begin(), orig.begin() + static_cast<long>(keep),
+                                           again.delivered.begin()))
+                        << "size " << size << ": the text before the first unsafe value differs";
+                }
+            }
+        }
+    }
+    EXPECT_EQ(captured.Take(), printed);
+}
+
+}  // namespace
+}  // namespace ottomix

@@ -1,0 +1,78 @@
+// A deliberately plain model of the text rules and the cipher, written
+// without buffers or chunks, against which the real streams and job are
+// compared byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace ottomix::test {
+
+struct ModelRead {
+    std::vector<std::uint8_t> delivered;
+    std::uint64_t cr_dropped = 0;
+    std::uint64_t after_mark = 0;   // bytes from the first Ctrl-Z on
+    std::int64_t mark_offset = -1;  // file offset of that Ctrl-Z
+};
+
+// What a reader delivers from a file holding `raw`.
+inline ModelRead ModelReadFile(const std::vector<std::uint8_t>& raw, bool text) {
+    ModelRead m;
+    if (!text) {
+        m.delivered = raw;
+        return m;
+    }
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == 0x1A) {
+            m.mark_offset = static_cast<std::int64_t>(i);
+            m.after_mark = raw.size() - i;
+            break;
+        }
+        if (raw[i] == 0x0D) {
+            ++m.cr_dropped;
+        } else {
+            m.delivered.push_back(raw[i]);
+        }
+    }
+    return m;
+}
+
+// The file a writer leaves after being handed `values` and closed.
+inline std::vector<std::uint8_t> ModelWriteFile(const std::vector<int>& values, bool text) {
+    std::vector<std::uint8_t> file;
+    for (const int v : values) {
+        const auto b = static_cast<std::uint8_t>(((v % 256) + 256) % 256);
+        if (text && b == 0x0A) file.push_back(0x0D);
+        file.push_back(b);
+    }
+    return file;
+}
+
+struct ModelJob {
+    ModelRead read;
+    std::vector<int> written;  // the values handed to the writer
+    std::vector<std::uint8_t> file;
+    std::uint64_t unsafe = 0;  // written 0x0D / 0x1A values (text only)
+    std::int64_t first_unsafe = -1;
+};
+
+inline ModelJob ModelCipher(const std::vector<std::uint8_t>& raw, bool text, bool encrypt) {
+    ModelJob m;
+    m.read = ModelReadFile(raw, text);
+    for (std::size_t i = 0; i < m.read.delivered.size(); ++i) {
+        const int b = m.read.delivered[i];
+        const int k = text ? (i % 2 == 0 ? 2 : 3) : 1;
+        const bool down = text ? encrypt : !encrypt;
+        const int v = down ? b - k : b + k;
+        m.written.push_back(v);
+        const int stored = (v + 256) % 256;
+        if (text && (stored == 0x0D || stored == 0x1A)) {
+            if (m.first_unsafe < 0) m.first_unsafe = static_cast<std::int64_t>(i);
+            ++m.unsafe;
+        }
+    }
+    m.file = ModelWriteFile(m.written, text);
+    return m;
+}
+
+}  // namespace ottomix::test

@@ -1,0 +1,143 @@
+// Helpers shared by the core and command-line tests: scratch directories,
+// whole-file I/O and running a child program with its output captured.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/byte_stream.h"
+
+namespace ottomix::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ToBytes(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
+
+inline Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+inline bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// A fresh directory under /tmp that is the current directory while the
+// object lives; the previous current directory is restored and the
+// directory removed afterwards.
+class TempDir {
+  public:
+    TempDir() {
+        char tmpl[] = "/tmp/ottomix-test-XXXXXX";
+        if (::mkdtemp(tmpl) == nullptr) std::abort();
+        path_ = tmpl;
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::current_path(old_, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+    std::filesystem::path old_;
+};
+
+struct ProcessResult {
+    int exit_code = -1;  // -1 when the child did not exit normally
+    std::string out;
+    std::string err;
+};
+
+inline std::string ReadMemFile(int fd) {
+    std::string s;
+    ::lseek(fd, 0, SEEK_SET);
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<std::size_t>(n));
+    ::close(fd);
+    return s;
+}
+
+// Runs argv[0] in `cwd` with standard input from /dev/null. Standard output
+// and error are captured, unless `err_fd` names a descriptor to use for
+// standard error instead.
+inline ProcessResult Run(const std::vector<std::string>& args, const std::string& cwd = ".",
+                         int err_fd = -1) {
+    const int out = ::memfd_create("stdout", 0);
+    const int err = err_fd >= 0 ? -1 : ::memfd_create("stderr", 0);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open("/dev/null", O_RDONLY);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err_fd >= 0 ? err_fd : err, 2);
+        if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ProcessResult r;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
+    r.out = ReadMemFile(out);
+    if (err >= 0) r.err = ReadMemFile(err);
+    return r;
+}
+
+// Sends standard output (fd 1) to a memory file while it lives, so the
+// lines the jobs print can be checked.
+class CapturedStdout {
+  public:
+    CapturedStdout() : saved_(::dup(1)), fd_(::memfd_create("captured", 0)) {
+        ottomix::StdOut().Flush();
+        ::dup2(fd_, 1);
+    }
+    ~CapturedStdout() { Take(); }
+    std::string Take() {
+        if (saved_ < 0) return {};
+        ottomix::StdOut().Flush();
+        ::dup2(saved_, 1);
+        ::close(saved_);
+        saved_ = -1;
+        return ReadMemFile(fd_);
+    }
+
+  private:
+    int saved_;
+    int fd_;
+};
+
+}  // namespace ottomix::test
