@@ -161,15 +161,15 @@ const Rows kFloppy = {
 
 const Rows kHard = {
     "ffffffffffffffff",  //
-    "ffkkkkkkkkkkkkkf",  //
-    "fkwwwwwwwwwwwwkk",  //
-    "kwwwwwwwwwwwwkdk",  //
-    "kkkkkkkkkkkkkkdk",  //
-    "kssssssssssssdkk",  //
-    "ksddddddddsssdkf",  //
-    "kswwwwwwwwslsdkf",  //
-    "kddddddddddddkff",  //
-    "fkkkkkkkkkkkkfff",  //
+    "fffkkkkkkkkkkkkk",  //
+    "ffkwwwwwwwwwwwkk",  //
+    "fkwwwwwwwwwwwkdk",  //
+    "kkkkkkkkkkkkkddk",  //
+    "kssssssssssskddk",  //
+    "ksddddddddsskddk",  //
+    "kswwwwwwwwslkdkf",  //
+    "kssssssssssskkff",  //
+    "kkkkkkkkkkkkkfff",  //
     "ffffffffffffffff",  //
 };
 
@@ -187,40 +187,19 @@ const Rows kNetwork = {
     "fkkkkkkkkkkkkkkk",  //
 };
 
-// The CD-ROM glyph is a disc, worked out per pixel: a rainbow-free silver sheen in two
-// opposite sectors, a grey hub and a see-through hole.
-QImage CdromGlyph() {
-    QImage img(16, 11, QImage::Format_ARGB32);
-    img.fill(Vga(kKeyColour));
-    const double cx = 8.0, cy = 5.5, r = 5.6;
-    auto inside = [&](int x, int y) {
-        const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-        return x >= 0 && y >= 0 && x < 16 && y < 11 && std::hypot(dx, dy) <= r &&
-               std::hypot(dx, dy) > 1.0;
-    };
-    QPainter p(&img);
-    for (int y = 0; y < 11; ++y)
-        for (int x = 0; x < 16; ++x) {
-            if (!inside(x, y)) continue;
-            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-            const double d = std::hypot(dx, dy);
-            double a = std::atan2(-dy, dx) * 180.0 / M_PI;
-            if (a < 0) a += 360.0;
-            char c = 's';
-            if (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1))
-                c = d < 2.5 ? 'd' : 'k';
-            else if (d < 2.3)
-                c = 'w';
-            else if ((a > 105 && a < 150) || (a > 285 && a < 330))
-                c = 'w';
-            else if ((a > 150 && a < 170) || (a > 330 && a < 350))
-                c = 'a';
-            else if (a > 200 && a < 280)
-                c = 'd';
-            p.fillRect(x, y, 1, 1, QColor(Vga(c)));
-        }
-    return img;
-}
+const Rows kCdrom = {
+    "fffffkkkkkffffff",  //
+    "fffkkssswwkkffff",  //
+    "fffkssssswwkffff",  //
+    "ffkassssswwskfff",  //
+    "ffkaasdddswskfff",  //
+    "ffksssdfdssskfff",  //
+    "ffkswsdddssakfff",  //
+    "ffkswwsssssakfff",  //
+    "fffkwwssssdkffff",  //
+    "fffkkwsssdkkffff",  //
+    "fffffkkkkkffffff",  //
+};
 
 const Rows kRam = {
     "ffffffffffffffff",  //
@@ -370,12 +349,12 @@ const Rows kLockClosed = {
     "...kwk....kdk...",  //
     "..kkkkkkkkkkkk..",  //
     "..kwwwwwwwwwok..",  //
-    "..kwyyyyyyyyok..",  //
     "..kwyyykkyyyok..",  //
+    "..kwyykkkkyyok..",  //
     "..kwyykkkkyyok..",  //
     "..kwyyykkyyyok..",  //
     "..kwyyykkyyyok..",  //
-    "..koooooooooook.",
+    "..kooooooooook..",  //
     "..kkkkkkkkkkkk..",  //
 };
 
@@ -389,12 +368,12 @@ const Rows kLockOpen = {
     "..........kdk...",  //
     "..kkkkkkkkkkkk..",  //
     "..kwwwwwwwwwok..",  //
-    "..kwyyyyyyyyok..",  //
     "..kwyyykkyyyok..",  //
+    "..kwyykkkkyyok..",  //
     "..kwyykkkkyyok..",  //
     "..kwyyykkyyyok..",  //
     "..kwyyykkyyyok..",  //
-    "..koooooooooook.",
+    "..kooooooooook..",  //
     "..kkkkkkkkkkkk..",  //
 };
 
@@ -493,45 +472,62 @@ QImage HandCursor() {
 // The product mark: a key whose bow is a large "O", lying across a page of scrambled text.
 // Geometry is in units of a 32 x 32 icon.
 
-QPainterPath KeyPath() {
-    QPainterPath ring;
-    ring.addEllipse(QPointF(10.0, 10.0), 8.0, 8.0);
-    QPainterPath hole;
-    hole.addEllipse(QPointF(10.0, 10.0), 3.8, 3.8);
-    ring = ring.subtracted(hole);
+// The key's shape in its own frame: u runs from the ring's centre along the blade, w across it
+// (positive towards the bit). The ring's centre sits at (10, 10) and the blade points down-right.
+struct KeyShape {
+    static constexpr double kCentre = 10.0;
+    static constexpr double kOuter = 8.0, kInner = 3.8;
+    static constexpr double kHalf = 1.77;  // half the blade's width
+    struct Box {
+        double u0, u1, w0, w1;
+    };
+    static constexpr Box kBlade{6.5, 23.3, -kHalf, kHalf};
+    static constexpr Box kTeeth[2] = {{13.2, 15.9, kHalf - 0.1, 5.0},
+                                      {19.6, 23.3, kHalf - 0.1, 5.7}};
 
-    // Shaft and bit drawn along the x axis, then turned to run down-right from the ring.
-    QPainterPath blade;
-    blade.addRect(QRectF(0, -2.0, 15.0, 4.0));
-    blade.addRect(QRectF(7.5, 1.0, 3.0, 3.5));
-    blade.addRect(QRectF(12.0, 1.0, 3.0, 5.0));
-    QTransform t;
-    t.translate(10.0, 10.0);
-    t.rotate(45);
-    t.translate(6.5, 0);
-    return ring.united(t.map(blade)).simplified();
-}
-
-struct Page {
-    QRectF rect{11.5, 2.5, 17, 25};
+    enum Part { kNone, kRing, kShaft, kTooth };
+    static Part At(double x, double y) {
+        const double dx = x - kCentre, dy = y - kCentre;
+        const double u = (dx + dy) / std::sqrt(2.0), w = (dy - dx) / std::sqrt(2.0);
+        auto in = [&](const Box& b) { return u >= b.u0 && u <= b.u1 && w >= b.w0 && w <= b.w1; };
+        const double r = std::hypot(dx, dy);
+        if (r <= kOuter && r >= kInner) return kRing;
+        if (in(kBlade)) return kShaft;
+        for (const Box& b : kTeeth)
+            if (in(b)) return kTooth;
+        return kNone;
+    }
 };
 
-// The icon at its own 32 x 32 size: shapes rasterised without smoothing, then outlined and
-// bevelled pixel by pixel so it stays crisp in 16 colours.
+// Path operations flatten curves into polygons, so the path is built 64 times larger and then
+// reduced: the ring stays round even at 128 pixels.
+QPainterPath KeyPath() {
+    constexpr double k = 64.0;
+    QPainterPath ring;
+    const QPointF c(KeyShape::kCentre * k, KeyShape::kCentre * k);
+    ring.addEllipse(c, KeyShape::kOuter * k, KeyShape::kOuter * k);
+    QPainterPath hole;
+    hole.addEllipse(c, KeyShape::kInner * k, KeyShape::kInner * k);
+    ring = ring.subtracted(hole);
+    QPainterPath blade;
+    auto add = [&](const KeyShape::Box& b) {
+        blade.addRect(QRectF(b.u0 * k, b.w0 * k, (b.u1 - b.u0) * k, (b.w1 - b.w0) * k));
+    };
+    add(KeyShape::kBlade);
+    for (const KeyShape::Box& b : KeyShape::kTeeth) add(b);
+    QTransform t;
+    t.translate(c.x(), c.y());
+    t.rotate(45);
+    const QPainterPath key = ring.united(t.map(blade).simplified()).simplified();
+    return QTransform::fromScale(1 / k, 1 / k).map(key);
+}
+
+// The icon at its own 32 x 32 size, worked out pixel by pixel from the key's shape so it
+// stays crisp in 16 colours: black outline, white and olive rims on the ring, a shaded blade,
+// and the key's shadow falling on the page.
 QImage IconVga() {
     QImage img(32, 32, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
-    auto mask_of = [](const QPainterPath& path) {
-        QImage m(32, 32, QImage::Format_ARGB32);
-        m.fill(Qt::transparent);
-        QPainter p(&m);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.fillPath(path, Qt::black);
-        return m;
-    };
-    auto in = [](const QImage& m, int x, int y) {
-        return x >= 0 && y >= 0 && x < 32 && y < 32 && qAlpha(m.pixel(x, y)) > 0;
-    };
 
     // The page: white with a grey shadow edge, black frame and lines of "scrambled" text.
     const Rows page = {
@@ -547,31 +543,41 @@ QImage IconVga() {
     };
     PaintMap(img, 12, 2, page);
 
-    const QImage key = mask_of(KeyPath());
-    QPainter p(&img);
+    auto part = [](int x, int y) {
+        if (x < 0 || y < 0 || x >= 32 || y >= 32) return KeyShape::kNone;
+        return KeyShape::At(x + 0.5, y + 0.5);
+    };
+    auto in = [&](int x, int y) { return part(x, y) != KeyShape::kNone; };
+    QImage out = img;
+    QPainter p(&out);
     p.setRenderHint(QPainter::Antialiasing, false);
     auto put = [&](int x, int y, char c) { p.fillRect(x, y, 1, 1, QColor(Vga(c))); };
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
-            if (in(key, x, y)) {
-                const bool edge = !in(key, x - 1, y) || !in(key, x + 1, y) || !in(key, x, y - 1) ||
-                                  !in(key, x, y + 1);
-                if (edge) {
-                    put(x, y, 'k');
-                } else if (!in(key, x - 2, y) || !in(key, x, y - 2) || !in(key, x - 1, y - 1)) {
-                    // Lit from the top left: the inner rim of every top-left edge is white,
-                    // the bottom-right one olive.
-                    const bool lit =
-                        !in(key, x - 1, y - 1) && (!in(key, x - 2, y) || !in(key, x, y - 2));
-                    put(x, y, lit ? 'w' : 'y');
-                } else if (!in(key, x + 2, y) || !in(key, x, y + 2) || !in(key, x + 1, y + 1)) {
+            const KeyShape::Part here = part(x, y);
+            if (here == KeyShape::kNone) {
+                // Shadow on the page, down and right of the key.
+                const QRgb under = img.pixel(x, y);
+                if (in(x - 1, y - 1) && qAlpha(under) > 0 && under != Vga('k')) put(x, y, 'd');
+                continue;
+            }
+            if (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1)) {
+                put(x, y, 'k');
+            } else if (here == KeyShape::kRing) {
+                // Lit from the top left: white just inside the edges that face the light,
+                // olive inside the ones turned away.
+                if (!in(x - 1, y - 1) && (!in(x - 2, y) || !in(x, y - 2)))
+                    put(x, y, 'w');
+                else if (!in(x + 1, y + 1) && (!in(x + 2, y) || !in(x, y + 2)))
                     put(x, y, 'o');
-                } else {
+                else
                     put(x, y, 'y');
-                }
+            } else {
+                // The blade and bit: shaded along their lower-left and far edges.
+                put(x, y, !in(x - 1, y + 1) || !in(x + 1, y + 1) ? 'o' : 'y');
             }
         }
-    return img;
+    return out;
 }
 
 // The mark at any size, smooth, for the About logo and the desktop's icon theme.
@@ -898,7 +904,7 @@ int main(int argc, char** argv) {
         {"FLOPPY", ToVga(Browser("FLOPPY", 16, 11, kFloppy))},
         {"HARD", ToVga(Browser("HARD", 16, 11, kHard))},
         {"NETWORK", ToVga(Browser("NETWORK", 16, 11, kNetwork))},
-        {"CDROM", ToVga(CdromGlyph())},
+        {"CDROM", ToVga(Browser("CDROM", 16, 11, kCdrom))},
         {"RAM", ToVga(Browser("RAM", 16, 11, kRam))},
         {"OPENFOLDER", ToVga(Browser("OPENFOLDER", 16, 15, kOpenFolder))},
         {"CURRENTFOLDER", ToVga(Browser("CURRENTFOLDER", 16, 15, kCurrentFolder))},
