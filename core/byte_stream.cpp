@@ -41,7 +41,6 @@ struct StreamTable {
         entries[2].kind = Kind::Reserved;  // standard error
         std_out = StreamTableAccess::NewWriter(STDOUT_FILENO, true);
         entries[1] = {Kind::Writer, std_out};
-        std::atexit(FlushAll);
     }
 
     int Take(Kind kind, void* stream) {
@@ -69,10 +68,16 @@ struct StreamTable {
 
 // Never destroyed: the exit path flushes through it after static destructors
 // may already have run.
+StreamTable* g_table = nullptr;
+
 StreamTable& Table() {
-    static StreamTable* table = new StreamTable;
-    return *table;
+    if (g_table == nullptr) g_table = new StreamTable;
+    return *g_table;
 }
+
+// Runs with the program's finalisers, after every exit routine, whenever
+// they were registered, so bytes those routines write are not lost.
+__attribute__((destructor)) void FlushAtExit() { FlushAll(); }
 
 // Parses "r"/"rb"/"rt" style modes: `base` is the required first letter.
 // Returns 0 for text, 1 for binary, -1 for a mode we do not open.
@@ -340,7 +345,8 @@ void ByteWriter::WriteText(std::string_view text) {
 ByteWriter& StdOut() { return *Table().std_out; }
 
 void FlushAll() {
-    for (auto& e : Table().entries) {
+    if (g_table == nullptr) return;  // nothing was ever opened
+    for (auto& e : g_table->entries) {
         if (e.kind == Kind::Writer) static_cast<ByteWriter*>(e.stream)->Flush();
     }
 }

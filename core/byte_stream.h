@@ -139,9 +139,9 @@ private:
 // file descriptor once 512 have gathered or at exit.
 ByteWriter& StdOut();
 
-// Passes every open writer's pending bytes to its file. Registered with
-// atexit when the stream table is first used, so exit() and a return from
-// main both run it after the exit routines registered later.
+// Passes every open writer's pending bytes to its file. Also runs by itself
+// when the process ends through exit() or a return from main, after every
+// exit routine.
 void FlushAll();
 
 // Number of table entries in use, standard streams included.
