@@ -705,14 +705,15 @@ QImage Background() {
     wash.setColorAt(1.0, QColor(170, 183, 199));
     p.fillRect(img.rect(), wash);
 
-    // A fine, fixed grain so the wash does not band; seeded for identical output every run.
-    unsigned seed = 0x0771u;
+    // A fine linen weave (two faint diagonals) and an ordered dither keep the wash from banding
+    // while staying small on disk; no randomness, so every run gives the same file.
+    static const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     for (int y = 0; y < img.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
-            seed = seed * 1103515245u + 12345u;
-            int d = static_cast<int>((seed >> 16) % 7) - 3;
-            if (((x + y) & 3) == 0) d += 2;  // faint diagonal weave
+            int d = kBayer[y & 3][x & 3] >= 8 ? 1 : 0;
+            if (((x + y) & 3) == 0) d += 2;
+            if (((x - y) & 7) == 0) d -= 2;
             const QRgb c = line[x];
             line[x] = qRgb(std::clamp(qRed(c) + d, 0, 255), std::clamp(qGreen(c) + d, 0, 255),
                            std::clamp(qBlue(c) + d, 0, 255));
