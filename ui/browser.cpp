@@ -703,7 +703,8 @@ void TDirectoryListBox::FillTree() {
         row.name = std::move(entry.name);
         row.glyph = kClosedFolder;
         row.indent = indent;
-        keys.push_back(collator.sortKey(row.text));
+        // Folded first: the C locale's collation would otherwise order by case.
+        keys.push_back(collator.sortKey(row.text.toCaseFolded()));
         subdirs.push_back(std::move(row));
     }
     std::vector<size_t> order(subdirs.size());

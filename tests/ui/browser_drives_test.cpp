@@ -1,0 +1,217 @@
+// The drive selector over a mount table given as text: the entries, moving
+// between volumes, a volume that cannot be entered, and the parsing helpers.
+#include <QTest>
+
+#include "browser_support.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+class DrivesTest : public BrowserTest {
+  protected:
+    void SetUp() override {
+        BrowserTest::SetUp();
+        for (const char* dir : {"fixed/sub", "usb/docs", "net", "ram", "cd", "with space", "dev",
+                                "labels", "sys/devices/sdb/sdb1", "sys/class/block"}) {
+            MakeDir(dir);
+        }
+        for (const char* device : {"dev/sda1", "dev/sdb1", "dev/sr0"}) MakeFile(device);
+        MakeFile("fixed/sub/f.txt");
+        MakeFile("usb/u.txt");
+        MakeFile("usb/docs/d.txt");
+        MakeFile("plainfile");
+        // udev's label links, one with an escaped blank; the USB stick has one too.
+        ASSERT_EQ(symlink("../dev/sda1", Path("labels/My\\x20Disk").c_str()), 0);
+        ASSERT_EQ(symlink("../dev/sdb1", Path("labels/STICK").c_str()), 0);
+        // sysfs: the partition's disk says it is removable.
+        MakeFile("sys/devices/sdb/removable", "1\n");
+        MakeFile("sys/devices/sdb/sdb1/partition", "1\n");
+        ASSERT_EQ(symlink("../../devices/sdb/sdb1", Path("sys/class/block/sdb1").c_str()), 0);
+
+        const std::string r = root_;
+        ottomix::FileSystem::Options options;
+        options.mount_table =
+            "/dev/vda / ext4 rw 0 0\n"
+            "proc /proc proc rw 0 0\n"
+            "tmpfs /run/user/0 tmpfs rw 0 0\n"
+            "/dev/loop3 /snap/core/1 squashfs ro 0 0\n" +
+            r + "/dev/sda1 " + r + "/fixed ext4 rw 0 0\n" + r + "/dev/sdb1 " + r +
+            "/usb vfat rw 0 0\n" + "Server:/Export " + r + "/net nfs4 rw 0 0\n" + "tmpfs " + r +
+            "/ram tmpfs rw 0 0\n" + r + "/dev/sr0 " + r + "/cd iso9660 ro 0 0\n" + "/dev/sdc1 " +
+            r + "/gone ext4 rw 0 0\n" + "/dev/sdd1 " + r + "/with\\040space ext4 rw 0 0\n" +
+            "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n";
+        options.labels_dir = Path("labels");
+        options.block_class_dir = Path("sys/class/block");
+        UseFileSystem(options);
+        Enter("fixed/sub");
+    }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < drives->count(); ++i)
+            texts.push_back(drives->itemText(i).toStdString());
+        return texts;
+    }
+    int EntryOf(const std::string& mount_point) const {
+        for (int i = 0; i < drives->count(); ++i) {
+            if (drives->ItemDrive(i) == mount_point) return i;
+        }
+        return -1;
+    }
+    void Track() {
+        QObject::connect(drives, &TDriveComboBox::OnClick, [this] { events.push_back("click"); });
+        QObject::connect(drives, &TDriveComboBox::OnChange, [this] { events.push_back("drives"); });
+        QObject::connect(tree, &TDirectoryListBox::OnChange, [this] { events.push_back("tree"); });
+    }
+    std::vector<std::string> events;
+};
+
+TEST_F(DrivesTest, EntriesFollowTheMountTable) {
+    CreateBrowser();
+    const std::string r = root_;
+    EXPECT_THAT(Entries(), ElementsAre("/ []", r + "/cd []", r + "/fixed [my disk]", r + "/gone []",
+                                       r + "/net server:/export", r + "/ram []", r + "/usb",
+                                       r + "/with space []"));
+    EXPECT_EQ(drives->DriveLetter(), r + "/fixed");
+    EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
+
+    drives->SetTextCase(tcUpperCase);
+    EXPECT_EQ(drives->itemText(EntryOf(r + "/fixed")).toStdString(), r + "/fixed [MY DISK]");
+    EXPECT_EQ(drives->itemText(EntryOf(r + "/net")).toStdString(), r + "/net SERVER:/EXPORT");
+    EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
+
+    const auto volumes = ottomix::FileSystem::Get().Volumes();
+    ASSERT_EQ(volumes.size(), 8u);
+    EXPECT_EQ(volumes[1].type, ottomix::VolumeType::CdRom);
+    EXPECT_EQ(volumes[2].type, ottomix::VolumeType::Fixed);
+    EXPECT_EQ(volumes[4].type, ottomix::VolumeType::Remote);
+    EXPECT_EQ(volumes[5].type, ottomix::VolumeType::Ram);
+    EXPECT_EQ(volumes[6].type, ottomix::VolumeType::Removable);
+    EXPECT_EQ(volumes[6].label, "");  // a removable medium is not asked for its label
+}
+
+TEST_F(DrivesTest, FirstShowingSelectsTheCurrentVolumeOnce) {
+    CreateBrowser("*.txt", false);
+    Track();
+    EXPECT_EQ(drives->DriveLetter(), Path("fixed"));
+    EXPECT_EQ(drives->count(), 0);
+    window_->show();
+    EXPECT_THAT(events, ElementsAre("drives"));
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
+    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(DrivesTest, ChoosingVolumesRemembersWhereEachWasLeft) {
+    CreateBrowser();
+    Track();
+    drives->SelectDrive(Path("usb"));
+    EXPECT_THAT(events, ElementsAre("tree", "drives"));
+    EXPECT_EQ(tree->CurrentDir(), Path("usb"));
+    EXPECT_THAT(ListRows(), ElementsAre("u.txt"));
+    EXPECT_FALSE(tree->CaseSensitive());  // vfat keeps case but ignores it
+    EXPECT_TRUE(tree->PreserveCase());
+    ExpectCwdMatchesList();
+
+    tree->ChangeDir(Path("usb/docs"));
+    drives->SelectDrive(Path("fixed"));
+    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    ExpectCwdMatchesList();
+    drives->SelectDrive(Path("usb"));
+    EXPECT_EQ(tree->CurrentDir(), Path("usb/docs"));
+    EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
+    ExpectCwdMatchesList();
+
+    // Choosing the volume already shown does nothing.
+    events.clear();
+    drives->SelectDrive(Path("usb"));
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(DrivesTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
+    CreateBrowser();
+    Track();
+    tree->ChangeDir(Path("usb/docs"));
+    EXPECT_EQ(drives->DriveLetter(), Path("usb"));
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("usb")));
+    EXPECT_EQ(tree->DriveLetter(), Path("usb"));
+    // The drive switch does not refill the tree; only the final change does.
+    EXPECT_THAT(events, ElementsAre("drives", "tree"));
+    EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(DrivesTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
+    CreateBrowser();
+    Track();
+    const std::string gone = Path("gone");
+    try {
+        drives->SelectDrive(gone);
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_STREQ(error.what(), "File not found");
+    }
+    // The selector shows the chosen volume; nothing else moved.
+    EXPECT_EQ(drives->DriveLetter(), gone);
+    EXPECT_EQ(drives->currentIndex(), EntryOf(gone));
+    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    EXPECT_TRUE(events.empty());
+    ExpectCwdMatchesList();
+
+    drives->SelectDrive(gone);  // the same volume again is ignored
+    EXPECT_TRUE(events.empty());
+    drives->SelectDrive(Path("ram"));
+    EXPECT_EQ(tree->CurrentDir(), Path("ram"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
+    CreateBrowser();
+    Track();
+    drives->setFocus();
+    // Down from the fixed disk: the next entry is the one that is gone.
+    QTest::keyClick(drives, Qt::Key_Down);
+    RunPostedEvents();
+    EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
+    EXPECT_THAT(events, ElementsAre("click"));
+    ExpectCwdMatchesList();
+
+    events.clear();
+    QTest::keyClick(drives, Qt::Key_Down);  // the network volume
+    RunPostedEvents();
+    EXPECT_THAT(events, ElementsAre("click", "tree", "drives"));
+    EXPECT_EQ(tree->CurrentDir(), Path("net"));
+    EXPECT_EQ(CaughtErrors().size(), 1u);
+    ExpectCwdMatchesList();
+}
+
+TEST(MountTable, EscapesLabelsAndVolumeOfAPath) {
+    const auto entries = ottomix::ParseMountTable(
+        "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"
+        "short line\n"
+        "a\\134b /x\\011y ext4 rw 0 0\n");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].mount_point, "/media/My Stick");
+    EXPECT_EQ(entries[1].source, "a\\b");
+    EXPECT_EQ(entries[1].mount_point, "/x\ty");
+    EXPECT_EQ(ottomix::DecodeLabelName("My\\x20Disk\\x2fA"), "My Disk/A");
+    EXPECT_EQ(ottomix::DecodeLabelName("bad\\xZZ"), "bad\\xZZ");
+
+    ottomix::FileSystem::Options options;
+    options.mount_table =
+        "/dev/a /data ext4 rw 0 0\n/dev/b /data/inner ext4 rw 0 0\n"
+        "/dev/c /media/stick ext4 rw 0 0\n/dev/d /mnt/fat msdos rw 0 0\n";
+    options.labels_dir = "/nonexistent";
+    const ottomix::FileSystem fs(options);
+    EXPECT_EQ(fs.VolumeOf("/data/inner/x"), "/data/inner");
+    EXPECT_EQ(fs.VolumeOf("/data/innermost"), "/data");
+    EXPECT_EQ(fs.VolumeOf("/etc"), "/");  // "/" is there even when the table lacks it
+    const auto volumes = fs.Volumes();
+    ASSERT_EQ(volumes.size(), 5u);
+    EXPECT_EQ(volumes[0].mount_point, "/");
+    EXPECT_EQ(volumes[3].type, ottomix::VolumeType::Removable);  // under /media
+    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_preserved);
+    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_sensitive);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// Shared set-up of the browser tests: a temporary directory tree, a private
+// file-system layer (optionally with a mount table given as text), the three
+// controls laid out and linked as the main window does it, and a record of
+// the exceptions the event loop caught.
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/browser.h"
+#include "ui/file_system.h"
+
+// What the application's message box would have shown.
+std::vector<std::string>& CaughtErrors();
+
+inline std::string Cwd() {
+    return ottomix::FileSystem().CurrentDirectory();
+}
+
+// Lets queued calls (exceptions raised again from the event loop) run.
+inline void RunPostedEvents() {
+    QCoreApplication::processEvents();
+}
+
+class BrowserTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_cwd_ = Cwd();
+        char pattern[] = "/tmp/ottomix-browser-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        char real[PATH_MAX];
+        ASSERT_NE(realpath(pattern, real), nullptr);
+        root_ = real;
+        CaughtErrors().clear();
+        UseFileSystem(ottomix::FileSystem::Options{});
+    }
+    void TearDown() override {
+        window_.reset();
+        ottomix::FileSystem::Install(previous_fs_);
+        ASSERT_EQ(chdir(saved_cwd_.c_str()), 0);
+        std::filesystem::remove_all(root_);
+    }
+
+    void UseFileSystem(ottomix::FileSystem::Options options) {
+        fs_ = std::make_unique<ottomix::FileSystem>(std::move(options));
+        ottomix::FileSystem* previous = ottomix::FileSystem::Install(fs_.get());
+        if (!installed_) previous_fs_ = previous;
+        installed_ = true;
+    }
+
+    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+    void MakeDir(const std::string& relative) const {
+        std::filesystem::create_directories(Path(relative));
+    }
+    void MakeFile(const std::string& relative, const std::string& content = "x") const {
+        std::ofstream(Path(relative), std::ios::binary) << content;
+    }
+    void Enter(const std::string& relative) const { ASSERT_EQ(chdir(Path(relative).c_str()), 0); }
+
+    // The main window's browser: tree, list and selector created in that
+    // order at their layout positions, linked, then shown.
+    void CreateBrowser(const std::string& mask = "*.txt", bool show = true) {
+        window_ = std::make_unique<QWidget>();
+        window_->resize(500, 306);
+        tree = new TDirectoryListBox(window_.get());
+        tree->setGeometry(40, 24, 201, 129);
+        list = new TFileListBox(window_.get());
+        list->setGeometry(256, 24, 185, 129);
+        list->SetMask(mask);
+        drives = new TDriveComboBox(window_.get());
+        drives->setGeometry(40, 168, 201, 19);
+        tree->SetFileList(list);
+        drives->SetDirList(tree);
+        if (show) window_->show();
+    }
+
+    std::vector<std::string> ListRows() const {
+        std::vector<std::string> rows;
+        for (int i = 0; i < list->Count(); ++i) rows.push_back(list->Item(i));
+        return rows;
+    }
+    std::vector<std::string> TreeRows() const {
+        std::vector<std::string> rows;
+        for (int i = 0; i < tree->Count(); ++i) rows.push_back(tree->Item(i));
+        return rows;
+    }
+
+    // The contract with the cipher job: the process sits where the list looks.
+    void ExpectCwdMatchesList() const {
+        EXPECT_EQ(Cwd(), list->CurrentDir());
+        if (list->DirList() != nullptr) {
+            EXPECT_EQ(tree->CurrentDir(), list->CurrentDir());
+        }
+    }
+
+    std::string root_;
+    std::unique_ptr<QWidget> window_;
+    TDirectoryListBox* tree = nullptr;
+    TFileListBox* list = nullptr;
+    TDriveComboBox* drives = nullptr;
+
+  private:
+    std::string saved_cwd_;
+    std::unique_ptr<ottomix::FileSystem> fs_;
+    ottomix::FileSystem* previous_fs_ = nullptr;
+    bool installed_ = false;
+};

@@ -1,0 +1,153 @@
+// The directory tree inside the linked browser: its rows, opening rows by
+// mouse and keyboard, failures, and the current directory after each step.
+#include <QTest>
+
+#include "browser_support.h"
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+class TreeTest : public BrowserTest {
+  protected:
+    void SetUp() override {
+        BrowserTest::SetUp();
+        for (const char* dir : {"a/b/Gamma", "a/b/alpha", "a/b/Beta", "a/b/.git"}) MakeDir(dir);
+        MakeFile("a/b/file");
+        MakeFile("a/b/top.txt");
+        MakeFile("a/b/alpha/inner.txt");
+        MakeFile("a/up.txt");
+        ASSERT_EQ(symlink("Gamma", Path("a/b/linkdir").c_str()), 0);
+        Enter("a/b");
+        CreateBrowser("*.txt");
+        QObject::connect(tree, &TDirectoryListBox::OnChange, [this] { events.push_back("tree"); });
+        QObject::connect(list, &TFileListBox::OnChange, [this] { events.push_back("list"); });
+    }
+    // Rows of the tree for root_ and below: "/" and root_'s own components first.
+    std::vector<std::string> Ancestors() const {
+        std::vector<std::string> rows{"/"};
+        std::string rest = root_.substr(1);
+        for (size_t at; (at = rest.find('/')) != std::string::npos; rest = rest.substr(at + 1)) {
+            rows.push_back(rest.substr(0, at));
+        }
+        rows.push_back(rest);
+        return rows;
+    }
+    int RowOf(const std::string& name) const {
+        for (int i = 0; i < tree->Count(); ++i) {
+            if (tree->Item(i) == name) return i;
+        }
+        return -1;
+    }
+    void DoubleClick(int row) {
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {},
+                           tree->visualRect(tree->model()->index(row, 0)).center());
+    }
+    std::vector<std::string> events;
+};
+
+TEST_F(TreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
+    std::vector<std::string> expected = Ancestors();
+    const int current = static_cast<int>(expected.size()) + 1;
+    for (const char* row : {"a", "b", "alpha", "Beta", "Gamma", "linkdir"}) expected.push_back(row);
+    EXPECT_THAT(TreeRows(), ElementsAreArray(expected));
+    EXPECT_EQ(tree->ItemIndex(), current);  // the current row is selected
+    EXPECT_TRUE(tree->CaseSensitive());
+    EXPECT_TRUE(tree->PreserveCase());
+
+    EXPECT_EQ(tree->GetItemPath(0), "/");
+    EXPECT_EQ(tree->GetItemPath(current - 1), Path("a"));
+    EXPECT_EQ(tree->GetItemPath(current), Path("a/b"));
+    EXPECT_EQ(tree->GetItemPath(current + 1), Path("a/b/alpha"));
+    EXPECT_EQ(tree->GetItemPath(tree->Count()), "");
+    EXPECT_THAT(ListRows(), ElementsAre("top.txt"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(TreeTest, OpeningRowsMovesTreeListAndProcess) {
+    DoubleClick(RowOf("alpha"));
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
+    EXPECT_THAT(events, ElementsAre("list", "tree"));
+    ExpectCwdMatchesList();
+
+    // An ancestor, chosen with the keyboard and opened with Enter.
+    events.clear();
+    tree->SetItemIndex(RowOf("a"));
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(tree->CurrentDir(), Path("a"));
+    EXPECT_EQ(tree->Item(tree->ItemIndex()), "a");
+    EXPECT_THAT(ListRows(), ElementsAre("up.txt"));
+    EXPECT_THAT(events, ElementsAre("list", "tree"));
+    ExpectCwdMatchesList();
+
+    // A symbolic link to a directory is entered like one; the directory
+    // then shows under its real path, as the system reports it.
+    tree->ChangeDir(Path("a/b/linkdir"));
+    EXPECT_EQ(list->CurrentDir(), Path("a/b/Gamma"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(TreeTest, OpeningTheCurrentRowDoesNothing) {
+    DoubleClick(tree->ItemIndex());
+    tree->ChangeDir(tree->CurrentDir());
+    EXPECT_TRUE(events.empty());
+    RunPostedEvents();
+    EXPECT_TRUE(CaughtErrors().empty());
+}
+
+TEST_F(TreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
+    const std::vector<std::string> rows = TreeRows();
+    std::filesystem::remove_all(Path("a/b/alpha"));
+    DoubleClick(RowOf("alpha"));
+    RunPostedEvents();
+    EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
+    EXPECT_EQ(TreeRows(), rows);
+    EXPECT_TRUE(events.empty());
+    ExpectCwdMatchesList();
+
+    EXPECT_THROW(tree->ChangeDir(Path("a/b/alpha")), EInOutError);
+    EXPECT_THROW(tree->ChangeDir(Path("a/b/file/deeper")), EInOutError);
+    ExpectCwdMatchesList();
+}
+
+TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
+    tree->ChangeDir("alpha");  // relative to the current directory
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    tree->ChangeDir("..");
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
+    tree->ChangeDir(Path("a/up.txt"));  // a file: its directory
+    EXPECT_EQ(tree->CurrentDir(), Path("a"));
+    tree->ChangeDir(Path("a/b/alpha/*.txt"));  // a pattern: its directory
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    ExpectCwdMatchesList();
+
+    tree->ChangeDir("/");
+    EXPECT_EQ(tree->Item(0), "/");
+    EXPECT_EQ(tree->ItemIndex(), 0);
+    ASSERT_GT(tree->Count(), 1);
+    EXPECT_EQ(tree->GetItemPath(1), "/" + tree->Item(1));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(TreeTest, LinksAreClearedWhenAControlGoes) {
+    delete list;
+    list = nullptr;
+    EXPECT_EQ(tree->FileList(), nullptr);
+    tree->ChangeDir(Path("a"));
+    EXPECT_EQ(Cwd(), Path("a"));
+    delete tree;
+    tree = nullptr;
+    EXPECT_EQ(drives->DirList(), nullptr);
+    drives->SelectDrive("/");
+    EXPECT_EQ(drives->DriveLetter(), "/");
+}
+
+TEST_F(TreeTest, RowHeightIsGlyphPlusOneAtLeast) {
+    EXPECT_EQ(tree->ItemHeight(), std::max(tree->fontMetrics().height(), 16));
+    EXPECT_EQ(tree->visualRect(tree->model()->index(0, 0)).height(), tree->ItemHeight());
+}
+
+}  // namespace
