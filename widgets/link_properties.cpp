@@ -55,6 +55,13 @@ QLabel* AddLabel(QWidget* parent, const QRect& bounds, const QString& text,
     return label;
 }
 
+// A caption label sizes itself to its text, so no font cuts it short.
+QLabel* AddCaption(QWidget* parent, QPoint at, const QString& text, const QString& object_name) {
+    QLabel* label = AddLabel(parent, QRect(at, QSize(0, 13)), text, object_name);
+    label->resize(label->sizeHint().width(), 13);
+    return label;
+}
+
 }  // namespace
 
 std::unique_ptr<QDialog> TUrlBase::CreateLinkProperties(THyperLink* link) const {
@@ -86,12 +93,10 @@ std::unique_ptr<QDialog> TUrlBase::CreateLinkProperties(THyperLink* link) const 
     const QString shown = link->Alias().isEmpty() ? link->Caption() : link->Alias();
     AddLabel(sheet, {76, 24, 280, 13}, shown + QStringLiteral(" (") + target + QStringLiteral(")"),
              QStringLiteral("TitleLabel"));
-    AddLabel(sheet, {10, 68, 39, 13}, QStringLiteral("Service:"), QStringLiteral("ServiceCaption"));
-    AddLabel(sheet, {10, 91, 41, 13}, QStringLiteral("Address:"), QStringLiteral("AddressCaption"));
-    AddLabel(sheet, {10, 152, 34, 13}, QStringLiteral("Visited:"),
-             QStringLiteral("VisitedCaption"));
-    AddLabel(sheet, {10, 113, 51, 13}, QStringLiteral("Open with:"),
-             QStringLiteral("ProgramCaption"));
+    AddCaption(sheet, {10, 68}, QStringLiteral("Service:"), QStringLiteral("ServiceCaption"));
+    AddCaption(sheet, {10, 91}, QStringLiteral("Address:"), QStringLiteral("AddressCaption"));
+    AddCaption(sheet, {10, 152}, QStringLiteral("Visited:"), QStringLiteral("VisitedCaption"));
+    AddCaption(sheet, {10, 113}, QStringLiteral("Open with:"), QStringLiteral("ProgramCaption"));
     new BottomLineBevel(sheet, QRect(10, 128, 350, 18));
 
     const QString program = GetTypeApplication(link->LinkType());

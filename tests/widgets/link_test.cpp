@@ -277,6 +277,14 @@ class LinkTest : public QObject {
                  QString("The service of the THyperLink"));
         QCOMPARE(window->findChild<QLabel*>("ProgramLabel")->toolTip(),
                  QString("The application will be used to open the HyperLink"));
+        // Captions stay whole and clear of the values beside them.
+        for (const char* name :
+             {"ServiceCaption", "AddressCaption", "ProgramCaption", "VisitedCaption"}) {
+            QLabel* caption = window->findChild<QLabel*>(name);
+            QVERIFY2(caption, name);
+            QVERIFY2(caption->sizeHint().width() <= caption->width(), name);
+            QVERIFY2(caption->geometry().right() < 76, name);
+        }
         const QPoint corner = link->mapToGlobal(QPoint(0, 0));
         QCOMPARE(window->pos(),
                  QPoint(corner.x() + link->width() / 2, corner.y() + link->height()));
