@@ -635,7 +635,15 @@ TUrlBase& UrlBase() {
     return registry;
 }
 
-TUrlBase::TUrlBase() = default;
+TUrlBase::TUrlBase() {
+    // Qt's own file dialog stores its history and view state in the user's
+    // settings when it is destroyed. The program keeps no state, so user
+    // settings go to a place that cannot be created (/dev/null is no
+    // directory, even for root). Set here, before any chooser exists.
+    const QString nowhere = QStringLiteral("/dev/null/ottomix");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
 TUrlBase::~TUrlBase() = default;
 
 bool TUrlBase::IsRegistered(const THyperLink* link) const {
@@ -768,17 +776,6 @@ void TUrlBase::OpenLink(THyperLink* link) {
 }
 
 std::unique_ptr<QFileDialog> TUrlBase::CreateChooser() const {
-    // Qt's own dialog stores its history and view state in the user's settings
-    // when it is destroyed. The program keeps no state, so those settings go to a
-    // place that cannot be created (/dev/null is no directory, even for root).
-    static const bool settings_disabled = [] {
-        const QString nowhere = QStringLiteral("/dev/null/ottomix");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
-        return true;
-    }();
-    (void)settings_disabled;
-
     auto chooser = std::make_unique<QFileDialog>(nullptr);
     chooser->setOption(QFileDialog::DontUseNativeDialog);
     chooser->setWindowTitle(QStringLiteral("Select application for ..."));
