@@ -91,6 +91,13 @@ int EInOutError::CodeFromErrno(int error) {
     }
 }
 
+// The artwork sits in an archive when this code does; naming its
+// registration pulls it into every program that uses the browser.
+static bool RegisterArtwork() {
+    Q_INIT_RESOURCE(ottomix);
+    return true;
+}
+
 namespace {
 
 void ThrowIfFailed(int error) {
@@ -159,6 +166,8 @@ size_t Utf8SequenceLength(const unsigned char* s, size_t available) {
 
 // Glyphs are drawn with one transparent colour, the bottom-left pixel's.
 QPixmap LoadGlyph(const char* name) {
+    static const bool registered = RegisterArtwork();
+    (void)registered;
     QImage image(QStringLiteral(":/ottomix/%1.png").arg(QLatin1String(name)));
     if (image.isNull()) return {};
     image = image.convertToFormat(QImage::Format_ARGB32);

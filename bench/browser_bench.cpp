@@ -1,0 +1,131 @@
+// Times the browser's two long reads: the file list's Reread of a directory
+// of 100,000 files and the tree's FillTree of one with 20,000 subdirectories.
+// Prints figures; runs offscreen unless DISPLAY is set.
+//
+//   ottomix_bench_browser [--files N] [--dirs N] [--runs N] [--dir PARENT]
+//
+// The directories are made under a temporary directory in PARENT (default
+// /tmp) and removed afterwards.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/browser.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Median and best of `runs` timings of `action`, in milliseconds.
+void Time(const char* what, int runs, const std::function<void()>& action) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        action();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-44s median %8.1f ms   best %8.1f ms   (%d runs)\n", what, ms[ms.size() / 2],
+                ms.front(), runs);
+    std::fflush(stdout);
+}
+
+// Names in mixed case and order, so the sort has work to do.
+std::string Name(int i, const char* extension) {
+    static const char* kStems[] = {"Report", "notes", "DATA", "image", "Zeta", "alpha"};
+    const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
+    return std::string(kStems[scrambled % 6]) + "_" + std::to_string(scrambled % 1000003) + "_" +
+           std::to_string(i) + extension;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int files = 100000;
+    int dirs = 20000;
+    int runs = 5;
+    std::string parent = "/tmp";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--files") == 0) files = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--dirs") == 0) dirs = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--dir") == 0) parent = argv[i + 1];
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+
+    std::string pattern = parent + "/ottomix-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror(parent.c_str());
+        return 1;
+    }
+    const std::string root = pattern;
+    const std::string file_dir = root + "/files";
+    const std::string tree_dir = root + "/dirs";
+    mkdir(file_dir.c_str(), 0755);
+    mkdir(tree_dir.c_str(), 0755);
+    std::printf("making %d files and %d directories in %s ...\n", files, dirs, root.c_str());
+    std::fflush(stdout);
+    for (int i = 0; i < files; ++i) {
+        const std::string path = file_dir + "/" + Name(i, i % 2 == 0 ? ".txt" : ".dat");
+        const int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+        if (fd >= 0) close(fd);
+    }
+    for (int i = 0; i < dirs; ++i) mkdir((tree_dir + "/" + Name(i, "")).c_str(), 0755);
+
+    const std::string saved = std::filesystem::current_path().string();
+    {
+        QWidget window;
+        window.resize(500, 306);
+        auto* tree = new TDirectoryListBox(&window);
+        tree->setGeometry(40, 24, 201, 129);
+        auto* list = new TFileListBox(&window);
+        list->setGeometry(256, 24, 185, 129);
+        tree->SetFileList(list);
+        window.show();
+        QCoreApplication::processEvents();
+
+        tree->ChangeDir(file_dir);
+        std::printf("file list: %d rows with \"*.*\"\n", list->Count());
+        Time("Reread, 100k files, mask \"*.*\"", runs, [&] { list->Reread(); });
+        Time("Reread + repaint, mask \"*.*\"", runs, [&] {
+            list->Reread();
+            QCoreApplication::processEvents();
+        });
+        list->SetMask("*.txt");
+        std::printf("file list: %d rows with \"*.txt\"\n", list->Count());
+        Time("Reread, 100k files, mask \"*.txt\"", runs, [&] { list->Reread(); });
+        list->SetMask("*.txt;*.*");
+        std::printf("file list: %d rows with \"*.txt;*.*\"\n", list->Count());
+        Time("Reread, 100k files, mask \"*.txt;*.*\"", runs, [&] { list->Reread(); });
+
+        tree->ChangeDir(tree_dir);
+        std::printf("tree: %d rows\n", tree->Count());
+        Time("FillTree, 20k subdirectories", runs, [&] { tree->FillTree(); });
+        Time("FillTree + repaint", runs, [&] {
+            tree->FillTree();
+            QCoreApplication::processEvents();
+        });
+        Time("ChangeDir out and back (tree + list)", runs, [&] {
+            tree->ChangeDir(root);
+            tree->ChangeDir(tree_dir);
+        });
+    }
+    if (chdir(saved.c_str()) != 0) std::perror(saved.c_str());
+    std::filesystem::remove_all(root);
+    return 0;
+}
