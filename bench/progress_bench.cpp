@@ -8,6 +8,8 @@
 //
 // --screenshot grabs the whole display (ImageMagick's import) once the bar
 // stands at half way, from inside the running job.
+#include <time.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
@@ -64,16 +66,34 @@ void WriteInput(const std::string& path, std::size_t mib) {
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
-double RunOnce(const ottomix::JobRequest& request, ottomix::JobProgress& progress) {
+// This process's CPU time: on a shared machine it shows the receiver's own
+// cost when the wall clock is swamped by other work.
+double CpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+struct Took {
+    double wall = 1e30;
+    double cpu = 1e30;
+    void KeepBest(const Took& other) {
+        wall = std::min(wall, other.wall);
+        cpu = std::min(cpu, other.cpu);
+    }
+};
+
+Took RunOnce(const ottomix::JobRequest& request, ottomix::JobProgress& progress) {
     double file_size = 0;
+    const double cpu = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     const ottomix::JobResult result = ottomix::RunCipherJob(request, progress, file_size);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
     if (!result.ok()) {
         std::fprintf(stderr, "job failed: %s\n", result.Describe().c_str());
         std::exit(2);
     }
-    return took.count();
+    return {wall.count(), CpuSeconds() - cpu};
 }
 
 }  // namespace
@@ -115,27 +135,29 @@ int main(int argc, char** argv) {
         request.mode = mode;
         request.input = input;
         request.output = dir.filePath(QStringLiteral("output.bin")).toStdString();
-        double quiet = 1e30;
-        double shown = 1e30;
+        Took quiet;
+        Took shown;
         double drawing = 1e30;
         RunOnce(request, null_progress);  // warm the page cache
         for (int r = 0; r < runs; ++r) {
             // Alternate the order so neither side always runs on a warmer cache.
-            if (r % 2 == 0) quiet = std::min(quiet, RunOnce(request, null_progress));
+            if (r % 2 == 0) quiet.KeepBest(RunOnce(request, null_progress));
             if (mode == ottomix::Mode::Binary && r == 0) form.shot_path = shot;
             const int paints = form.BarPaintCount();
             form.drawing = 0;
-            shown = std::min(shown, RunOnce(request, form));
+            shown.KeepBest(RunOnce(request, form));
             drawing = std::min(drawing, form.drawing);
             form.shot_path.clear();
-            if (r % 2 == 1) quiet = std::min(quiet, RunOnce(request, null_progress));
+            if (r % 2 == 1) quiet.KeepBest(RunOnce(request, null_progress));
             if (r == 0) std::printf("%d bar paints in one job\n", form.BarPaintCount() - paints);
         }
-        const double ratio = shown / quiet;
+        const double ratio = shown.wall / quiet.wall;
+        const char* name = mode == ottomix::Mode::Binary ? "binary" : "text";
         std::printf(
-            "%-6s  NullProgress %.3f s  TForm4 %.3f s  ratio %.3f  (bar drawing %.4f s = %.2f%%)\n",
-            mode == ottomix::Mode::Binary ? "binary" : "text", quiet, shown, ratio, drawing,
-            100.0 * drawing / quiet);
+            "%-6s wall: NullProgress %.3f s, TForm4 %.3f s, ratio %.3f; in StepReached %.4f s\n",
+            name, quiet.wall, shown.wall, ratio, drawing);
+        std::printf("%-6s cpu:  NullProgress %.3f s, TForm4 %.3f s, ratio %.3f\n", name, quiet.cpu,
+                    shown.cpu, shown.cpu / quiet.cpu);
         if (ratio > 1.1) failed = true;
     }
     std::printf("target ratio <= 1.10: %s\n", failed ? "MISSED" : "met");

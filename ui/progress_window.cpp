@@ -61,8 +61,10 @@ TForm4::TForm4(QWidget* parent)
       status_(QStringLiteral("Processing")) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Working..."));
-    // Only the size: the family stays the application's small sans font.
-    QFont small;
+    // The layout's 8-point sans serif, 11 pixels high: Liberation Sans has
+    // the metrics of Arial; the hint falls back to the system's sans serif.
+    QFont small(QStringLiteral("Liberation Sans"));
+    small.setStyleHint(QFont::SansSerif);
     small.setPixelSize(11);
     setFont(small);
     // The client area of the 376 x 159 window with a classic frame and title.
@@ -102,7 +104,7 @@ TForm4::TForm4(QWidget* parent)
     // Between the bar and the status line, where nothing else is.
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setGeometry(16, 92, width() - 32, 16);
+    Label4->move(16, 92);
     Label4->hide();
 }
 
@@ -198,7 +200,8 @@ void TForm4::Failed(const std::string& message) {
 
 void TForm4::ShowFailure() {
     if (failure_.isEmpty()) return;
-    const int room = std::max(40, width() - 32);
+    // Beside the OK button's column rather than over its top edge.
+    const int room = std::max(40, Button1->x() - 8 - 16);
     Label4->setGeometry(16, 92, room, Label4->fontMetrics().height());
     // The middle of a long path goes; the reason at the end stays readable.
     Label4->setText(Label4->fontMetrics().elidedText(failure_, Qt::ElideMiddle, room));
@@ -244,11 +247,6 @@ void TForm4::ExposeNow() {
 
 void TForm4::Button1Click() {
     hide();
-}
-
-void TForm4::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    ShowFailure();
 }
 
 void TForm4::keyPressEvent(QKeyEvent* event) {

@@ -48,7 +48,6 @@ class TForm4 : public QWidget, public JobProgress {
   protected:
     // Hears of a step only when the drawn bar is due to change.
     void StepReached() override;
-    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
