@@ -185,6 +185,32 @@ TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
     ExpectCwdMatchesList();
 }
 
+TEST_F(DrivesTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
+    CreateBrowser();
+    drives->SelectDrive("");  // no volume: nothing selected, the tree stays
+    EXPECT_EQ(drives->currentIndex(), -1);
+    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    delete drives;
+    drives = nullptr;
+    EXPECT_EQ(tree->DriveCombo(), nullptr);
+    tree->ChangeDir(Path("usb/docs"));
+    EXPECT_EQ(tree->DriveLetter(), Path("usb"));
+    EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
+    ExpectCwdMatchesList();
+    tree->SetDriveLetter(Path("fixed"));
+    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(DrivesTest, RowHeightIsFontOrGlyph) {
+    CreateBrowser();
+    EXPECT_EQ(drives->ItemHeight(), std::max(drives->fontMetrics().height(), 11));
+    QFont big = drives->font();
+    big.setPixelSize(30);
+    drives->setFont(big);
+    EXPECT_EQ(drives->ItemHeight(), QFontMetrics(big).height());
+}
+
 TEST(MountTable, EscapesLabelsAndVolumeOfAPath) {
     const auto entries = ottomix::ParseMountTable(
         "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"

@@ -232,6 +232,17 @@ TEST_F(FileListTest, RowHeightFollowsFontAndGlyphs) {
     EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), list->ItemHeight());
 }
 
+TEST(DisplayName, ValidUtf8AsItIsOtherBytesEscaped) {
+    EXPECT_EQ(ottomix::DisplayName("caf\xc3\xa9 \xf0\x9f\x98\x80"),
+              QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
+    EXPECT_EQ(ottomix::DisplayName("a\xc0\xaf"
+                                   "b"),
+              QStringLiteral("a\\xc0\\xafb"));  // overlong
+    EXPECT_EQ(ottomix::DisplayName("\xed\xa0\x80"),
+              QStringLiteral("\\xed\\xa0\\x80"));  // surrogate
+    EXPECT_EQ(ottomix::DisplayName("\xff\xc3\xa9"), QString::fromUtf8("\\xff\xc3\xa9"));
+}
+
 TEST(MaskMatches, WildcardsIgnoreCase) {
     EXPECT_TRUE(ottomix::MaskMatches("*.*", "README"));
     EXPECT_TRUE(ottomix::MaskMatches("*.*", ".profile"));

@@ -150,4 +150,34 @@ TEST_F(TreeTest, RowHeightIsGlyphPlusOneAtLeast) {
     EXPECT_EQ(tree->visualRect(tree->model()->index(0, 0)).height(), tree->ItemHeight());
 }
 
+TEST_F(TreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
+    const QImage image = tree->viewport()->grab().toImage();
+    const QColor base = tree->palette().color(QPalette::Base);
+    const QColor highlight = tree->palette().color(QPalette::Active, QPalette::Highlight);
+    // The glyph's bottom-left corner carries the transparent colour.
+    auto corner = [&](int row, int indent) {
+        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
+        return image.pixelColor(rect.left() + indent, rect.top() + (rect.height() - 15) / 2 + 14);
+    };
+    // Drawn at all: some pixel of the glyph differs from the background.
+    auto drawn = [&](int row, int indent) {
+        const QRect rect = tree->visualRect(tree->model()->index(row, 0));
+        int differing = 0;
+        for (int x = 0; x < 16; ++x) {
+            for (int y = 0; y < rect.height(); ++y) {
+                differing += image.pixelColor(rect.left() + indent + x, rect.top() + y) != base;
+            }
+        }
+        return differing;
+    };
+    const int current = tree->ItemIndex();
+    const int depth = static_cast<int>(std::count(root_.begin(), root_.end(), '/')) + 2;
+    EXPECT_EQ(corner(0, 2), base);
+    EXPECT_GT(drawn(0, 2), 20);
+    EXPECT_EQ(corner(current, 4 * current + 2), highlight);
+    EXPECT_EQ(corner(current + 1, 4 * (depth + 1) + 2), base);
+    EXPECT_GT(drawn(current + 1, 4 * (depth + 1) + 2), 20);
+    EXPECT_EQ(drawn(current + 1, 4 * (depth + 1) + 2 - 16), 0);  // nothing left of the indent
+}
+
 }  // namespace
