@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QCollator>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QtMath>
 #include <algorithm>
 #include <cerrno>
 #include <numeric>
@@ -179,6 +181,12 @@ QPixmap LoadGlyph(const char* name) {
         }
     }
     return QPixmap::fromImage(image);
+}
+
+// Pixel rows the font's text may touch: its exact height rounded up, so
+// an 11-pixel sans face gets rows of 13 as the layout expects.
+int CharacterHeight(const QFont& font) {
+    return qCeil(QFontMetricsF(font).height());
 }
 
 // Height of a glyph, or the artwork's nominal height while it is missing,
@@ -484,7 +492,7 @@ TFileListBox::~TFileListBox() {
 }
 
 int TFileListBox::NaturalItemHeight() const {
-    const int text = fontMetrics().height();
+    const int text = CharacterHeight(font());
     return show_glyphs_ ? std::max(text, GlyphHeight(executable_glyph_, 15) + 1) : text;
 }
 
@@ -648,7 +656,7 @@ TDirectoryListBox::~TDirectoryListBox() {
 }
 
 int TDirectoryListBox::NaturalItemHeight() const {
-    return std::max(fontMetrics().height(), GlyphHeight(open_glyph_, 15) + 1);
+    return std::max(CharacterHeight(font()), GlyphHeight(open_glyph_, 15) + 1);
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* file_list) {
@@ -889,7 +897,7 @@ void TDriveComboBox::SetDirList(TDirectoryListBox* dir_list) {
 }
 
 void TDriveComboBox::ResetItemHeight() {
-    item_height_ = std::max(fontMetrics().height(), GlyphHeight(glyphs_[0], 11));
+    item_height_ = std::max(CharacterHeight(font()), GlyphHeight(glyphs_[0], 11));
 }
 
 std::string TDriveComboBox::ItemDrive(int index) const {

@@ -116,9 +116,14 @@ std::vector<MountEntry> ListedMounts(const std::vector<MountEntry>& all) {
     for (const auto& entry : all) {
         if (entry.mount_point.empty() || entry.mount_point[0] != '/') continue;
         if (IsPseudoFileSystem(entry.fs_type) || IsHiddenSystemPlace(entry.mount_point)) continue;
+        // Containers bind single files (/etc/hosts); those are no volumes. A
+        // network mount is not asked: a server that is down would hang the call.
         struct stat st;
-        // Containers bind single files (/etc/hosts); those are no volumes.
-        if (stat(entry.mount_point.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) continue;
+        if (!IsRemoteFileSystem(entry.fs_type) &&
+            fstatat(AT_FDCWD, entry.mount_point.c_str(), &st, AT_NO_AUTOMOUNT) == 0 &&
+            !S_ISDIR(st.st_mode)) {
+            continue;
+        }
         by_point[entry.mount_point] = entry;
     }
     if (by_point.count("/") == 0) by_point["/"] = MountEntry{"", "/", ""};

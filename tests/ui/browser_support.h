@@ -34,6 +34,15 @@ inline void RunPostedEvents() {
     QCoreApplication::processEvents();
 }
 
+// A parent with the main window's font: 8-point sans at 96 dpi.
+inline std::unique_ptr<QWidget> MainWindowLike() {
+    auto window = std::make_unique<QWidget>();
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    window->setFont(font);
+    return window;
+}
+
 class BrowserTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -72,7 +81,7 @@ class BrowserTest : public ::testing::Test {
     // The main window's browser: tree, list and selector created in that
     // order at their layout positions, linked, then shown.
     void CreateBrowser(const std::string& mask = "*.txt", bool show = true) {
-        window_ = std::make_unique<QWidget>();
+        window_ = MainWindowLike();
         window_->resize(500, 306);
         tree = new TDirectoryListBox(window_.get());
         tree->setGeometry(40, 24, 201, 129);
