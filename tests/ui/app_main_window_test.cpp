@@ -1,0 +1,445 @@
+// The main window as the user meets it: its start state and layout, the two
+// modes, the View page, jobs through the buttons and what they report, and
+// the exception box of the event loop.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/ui/app_test_util.h"
+#include "ui/application.h"
+#include "ui/bit_button.h"
+#include "ui/browser.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+#include "ui/viewer.h"
+
+namespace {
+
+using ottomix::TBitBtn;
+using ottomix::TForm1;
+
+struct Box {
+    QMessageBox::Icon icon;
+    QString caption;
+    QString text;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        char cwd[4096];
+        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+        old_cwd_ = cwd;
+        // The browser starts in the process's current directory.
+        ASSERT_EQ(::chdir(Dir().c_str()), 0);
+        Write("alpha.txt", "ABC\n");
+        Write("notes.txt", "first\r\nsecond\r\n");
+        Write("data.bin", std::string("\x00\x7f\xff", 3));
+        ottomix::SetMessageBoxHook(
+            [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+                boxes_.push_back({icon, caption, text});
+            });
+        form_ = std::make_unique<TForm1>();
+        form_->SetProgressWindow(&progress_);
+        form_->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        form_.reset();
+        ottomix::SetMessageBoxHook({});
+        ASSERT_EQ(::chdir(old_cwd_.c_str()), 0);
+    }
+
+    std::string Dir() const { return dir_.path().toStdString(); }
+    std::string Path(const std::string& name) const { return Dir() + "/" + name; }
+    void Write(const std::string& name, const std::string& bytes) {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    QStringList Listed() const {
+        QStringList names;
+        for (int i = 0; i < form_->FileListBox1->Count(); ++i)
+            names << form_->FileListBox1->ItemText(i);
+        return names;
+    }
+    // A click on the file's row, as the user makes it; then the event loop
+    // runs, which is where a handler's exception surfaces.
+    void ClickFile(const QString& name) {
+        TFileListBox* list = form_->FileListBox1;
+        const int row = static_cast<int>(Listed().indexOf(name));
+        ASSERT_GE(row, 0) << name.toStdString() << " is not listed";
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QCoreApplication::processEvents();
+    }
+    void Click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    QString Viewed() const { return form_->RichEdit1->document()->toPlainText(); }
+
+    QTemporaryDir dir_;
+    std::string old_cwd_;
+    ottomix::TForm4 progress_;
+    std::unique_ptr<TForm1> form_;
+    std::vector<Box> boxes_;
+};
+
+TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
+    TForm1& f = *form_;
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Ottomix V2.1b - Mirrowen Software"));
+    EXPECT_FALSE(f.windowIcon().isNull());
+    EXPECT_EQ(f.Client()->size(), QSize(500, 306));
+    EXPECT_EQ(f.Client()->mapTo(&f, QPoint(0, 0)), QPoint(0, f.menuBar()->height()));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "the window must not be resizable";
+    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    EXPECT_TRUE(f.text_mode);
+    EXPECT_TRUE(f.RadioButton1->isChecked());
+    EXPECT_EQ(f.FileListBox1->Mask(), "*.txt");
+    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
+    EXPECT_EQ(f.FileListBox1->FileName(), "");
+    EXPECT_EQ(f.DirectoryListBox1->CurrentDir(), Dir());
+
+    const struct {
+        QWidget* w;
+        QRect rect;
+        bool visible;
+    } layout[] = {
+        {f.RichEdit1, {16, 8, 473, 249}, false},
+        {f.DirectoryListBox1, {40, 24, 201, 129}, true},
+        {f.FileListBox1, {256, 24, 185, 129}, true},
+        {f.DriveComboBox1, {40, 168, 201, 19}, true},
+        {f.BitBtn1, {448, 280, 49, 25}, true},
+        {f.Encrypt, {32, 232, 75, 41}, true},
+        {f.Decrypt, {112, 232, 75, 41}, true},
+        {f.GroupBox1, {336, 168, 97, 73}, true},
+        {f.RadioButton1, {8, 24, 73, 17}, true},
+        {f.RadioButton2, {8, 40, 81, 17}, true},
+        {f.BitBtn2, {192, 232, 75, 41}, true},
+        {f.Button1, {208, 264, 75, 25}, false},
+    };
+    for (const auto& c : layout) {
+        EXPECT_EQ(c.w->geometry(), c.rect) << c.w->objectName().toStdString();
+        EXPECT_EQ(c.w->isVisible(), c.visible) << c.w->objectName().toStdString();
+    }
+    // The background lies under everything, partly outside the client area.
+    EXPECT_EQ(f.Image1->pos(), QPoint(-8, -32));
+    EXPECT_EQ(f.Client()->children().indexOf(f.Image1), 0);
+    EXPECT_FALSE(f.Image1->pixmap().isNull());
+
+    EXPECT_EQ(f.Encrypt->Layout(), ottomix::GlyphLayout::Bottom);
+    EXPECT_EQ(f.BitBtn1->Layout(), ottomix::GlyphLayout::Left);
+    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
+        EXPECT_FALSE(b->Glyph().isNull()) << b->text().toStdString();
+        EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
+    }
+    EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(f.RichEdit1->isReadOnly());
+}
+
+TEST_F(MainWindowTest, TabOrderAndMenuFollowTheLayout) {
+    TForm1& f = *form_;
+    const std::vector<QWidget*> order = {
+        f.DirectoryListBox1, f.FileListBox1, f.DriveComboBox1, f.BitBtn1, f.Encrypt,  f.Decrypt,
+        f.RadioButton1,      f.RadioButton2, f.BitBtn2,        f.Button1, f.RichEdit1};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        QWidget* next = order[i]->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus || next->focusProxy() != nullptr)
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, order[i + 1]) << "after " << order[i]->objectName().toStdString();
+    }
+
+    const QList<QAction*> top = f.menuBar()->actions();
+    ASSERT_EQ(top.size(), 2);
+    EXPECT_EQ(top[0]->text(), QStringLiteral("System"));
+    EXPECT_EQ(top[0]->menu(), f.System1);
+    EXPECT_EQ(top[1], f.About1);
+    EXPECT_EQ(f.About1->text(), QStringLiteral("About..."));
+    EXPECT_EQ(f.About1->menu(), nullptr) << "About... is a command, not a menu";
+    ASSERT_EQ(f.System1->actions().size(), 1);
+    EXPECT_EQ(f.System1->actions()[0], f.Quit1);
+    EXPECT_EQ(f.Quit1->text(), QStringLiteral("&Quit"));
+    for (QAction* a : {f.Quit1, f.About1}) EXPECT_TRUE(a->shortcut().isEmpty());
+}
+
+TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
+    TForm1& f = *form_;
+    EXPECT_EQ(f.font().pixelSize(), 11);
+    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
+        QStyleOptionButton option;
+        option.initFrom(b);
+        option.rect = b->rect();
+        const QRect contents =
+            b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
+        const QSize need = b->ContentSize();
+        EXPECT_LE(need.width(), contents.width()) << b->text().toStdString();
+        EXPECT_LE(need.height(), contents.height()) << b->text().toStdString();
+        QRect glyph, caption;
+        b->ContentRects(contents, &glyph, &caption);
+        EXPECT_FALSE(glyph.intersects(caption)) << b->text().toStdString();
+        EXPECT_TRUE(contents.contains(glyph) && contents.contains(caption))
+            << b->text().toStdString();
+        if (b->Layout() == ottomix::GlyphLayout::Bottom)
+            EXPECT_GT(glyph.top(), caption.bottom()) << b->text().toStdString();
+        else
+            EXPECT_LT(glyph.right(), caption.left()) << b->text().toStdString();
+    }
+    for (QRadioButton* r : {f.RadioButton1, f.RadioButton2}) {
+        QStyleOptionButton option;
+        option.initFrom(r);
+        option.rect = r->rect();
+        const QRect label = r->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, r);
+        EXPECT_LE(r->fontMetrics().horizontalAdvance(r->text()), label.width())
+            << r->text().toStdString();
+        EXPECT_LE(r->fontMetrics().height(), r->height()) << r->text().toStdString();
+        // The radio buttons sit inside the group's frame.
+        EXPECT_LE(r->geometry().right(), f.GroupBox1->contentsRect().right());
+    }
+    EXPECT_LE(f.GroupBox1->fontMetrics().horizontalAdvance(f.GroupBox1->title()) + 16,
+              f.GroupBox1->width());
+    EXPECT_LE(f.Button1->fontMetrics().horizontalAdvance(f.Button1->text()) + 8,
+              f.Button1->width());
+}
+
+TEST_F(MainWindowTest, ModeSwitchChangesMaskListAndViewButton) {
+    TForm1& f = *form_;
+    ClickFile("notes.txt");
+    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+
+    Click(f.RadioButton2);
+    EXPECT_FALSE(f.text_mode);
+    EXPECT_EQ(f.FileListBox1->Mask(), "*.*");
+    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "data.bin", "notes.txt"}));
+    EXPECT_FALSE(f.BitBtn2->isVisible());
+    // Binary Mode loads nothing into the viewer.
+    ClickFile("alpha.txt");
+    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt"));
+    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+
+    Click(f.RadioButton1);
+    EXPECT_TRUE(f.text_mode);
+    EXPECT_EQ(f.FileListBox1->Mask(), "*.txt");
+    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
+    EXPECT_EQ(f.FileListBox1->FileName(), "") << "a mode switch reads the list again";
+    EXPECT_TRUE(f.BitBtn2->isVisible());
+    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n")) << "the viewer keeps its file";
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, ViewAndOkSwapExactlyTheListedControls) {
+    TForm1& f = *form_;
+    ClickFile("alpha.txt");
+    const std::vector<QWidget*> all = {
+        f.RichEdit1, f.DirectoryListBox1, f.FileListBox1, f.DriveComboBox1, f.BitBtn1, f.Encrypt,
+        f.Decrypt,   f.GroupBox1,         f.BitBtn2,      f.Button1,        f.Image1};
+    std::vector<bool> before;
+    for (QWidget* w : all) before.push_back(w->isVisible());
+
+    Click(f.BitBtn2);
+    for (QWidget* w : all) {
+        const bool shown = w == f.RichEdit1 || w == f.Button1 || w == f.Image1;
+        EXPECT_EQ(w->isVisible(), shown) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
+    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt")) << "hiding keeps the selection";
+
+    Click(f.Button1);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(all[i]->isVisible(), before[i]) << all[i]->objectName().toStdString();
+    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt"));
+}
+
+TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSelection) {
+    TForm1& f = *form_;
+    ClickFile("alpha.txt");
+    Click(f.Encrypt);
+    // A B C LF minus 2, 3, 2, 3.
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    EXPECT_DOUBLE_EQ(f.file_size, 5.0);
+    EXPECT_TRUE(Listed().contains(QStringLiteral("encrypt.txt")));
+    EXPECT_EQ(f.FileListBox1->ItemIndex(), -1);
+    EXPECT_EQ(f.FileListBox1->FileName(), "");
+    EXPECT_TRUE(progress_.isVisible());
+    EXPECT_EQ(progress_.Label1->text(), QStringLiteral("File Successfully Encrypted!"));
+
+    ClickFile("encrypt.txt");
+    Click(f.Decrypt);
+    EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "ABC\r\n");
+    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "dencrypt.txt", "encrypt.txt", "notes.txt"}));
+    EXPECT_EQ(f.FileListBox1->FileName(), "");
+
+    Click(f.RadioButton2);
+    ClickFile("data.bin");
+    Click(f.Encrypt);
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
+    ClickFile("encrypt.exe");
+    Click(f.Decrypt);
+    EXPECT_EQ(ReadAll(Path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
+    EXPECT_TRUE(Listed().contains(QStringLiteral("decrypt.exe")));
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
+}
+
+TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
+    TForm1& f = *form_;
+    Write("encrypt.txt", "keep me");
+    Click(f.RadioButton1);  // reads the list again: nothing selected
+    f.file_size = 42.0;
+    Click(f.Encrypt);
+    Click(f.Decrypt);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), "keep me");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("dencrypt.txt"))));
+    EXPECT_DOUBLE_EQ(f.file_size, 42.0);
+    EXPECT_EQ(progress_.Maximum(), 0) << "the job resets the bar and stops";
+}
+
+TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
+    TForm1& f = *form_;
+    Write("encrypt.txt", "previous output");
+    Click(f.RadioButton1);
+    ClickFile("encrypt.txt");
+    Click(f.Encrypt);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
+    EXPECT_TRUE(boxes_[0].text.startsWith(
+        QString::fromStdString("Cannot use file " + Path("encrypt.txt") + " as input")))
+        << boxes_[0].text.toStdString();
+    EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("own output file")));
+    EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("Select another file")));
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), "previous output");
+    EXPECT_EQ(f.FileListBox1->FileName(), "") << "the list is read again after a refusal too";
+}
+
+TEST_F(MainWindowTest, JobFailureNamesTheFileAndTheReason) {
+    TForm1& f = *form_;
+    ClickFile("alpha.txt");
+    ASSERT_EQ(::unlink(Path("alpha.txt").c_str()), 0);
+    Click(f.Encrypt);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open file " + Path("alpha.txt") +
+                                                     ": No such file or directory."));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("encrypt.txt"))));
+    EXPECT_FALSE(Listed().contains(QStringLiteral("alpha.txt")));
+}
+
+TEST_F(MainWindowTest, LossyTextEncryptWarnsWithCountsAndCrLfFilesDoNot) {
+    TForm1& f = *form_;
+    ClickFile("notes.txt");  // CR LF line ends come back as CR LF: nothing to warn of
+    Click(f.Encrypt);
+    EXPECT_TRUE(boxes_.empty());
+
+    // Delivered: x y 0x0F z z. 0x0F under key 2 becomes a bare CR in the
+    // output (3 bytes from there on are lost to Decrypt); one lone CR and the
+    // 5 bytes from Ctrl-Z on are dropped.
+    Write("lossy.txt", std::string("x\ry\x0fzz\x1atail", 11));
+    Click(f.RadioButton1);
+    ClickFile("lossy.txt");
+    Click(f.Encrypt);
+    ASSERT_EQ(boxes_.size(), 1u);
+    const QString& text = boxes_[0].text;
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("lossy.txt has been encrypted to encrypt.txt")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "6 bytes left out by the text rules (1 lone CR byte, 5 bytes from the end-of-file mark")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("The last 3 bytes will not decrypt back")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("1 value")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Binary Mode")));
+    // The output format is unchanged by the warning.
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x76\x76\x0d\x77\x78", 5));
+}
+
+TEST_F(MainWindowTest, ViewerFailureReachesTheExceptionBoxAndKeepsTheContent) {
+    ClickFile("alpha.txt");
+    ClickFile("notes.txt");
+    ASSERT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+    ASSERT_EQ(::unlink(Path("alpha.txt").c_str()), 0);
+    ClickFile("alpha.txt");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
+    EXPECT_EQ(boxes_[0].text,
+              QString::fromStdString("Cannot open file " + Path("alpha.txt") + "."));
+    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+}
+
+TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
+    TForm1& f = *form_;
+    const std::string sub = Path("sub");
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    f.DirectoryListBox1->ChangeDir(sub);
+    ASSERT_EQ(::rmdir(sub.c_str()), 0);
+    Click(f.RadioButton2);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
+    EXPECT_EQ(boxes_[0].text, QStringLiteral("File not found."));
+    // The handler was abandoned at the failing read: View is still shown.
+    EXPECT_TRUE(f.BitBtn2->isVisible());
+}
+
+// An object whose event handler throws, as a handler of the program would.
+class Thrower : public QObject {
+  public:
+    explicit Thrower(std::string message) : message_(std::move(message)) {}
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw std::runtime_error(message_);
+        return QObject::event(e);
+    }
+
+  private:
+    std::string message_;
+};
+
+TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
+    std::vector<Box> boxes;
+    ottomix::SetMessageBoxHook(
+        [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+            boxes.push_back({icon, caption, text});
+        });
+    for (const char* message : {"Disk full", "Already ends in one.", ""}) {
+        Thrower thrower(message);
+        QEvent event(QEvent::User);
+        EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &event));
+    }
+    // The event loop carries on: a later event is handled normally.
+    Thrower quiet("unused");
+    QEvent other(QEvent::Type(QEvent::User + 1));
+    QCoreApplication::sendEvent(&quiet, &other);
+    ottomix::SetMessageBoxHook({});
+
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Disk full."));
+    EXPECT_EQ(boxes[1].text, QStringLiteral("Already ends in one.."));
+    EXPECT_EQ(boxes[2].text, QStringLiteral("."));
+    for (const Box& b : boxes) {
+        EXPECT_EQ(b.caption, QStringLiteral("Ottomix 98"));
+        EXPECT_EQ(b.icon, QMessageBox::Critical);
+    }
+}
+
+}  // namespace

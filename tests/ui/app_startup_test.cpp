@@ -1,0 +1,147 @@
+// The whole program from start-up to its end, each run in a child process:
+// exit statuses, pending stream bytes at Exit, the standard-output lines of a
+// text-mode Decrypt, and an exception during start-up.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+#include "core/byte_stream.h"
+#include "ui/application.h"
+#include "ui/bit_button.h"
+#include "ui/browser.h"
+#include "ui/main_window.h"
+#include "ui/startup.h"
+
+namespace {
+
+using ottomix::TForm1;
+
+// Standard error of a child that showed no box and stopped where it should.
+::testing::Matcher<const std::string&> NoBox() {
+    return ::testing::AllOf(::testing::Not(::testing::HasSubstr("[box")),
+                            ::testing::Not(::testing::HasSubstr("still running")));
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs the program in the child; `script` drives it once the event loop runs.
+[[noreturn]] void RunProgram(const std::string& dir, std::function<void(TForm1&)> script) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (::chdir(dir.c_str()) != 0) std::_Exit(99);
+    // What a box would have said goes to standard error for the parent to see.
+    ottomix::SetMessageBoxHook([](QMessageBox::Icon, const QString& caption, const QString& text) {
+        std::fprintf(stderr, "[box] %s: %s\n", qPrintable(caption), qPrintable(text));
+    });
+    static char name[] = "ottomix";
+    static char* argv[] = {name, nullptr};
+    int argc = 1;
+    std::exit(ottomix::RunOttomix(argc, argv, [script](TForm1& form) {
+        QTimer::singleShot(0, &form, [&form, script] { script(form); });
+    }));
+}
+
+void Select(TForm1& form, const char* name) {
+    TFileListBox* list = form.FileListBox1;
+    for (int i = 0; i < list->Count(); ++i)
+        if (list->ItemText(i) == QLatin1String(name)) list->SetItemIndex(i);
+}
+
+class StartUpTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        std::ofstream(Path("plain.txt"), std::ios::binary) << "ABC\n";
+    }
+    std::string Dir() const { return dir_.path().toStdString(); }
+    std::string Path(const std::string& name) const { return Dir() + "/" + name; }
+    QTemporaryDir dir_;
+};
+
+TEST_F(StartUpTest, CloseBoxEndsTheEventLoopWithStatusZero) {
+    // The progress window is still up when the main window closes.
+    EXPECT_EXIT(RunProgram(Dir(),
+                           [](TForm1& form) {
+                               Select(form, "plain.txt");
+                               QTest::mouseClick(form.Encrypt, Qt::LeftButton);
+                               form.close();
+                           }),
+                ::testing::ExitedWithCode(0), NoBox());
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+}
+
+TEST_F(StartUpTest, ExitButtonEndsAtOnceWithStatusOneAndWritesPendingBytes) {
+    EXPECT_EXIT(RunProgram(Dir(),
+                           [this](TForm1& form) {
+                               // A writer still open at exit: its bytes are written then.
+                               ottomix::ByteWriter* w =
+                                   ottomix::ByteWriter::Open(Path("open.txt"), "w");
+                               for (char c : std::string("one\ntwo")) w->WriteByte(c);
+                               QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+                               std::fprintf(stderr, "still running\n");
+                           }),
+                ::testing::ExitedWithCode(1), NoBox());
+    EXPECT_EQ(ReadAll(Path("open.txt")), "one\r\ntwo");
+}
+
+TEST_F(StartUpTest, QuitMenuEndsWithStatusOne) {
+    EXPECT_EXIT(RunProgram(Dir(), [](TForm1& form) { form.Quit1->trigger(); }),
+                ::testing::ExitedWithCode(1), NoBox());
+}
+
+TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
+    const std::string out = Path("stdout.bin");
+    EXPECT_EXIT(
+        {
+            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(fd, 1);
+            RunProgram(Dir(), [](TForm1& form) {
+                Select(form, "plain.txt");
+                QTest::mouseClick(form.Decrypt, Qt::LeftButton);
+                QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+            });
+        },
+        ::testing::ExitedWithCode(1), NoBox());
+    EXPECT_EQ(ReadAll(out), "File " + Path("plain.txt") +
+                                " text has been converted\r\n"
+                                "Output is stored in file dencrypt.txt\r\n");
+    // A B C LF plus 2, 3, 2, 3.
+    EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "CEE\r");
+}
+
+// Start-up with a failure right before the event loop would start.
+[[noreturn]] void StartWithFailure() {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ottomix::SetMessageBoxHook(
+        [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+            std::fprintf(stderr, "[box %d] %s: %s\n", static_cast<int>(icon), qPrintable(caption),
+                         qPrintable(text));
+        });
+    static char name[] = "ottomix";
+    static char* argv[] = {name, nullptr};
+    int argc = 1;
+    std::exit(ottomix::RunOttomix(
+        argc, argv, [](TForm1&) { throw std::runtime_error("Cannot create the window"); }));
+}
+
+TEST(StartUp, ExceptionDuringStartUpIsShownThenStatusZero) {
+    // Icon 3 is the stop icon (QMessageBox::Critical).
+    EXPECT_EXIT(StartWithFailure(), ::testing::ExitedWithCode(0),
+                "\\[box 3\\] Ottomix 98: Cannot create the window\\.");
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The viewer RichEdit1: plain text and RTF loading, the cut of long files,
+// and its two failures.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <fstream>
+#include <string>
+
+#include "tests/ui/app_test_util.h"
+#include "ui/viewer.h"
+
+namespace {
+
+using ottomix::TRichEdit;
+using ottomix::ViewerError;
+
+class ViewerTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    QString Text() const { return view_.document()->toPlainText(); }
+    // The character format in force at the first occurrence of `needle`.
+    QTextCharFormat FormatAt(const QString& needle) const {
+        const QTextCursor found = view_.document()->find(needle);
+        EXPECT_FALSE(found.isNull()) << needle.toStdString();
+        QTextCursor c(view_.document());
+        c.setPosition(found.selectionStart() + 1);
+        return c.charFormat();
+    }
+    QTextBlockFormat BlockAt(const QString& needle) const {
+        return view_.document()->find(needle).blockFormat();
+    }
+
+    QTemporaryDir dir_;
+    TRichEdit view_;
+};
+
+TEST_F(ViewerTest, StartsEmptyReadOnlyWithVerticalScrollBarAlwaysOn) {
+    EXPECT_TRUE(view_.isReadOnly());
+    EXPECT_EQ(view_.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(Text().isEmpty());
+}
+
+TEST_F(ViewerTest, PlainTextBreaksAtEveryCrLfLoneCrAndLoneLf) {
+    view_.LoadFromFile(Write("a.txt", "one\r\ntwo\rthree\nfour\n\rfive"));
+    EXPECT_EQ(Text(), QStringLiteral("one\ntwo\nthree\nfour\n\nfive"));
+    EXPECT_EQ(view_.document()->blockCount(), 6);
+    EXPECT_FALSE(view_.truncated());
+}
+
+TEST_F(ViewerTest, PlainTextIsUtf8WhenValidElseWindows1252) {
+    view_.LoadFromFile(Write("u.txt",
+                             "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x82\xAC"));
+    EXPECT_EQ(Text(), QStringLiteral(u"Grüße €"));
+    // The same letters in Windows-1252 are no valid UTF-8.
+    view_.LoadFromFile(Write("w.txt",
+                             "Gr\xFC\xDF"
+                             "e \x80 \x93q\x94 \x81"));
+    EXPECT_EQ(Text(), QStringLiteral(u"Grüße € “q” \u0081"));
+}
+
+TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0"
+        "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1 Courier New;}}"
+        "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}"
+        "{\\stylesheet{\\s0 Normal;}}"
+        "{\\*\\generator Riched20 10.0;}"
+        "{\\info{\\title Secret title}}"
+        "\\pard\\f0\\fs20 Plain {\\b bold} {\\i italic} {\\ul under}\\ulnone  "
+        "{\\fs40 big} {\\cf1 red}\\par\n"
+        "\\qc centred {\\pict\\wmetafile8 0123456789abcdef}caf\\'e9 "
+        "\\u8364?\\uc2\\u8212xx end\\par\n"
+        "\\pard tab\\tab stop\\line next {\\*\\unknown hidden} \\{braces\\}\\par\n"
+        "}trailing junk";
+    view_.LoadFromFile(Write("doc.rtf.txt", rtf));
+
+    EXPECT_EQ(Text(), QStringLiteral(u"Plain bold italic under big red\n"
+                                     u"centred café €— end\n"
+                                     u"tab\tstop\nnext  {braces}\n"));
+    // \line breaks the line inside its paragraph; \par starts a new one.
+    EXPECT_EQ(view_.document()->blockCount(), 4);
+    EXPECT_FALSE(Text().contains(QStringLiteral("Arial")));
+    EXPECT_FALSE(Text().contains(QStringLiteral("Secret")));
+
+    EXPECT_EQ(FormatAt(QStringLiteral("bold")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(FormatAt(QStringLiteral("Plain")).fontWeight(), QFont::Normal);
+    EXPECT_TRUE(FormatAt(QStringLiteral("italic")).fontItalic());
+    EXPECT_FALSE(FormatAt(QStringLiteral("bold")).fontItalic());
+    EXPECT_TRUE(FormatAt(QStringLiteral("under")).fontUnderline());
+    EXPECT_FALSE(FormatAt(QStringLiteral("big")).fontUnderline());
+    EXPECT_DOUBLE_EQ(FormatAt(QStringLiteral("big")).fontPointSize(), 20.0);
+    EXPECT_DOUBLE_EQ(FormatAt(QStringLiteral("Plain")).fontPointSize(), 10.0);
+    EXPECT_EQ(FormatAt(QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    EXPECT_FALSE(FormatAt(QStringLiteral("Plain")).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(BlockAt(QStringLiteral("centred")).alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(BlockAt(QStringLiteral("Plain")).alignment(), Qt::AlignLeft);
+}
+
+TEST_F(ViewerTest, UnicodeEscapesSkipTheirFallbackAcrossHexEscapesAndGroups) {
+    // \uc1: one fallback character, here the escape \'3f; \uc0 none. A group
+    // boundary ends any pending skip.
+    view_.LoadFromFile(Write("u.rtf",
+                             "{\\rtf1 a\\u-3913\\'3fb\\uc0\\u1046 c{\\uc3\\u228}d"
+                             "\\uc1\\u55357\\'3f\\u56832\\'3f}"));
+    EXPECT_EQ(Text(), QStringLiteral(u"a\uF0B7b\u0416c\u00E4d\U0001F600"));
+}
+
+TEST_F(ViewerTest, FileThatIsNotRtfButMentionsItIsPlainText) {
+    view_.LoadFromFile(Write("p.txt", " {\\rtf1 \\b x}"));
+    EXPECT_EQ(Text(), QStringLiteral(" {\\rtf1 \\b x}"));
+}
+
+TEST_F(ViewerTest, LongFileIsCutWithAVisibleNoteAndNoBrokenCharacter) {
+    view_.set_limit(10);
+    // "123456789" then a two-byte letter straddling the cut at 10 bytes.
+    view_.LoadFromFile(Write("long.txt", "123456789\xC3\xA9tail"));
+    EXPECT_TRUE(view_.truncated());
+    const QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("123456789"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("only its beginning is shown")));
+
+    view_.LoadFromFile(Write("short.txt", "short"));
+    EXPECT_FALSE(view_.truncated());
+    EXPECT_EQ(Text(), QStringLiteral("short"));
+}
+
+TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
+    view_.LoadFromFile(Write("keep.txt", "kept"));
+    const std::string missing = dir_.filePath(QStringLiteral("gone.txt")).toStdString();
+    try {
+        view_.LoadFromFile(missing);
+        ADD_FAILURE() << "no exception for a missing file";
+    } catch (const ViewerError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
+    }
+    EXPECT_EQ(Text(), QStringLiteral("kept"));
+
+    // A directory opens but cannot be read as a stream.
+    const std::string sub = dir_.filePath(QStringLiteral("sub.txt")).toStdString();
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    try {
+        view_.LoadFromFile(sub);
+        ADD_FAILURE() << "no exception for a directory";
+    } catch (const ViewerError& e) {
+        EXPECT_STREQ(e.what(), "Failed to Load Stream");
+    }
+    EXPECT_EQ(Text(), QStringLiteral("kept"));
+}
+
+}  // namespace

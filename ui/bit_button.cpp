@@ -1,0 +1,88 @@
+#include "ui/bit_button.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace ottomix {
+
+QIcon GlyphIcon(const QPixmap& strip) {
+    QIcon icon;
+    if (strip.isNull()) return icon;
+    const int h = strip.height();
+    if (strip.width() == 2 * h) {
+        icon.addPixmap(strip.copy(0, 0, h, h), QIcon::Normal);
+        icon.addPixmap(strip.copy(h, 0, h, h), QIcon::Disabled);
+    } else {
+        icon.addPixmap(strip, QIcon::Normal);
+        icon.addPixmap(strip, QIcon::Disabled);
+    }
+    return icon;
+}
+
+TBitBtn::TBitBtn(const QString& caption, GlyphLayout layout, QWidget* parent)
+    : QPushButton(caption, parent), layout_(layout) {}
+
+void TBitBtn::SetGlyph(const QPixmap& strip) {
+    glyph_ = GlyphIcon(strip);
+    glyph_size_ = glyph_.isNull() ? QSize() : QSize(strip.height(), strip.height());
+    update();
+}
+
+QSize TBitBtn::ContentSize() const {
+    const QSize caption = fontMetrics().size(Qt::TextShowMnemonic, text());
+    if (glyph_.isNull()) return caption;
+    if (layout_ == GlyphLayout::Left)
+        return {glyph_size_.width() + kSpacing + caption.width(),
+                std::max(glyph_size_.height(), caption.height())};
+    return {std::max(glyph_size_.width(), caption.width()),
+            caption.height() + kSpacing + glyph_size_.height()};
+}
+
+void TBitBtn::ContentRects(const QRect& contents, QRect* glyph, QRect* caption) const {
+    const QSize text_size = fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize all = ContentSize();
+    const QPoint origin(contents.x() + (contents.width() - all.width()) / 2,
+                        contents.y() + (contents.height() - all.height()) / 2);
+    if (glyph_.isNull()) {
+        *glyph = QRect();
+        *caption = QRect(origin, text_size);
+    } else if (layout_ == GlyphLayout::Left) {
+        *glyph = QRect(QPoint(origin.x(), origin.y() + (all.height() - glyph_size_.height()) / 2),
+                       glyph_size_);
+        *caption = QRect(QPoint(glyph->right() + 1 + kSpacing,
+                                origin.y() + (all.height() - text_size.height()) / 2),
+                         text_size);
+    } else {  // caption on top, glyph below
+        *caption = QRect(QPoint(origin.x() + (all.width() - text_size.width()) / 2, origin.y()),
+                         text_size);
+        *glyph = QRect(QPoint(origin.x() + (all.width() - glyph_size_.width()) / 2,
+                              caption->bottom() + 1 + kSpacing),
+                       glyph_size_);
+    }
+}
+
+void TBitBtn::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // The style draws the frame and the focus; glyph and caption are ours.
+    option.text.clear();
+    option.icon = QIcon();
+    p.drawControl(QStyle::CE_PushButton, option);
+
+    QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    if (isDown() || isChecked())
+        contents.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                           style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    QRect glyph_rect, caption_rect;
+    ContentRects(contents, &glyph_rect, &caption_rect);
+    if (!glyph_.isNull()) {
+        const QPixmap pm = glyph_.pixmap(glyph_size_, devicePixelRatio(),
+                                         isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        p.drawPixmap(glyph_rect, pm);
+    }
+    p.drawItemText(caption_rect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                   text(), QPalette::ButtonText);
+}
+
+}  // namespace ottomix

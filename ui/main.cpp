@@ -1,0 +1,6 @@
+// Ottomix: scrambles and unscrambles one file at a time.
+#include "ui/startup.h"
+
+int main(int argc, char** argv) {
+    return ottomix::RunOttomix(argc, argv);
+}

@@ -1,0 +1,32 @@
+#include "ui/startup.h"
+
+#include <exception>
+
+#include "ui/about_window.h"
+#include "ui/application.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+
+namespace ottomix {
+
+int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& started) {
+    Application app(argc, argv);
+    try {
+        app.setTitle(QString::fromLatin1(kApplicationTitle));
+        TForm1 form1;
+        TForm3 form3;
+        TForm4 form4;
+        form1.SetAboutWindow(&form3);
+        form1.SetProgressWindow(&form4);
+        if (started) started(form1);
+        form1.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        app.ShowException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        app.ShowException(QStringLiteral("Unknown exception"));
+    }
+    return 0;
+}
+
+}  // namespace ottomix

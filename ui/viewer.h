@@ -1,0 +1,68 @@
+// RichEdit1: the read-only viewer of the main window, and the loading of a
+// file into it (RTF through a small reader of our own, else plain text).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTextEdit>
+#include <stdexcept>
+#include <string>
+
+class QTextDocument;
+
+namespace ottomix {
+
+// What the viewer shows of a file at most. Beyond this the layout of a text
+// document gets slow enough to freeze the window, so longer files are cut and
+// a note says so.
+inline constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
+
+// The viewer's failures. The message is shown to the user as it is; the
+// application's exception box adds the full stop.
+class ViewerError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// True when the bytes start with the RTF signature "{\rtf".
+bool LooksLikeRtf(const QByteArray& data);
+
+// Fills `doc` (emptied first) with the text of an RTF document: paragraphs,
+// line breaks, tabs, bold, italic, underline, font sizes, text and highlight
+// colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
+// colour tables, style sheets, pictures, document info and {\*...} groups are
+// skipped. Malformed input is read as far as it makes sense; nothing throws.
+void ReadRtf(const QByteArray& data, QTextDocument& doc);
+
+// Windows-1252 to Unicode; the five unassigned codes map to themselves.
+QString DecodeWindows1252(const QByteArray& data);
+
+// Plain text: UTF-8 when the bytes are valid UTF-8, else Windows-1252; a
+// CR LF pair, a lone CR and a lone LF each become one line break ('\n').
+QString DecodePlainText(const QByteArray& data);
+
+// The viewer control itself.
+class TRichEdit : public QTextEdit {
+    Q_OBJECT
+
+  public:
+    explicit TRichEdit(QWidget* parent = nullptr);
+
+    // Replaces the whole content by the file `name`, opened read-only: as rich
+    // text when it is RTF, else as plain text. Throws ViewerError with
+    // "Cannot open file <name>" when the file cannot be opened and "Failed to
+    // Load Stream" when it cannot be read; the content stays as it was then.
+    void LoadFromFile(const std::string& name);
+
+    // How many bytes of a file are shown at most.
+    qint64 limit() const { return limit_; }
+    void set_limit(qint64 bytes) { limit_ = bytes; }
+    // Whether the last file loaded was cut at the limit.
+    bool truncated() const { return truncated_; }
+
+  private:
+    qint64 limit_ = kViewerLimit;
+    bool truncated_ = false;
+};
+
+}  // namespace ottomix
