@@ -83,6 +83,16 @@ void TBitBtn::paintEvent(QPaintEvent*) {
     }
     p.drawItemText(caption_rect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
                    text(), QPalette::ButtonText);
+    // The focused button shows a dotted frame around glyph and caption,
+    // after a click as after Tab, so Enter and Space have a visible target.
+    if (hasFocus()) {
+        const QRect frame =
+            (glyph_rect | caption_rect).adjusted(-3, -2, 2, 1) & rect().adjusted(3, 3, -4, -4);
+        QPen pen(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(frame);
+    }
 }
 
 }  // namespace ottomix

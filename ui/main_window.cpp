@@ -12,6 +12,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +51,39 @@ class CompactRadioStyle : public QProxyStyle {
                     const QWidget* widget) const override {
         if (metric == PM_RadioButtonLabelSpacing) return 4;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+// The Mode frame: filled with the button face, an etched line, and the title
+// on the line near its left end.
+class FaceGroupBox : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QPalette& pal = palette();
+        const QFontMetrics fm = fontMetrics();
+        // Above the line the window's background shows, as around any control.
+        const QRect frame = rect().adjusted(0, fm.height() / 2, -1, -1);
+        p.fillRect(frame, pal.color(QPalette::Button));
+        const QRect caption(8, 0, fm.horizontalAdvance(title()) + 4, fm.height());
+        // Etched: a shadow line with a highlight line just inside it, both
+        // broken where the caption sits.
+        const auto etch = [&](const QRect& r, const QColor& color) {
+            p.setPen(color);
+            p.drawLine(r.topLeft(), QPoint(caption.left() - 1, r.top()));
+            p.drawLine(QPoint(caption.right() + 1, r.top()), r.topRight());
+            p.drawLine(r.topRight(), r.bottomRight());
+            p.drawLine(r.bottomRight(), r.bottomLeft());
+            p.drawLine(r.bottomLeft(), r.topLeft());
+        };
+        etch(frame.adjusted(0, 0, -1, -1), pal.color(QPalette::Mid));
+        etch(frame.adjusted(1, 1, 0, 0), pal.color(QPalette::Light));
+        p.setPen(
+            pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        p.drawText(caption, Qt::AlignCenter, title());
     }
 };
 
@@ -134,13 +168,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
                          112, 232, 75, 41);
     Decrypt->setObjectName(QStringLiteral("Decrypt"));
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Mode"), client_);
+    GroupBox1 = new FaceGroupBox(QStringLiteral("Mode"), client_);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(336, 168, 97, 73);
-    GroupBox1->setAutoFillBackground(true);
-    QPalette face = GroupBox1->palette();
-    face.setColor(QPalette::Window, face.color(QPalette::Button));
-    GroupBox1->setPalette(face);
     RadioButton1 = new QRadioButton(QStringLiteral("Text Mode"), GroupBox1);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
     RadioButton1->setGeometry(8, 24, 73, 17);

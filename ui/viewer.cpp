@@ -18,6 +18,12 @@ namespace ottomix {
 
 namespace {
 
+// Laying out one paragraph costs more than linear time in its length (a
+// 4 MiB line without spaces takes minutes), so longer ones are broken up.
+// The viewer wraps lines at its width anyway; only where a wrap falls in
+// such a line changes.
+constexpr qsizetype kMaxParagraph = 1024;
+
 // 0x80..0x9F of Windows-1252; 0 marks the five unassigned codes.
 constexpr char16_t kCp1252High[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -312,9 +318,11 @@ class RtfReader {
     }
 
     void Append(char16_t ch) {
+        if (paragraph_length_ >= kMaxParagraph) Paragraph();
         if (!run_.isEmpty() && !(run_format_ == st_.format)) Flush();
         run_format_ = st_.format;
         run_ += QChar(ch);
+        ++paragraph_length_;
     }
 
     void ApplyAlignment() {
@@ -332,6 +340,7 @@ class RtfReader {
     }
 
     void Paragraph() {
+        paragraph_length_ = 0;
         Flush();
         ApplyAlignment();
         cursor_.insertBlock(cursor_.blockFormat(), CharFormat(st_.format));
@@ -365,6 +374,7 @@ class RtfReader {
     int red_ = -1, green_ = -1, blue_ = -1;
     QString run_;
     Format run_format_;
+    qsizetype paragraph_length_ = 0;
 };
 
 // Length of `data` without an incomplete UTF-8 sequence at its end (the cut
@@ -391,10 +401,40 @@ qsizetype WithoutBrokenUtf8Tail(const QByteArray& data) {
     return continuation < need ? i - 1 : n;
 }
 
-QString BreakLines(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
+// CR LF, lone CR and lone LF each become '\n'; lines longer than
+// kMaxParagraph are broken after their last space (or anywhere when none).
+QString BreakLines(const QString& in) {
+    QString out;
+    out.reserve(in.size() + in.size() / kMaxParagraph + 1);
+    qsizetype line_start = 0;  // in `out`
+    qsizetype last_space = -1;
+    const qsizetype n = in.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        QChar c = in[i];
+        if (c == u'\r') {
+            c = u'\n';
+            if (i + 1 < n && in[i + 1] == u'\n') ++i;
+        }
+        if (c == u'\n') {
+            out += c;
+            line_start = out.size();
+            last_space = -1;
+            continue;
+        }
+        if (out.size() - line_start >= kMaxParagraph) {
+            if (last_space >= line_start) {
+                out[last_space] = u'\n';
+                line_start = last_space + 1;
+            } else {
+                out += u'\n';
+                line_start = out.size();
+            }
+            last_space = -1;
+        }
+        if (c == u' ') last_space = out.size();
+        out += c;
+    }
+    return out;
 }
 
 // Reads at most limit + 1 bytes, so the caller can tell a cut file.
@@ -449,7 +489,7 @@ QString DecodePlainText(const QByteArray& data) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(data);
     if (utf8.hasError()) text = DecodeWindows1252(data);
-    return BreakLines(std::move(text));
+    return BreakLines(text);
 }
 
 TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent) {

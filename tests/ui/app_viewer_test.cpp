@@ -135,6 +135,30 @@ TEST_F(ViewerTest, LongFileIsCutWithAVisibleNoteAndNoBrokenCharacter) {
     EXPECT_EQ(Text(), QStringLiteral("short"));
 }
 
+TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
+    // A paragraph is laid out in worse than linear time: a 4 MiB line
+    // without a space used to freeze the window for minutes.
+    std::string words;
+    for (int i = 0; i < 800; ++i) words += "word" + std::to_string(i) + ' ';
+    const std::string solid(5000, 'x');
+    view_.LoadFromFile(Write("long.txt", words + "\n" + solid));
+    int longest = 0;
+    for (QTextBlock b = view_.document()->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length());
+    EXPECT_LE(longest, 1025);
+    QString text = Text();
+    EXPECT_TRUE(text.endsWith(QString(5000 - 4 * 1024, u'x')));
+    // Lines with spaces are broken at a space, solid ones anywhere.
+    EXPECT_EQ(text.remove(u'\n').remove(u' '), QString::fromStdString(words + solid).remove(u' '));
+
+    std::string rtf = "{\\rtf1 ";
+    rtf += std::string(3000, 'y');
+    rtf += "}";
+    view_.LoadFromFile(Write("long.rtf", rtf));
+    EXPECT_GE(view_.document()->blockCount(), 3);
+    EXPECT_EQ(Text().remove(u'\n'), QString(3000, u'y'));
+}
+
 TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
     view_.LoadFromFile(Write("keep.txt", "kept"));
     const std::string missing = dir_.filePath(QStringLiteral("gone.txt")).toStdString();
