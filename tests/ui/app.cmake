@@ -40,7 +40,10 @@ endif()
 add_test(NAME app.e2e_xvfb
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_xvfb.sh
     $<TARGET_FILE:ottomix> $<TARGET_FILE:ottomix-cli> "${app_xclose}")
-set_tests_properties(app.e2e_xvfb PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+# Under LeakSanitizer the X11 platform's D-Bus library reports a leak of its
+# own at exit, which would turn the exit status into 1.
+set_tests_properties(app.e2e_xvfb PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120
+  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 
 add_test(NAME app.install_layout
   COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-check

@@ -402,6 +402,27 @@ TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
     EXPECT_TRUE(f.BitBtn2->isVisible());
 }
 
+TEST_F(MainWindowTest, JobInAVanishedDirectoryReportsTheJobThenTheIoError) {
+    TForm1& f = *form_;
+    const std::string sub = Path("sub");
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    f.DirectoryListBox1->ChangeDir(sub);
+    std::ofstream(sub + "/in.txt") << "text";
+    Click(f.RadioButton1);
+    ClickFile("in.txt");
+    ASSERT_EQ(::unlink((sub + "/in.txt").c_str()), 0);
+    ASSERT_EQ(::rmdir(sub.c_str()), 0);
+    Click(f.Encrypt);
+    // The job's own failure first, then the list's read of the lost directory.
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
+    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open file " + sub +
+                                                     "/in.txt: No such file or directory."));
+    EXPECT_EQ(boxes_[1].caption, QStringLiteral("Ottomix 98"));
+    EXPECT_EQ(boxes_[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes_[1].text, QStringLiteral("File not found."));
+}
+
 // An object whose event handler throws, as a handler of the program would.
 class Thrower : public QObject {
   public:

@@ -22,7 +22,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  [ -s "$work/stderr" ] && { echo "--- the program's standard error:"; tail -n 30 "$work/stderr"; }
+  exit 1
+}
 
 # A display of our own: the first of these that is free.
 for n in 93 193 293; do
