@@ -11,9 +11,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "tests/ui/app_test_util.h"
+#include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
 #include "ui/browser.h"
@@ -157,6 +160,29 @@ TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
     }
     EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_TRUE(f.RichEdit1->isReadOnly());
+}
+
+TEST_F(MainWindowTest, CentredAtFirstShowingOnlyAndAboutShownModally) {
+    TForm1& f = *form_;
+    const QRect screen = f.screen()->geometry();
+    const QSize frame = f.frameGeometry().size();
+    EXPECT_EQ(f.pos(), QPoint(screen.x() + std::max(0, (screen.width() - frame.width()) / 2),
+                              screen.y() + std::max(0, (screen.height() - frame.height()) / 2)));
+    f.hide();
+    f.move(10, 20);
+    f.show();
+    EXPECT_EQ(f.pos(), QPoint(10, 20));
+
+    TForm3 about;
+    f.SetAboutWindow(&about);
+    bool was_modal = false;
+    QTimer::singleShot(0, &about, [&] {
+        was_modal = about.isVisible() && QApplication::activeModalWidget() == &about;
+        QTest::mouseClick(about.BitBtn1, Qt::LeftButton);
+    });
+    f.About1->trigger();  // returns once the window has closed
+    EXPECT_TRUE(was_modal);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(MainWindowTest, TabOrderAndMenuFollowTheLayout) {
