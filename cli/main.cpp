@@ -37,7 +37,7 @@ int UsageError(const char* what) {
 
 // A bar on standard error, redrawn only when its percentage changes.
 class TerminalProgress : public JobProgress {
-public:
+  public:
     void Reset() override {}
     void Started(const std::string&, std::int64_t total) override {
         total_ = total > 0 ? static_cast<std::uint64_t>(total) : 1;
@@ -53,7 +53,7 @@ public:
         if (percent_ >= 0) std::fputc('\n', stderr);
     }
 
-protected:
+  protected:
     void StepReached() override {
         const std::uint64_t done = steps();
         Draw(static_cast<int>(done * 100 / total_));
@@ -62,7 +62,7 @@ protected:
         SetStepCounter(done, next / 100 + (next % 100 != 0));
     }
 
-private:
+  private:
     void Draw(int percent) {
         if (percent == percent_) return;
         percent_ = percent;
@@ -135,11 +135,13 @@ int main(int argc, char** argv) {
     }
     if (mode == Mode::Text && direction == Direction::Encrypt && result.lossy()) {
         std::fprintf(stderr, "ottomix-cli: warning: Text Mode changed this file:\n");
-        if (result.cr_dropped > 0)
-            std::fprintf(stderr, "  %llu carriage-return bytes were left out\n",
-                         static_cast<unsigned long long>(result.cr_dropped));
+        if (result.lone_cr_dropped > 0)
+            std::fprintf(stderr,
+                         "  %llu carriage-return bytes outside CR LF line ends were left out\n",
+                         static_cast<unsigned long long>(result.lone_cr_dropped));
         if (result.bytes_after_mark > 0)
-            std::fprintf(stderr, "  %llu bytes from the end-of-file mark (Ctrl-Z) on were left out\n",
+            std::fprintf(stderr,
+                         "  %llu bytes from the end-of-file mark (Ctrl-Z) on were left out\n",
                          static_cast<unsigned long long>(result.bytes_after_mark));
         if (result.unsafe_values > 0)
             std::fprintf(stderr,

@@ -24,8 +24,12 @@ struct Entry {
 }  // namespace
 
 struct StreamTableAccess {
-    static ByteReader* NewReader(int fd, bool text) { return new (std::nothrow) ByteReader(fd, text); }
-    static ByteWriter* NewWriter(int fd, bool text) { return new (std::nothrow) ByteWriter(fd, text); }
+    static ByteReader* NewReader(int fd, bool text) {
+        return new (std::nothrow) ByteReader(fd, text);
+    }
+    static ByteWriter* NewWriter(int fd, bool text) {
+        return new (std::nothrow) ByteWriter(fd, text);
+    }
     static void Delete(ByteReader* r) { delete r; }
     static void Delete(ByteWriter* w) { delete w; }
 };
@@ -77,7 +81,9 @@ StreamTable& Table() {
 
 // Runs with the program's finalisers, after every exit routine, whenever
 // they were registered, so bytes those routines write are not lost.
-__attribute__((destructor)) void FlushAtExit() { FlushAll(); }
+__attribute__((destructor)) void FlushAtExit() {
+    FlushAll();
+}
 
 // Parses "r"/"rb"/"rt" style modes: `base` is the required first letter.
 // Returns 0 for text, 1 for binary, -1 for a mode we do not open.
@@ -198,6 +204,8 @@ int ByteReader::Refill() {
             return -1;
         }
         if (got == 0) {
+            if (pending_cr_) ++lone_cr_;
+            pending_cr_ = false;
             eof_ = true;
             return -1;
         }
@@ -209,12 +217,24 @@ int ByteReader::Refill() {
             mark_seen_ = true;
             mark_offset_ = static_cast<std::int64_t>(chunk_start + n);
         }
+        if (pending_cr_) {
+            pending_cr_ = false;
+            if (n == 0 || buf_[0] != 0x0A) ++lone_cr_;
+        }
         // Close up the chunk over every CR, keeping the other bytes in order.
         std::uint8_t* cr = static_cast<std::uint8_t*>(std::memchr(buf_, 0x0D, n));
         if (cr != nullptr) {
             std::uint8_t* out = cr;
             const std::uint8_t* end = buf_ + n;
             for (const std::uint8_t* in = cr; in < end; ++in) {
+                if (*in == 0x0D) {
+                    if (in + 1 < end)
+                        lone_cr_ += in[1] != 0x0A;
+                    else if (mark_seen_)
+                        ++lone_cr_;  // followed by the end-of-file mark
+                    else
+                        pending_cr_ = true;  // the next chunk decides
+                }
                 *out = *in;
                 out += (*in != 0x0D);
             }
@@ -248,7 +268,8 @@ ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
         errno = EMFILE;
         return nullptr;
     }
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd =
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return nullptr;
     ClearNonBlocking(fd);
     ByteWriter* w = StreamTableAccess::NewWriter(fd, m == 0);
@@ -336,13 +357,17 @@ bool ByteWriter::Pass() {
     return ok;
 }
 
-bool ByteWriter::Flush() { return Pass(); }
+bool ByteWriter::Flush() {
+    return Pass();
+}
 
 void ByteWriter::WriteText(std::string_view text) {
     for (const char c : text) WriteByte(static_cast<unsigned char>(c));
 }
 
-ByteWriter& StdOut() { return *Table().std_out; }
+ByteWriter& StdOut() {
+    return *Table().std_out;
+}
 
 void FlushAll() {
     if (g_table == nullptr) return;  // nothing was ever opened

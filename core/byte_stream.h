@@ -25,7 +25,7 @@ inline constexpr int kStreamTableSize = 50;
 inline constexpr int kStandardStreams = 3;
 
 class ByteReader {
-public:
+  public:
     // Opens `name` with mode "r" (text) or "rb" (binary). Returns nullptr when
     // the name is empty, the file cannot be opened for reading (missing, a
     // directory, no access), or the stream table is full. errno tells why.
@@ -50,6 +50,9 @@ public:
     int error_code() const { return errno_; }  // errno of the failed read
     // Text mode bookkeeping, so a caller can tell what the text rules dropped.
     std::uint64_t cr_dropped() const { return cr_dropped_; }
+    // CRs dropped that were not the CR of a CR LF pair: those are lost for
+    // good, while a text writer restores CR LF line ends.
+    std::uint64_t lone_cr_dropped() const { return lone_cr_; }
     // Offset of the end-of-file mark in the file, or -1 while none was met.
     std::int64_t mark_offset() const { return mark_offset_; }
     int fd() const { return fd_; }
@@ -57,7 +60,7 @@ public:
     ByteReader(const ByteReader&) = delete;
     ByteReader& operator=(const ByteReader&) = delete;
 
-private:
+  private:
     ByteReader(int fd, bool text) : fd_(fd), text_(text) {}
     ~ByteReader() = default;
     int Refill();
@@ -73,12 +76,14 @@ private:
     int errno_ = 0;
     std::uint64_t raw_read_ = 0;  // bytes taken from the file so far
     std::uint64_t cr_dropped_ = 0;
+    std::uint64_t lone_cr_ = 0;
+    bool pending_cr_ = false;  // the last chunk ended in a CR
     std::int64_t mark_offset_ = -1;
     std::uint8_t buf_[kStreamBufferSize];
 };
 
 class ByteWriter {
-public:
+  public:
     // Opens `name` with mode "w" (text) or "wb" (binary): creates the file or
     // empties it at once. Returns nullptr when it cannot be created or
     // truncated, or the stream table is full. errno tells why.
@@ -120,7 +125,7 @@ public:
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
 
-private:
+  private:
     ByteWriter(int fd, bool text) : fd_(fd), text_(text) {}
     ~ByteWriter() = default;
     int WriteSlow(int value);

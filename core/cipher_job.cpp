@@ -109,7 +109,9 @@ std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t*
     return unsafe;
 }
 
-bool IsUnsafe(std::uint8_t v) { return v == 0x0D || v == 0x1A; }
+bool IsUnsafe(std::uint8_t v) {
+    return v == 0x0D || v == 0x1A;
+}
 
 }  // namespace
 
@@ -127,7 +129,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
 
     const std::string open_msg = "Cannot open file " + input;
     struct stat in_st {};
-    if (::stat(input.c_str(), &in_st) != 0) return Fail(JobStatus::CannotOpenInput, open_msg, errno);
+    if (::stat(input.c_str(), &in_st) != 0)
+        return Fail(JobStatus::CannotOpenInput, open_msg, errno);
     if (S_ISDIR(in_st.st_mode)) return Fail(JobStatus::CannotOpenInput, open_msg, EISDIR);
     if (!S_ISREG(in_st.st_mode)) {
         JobResult r = Fail(JobStatus::NotRegularFile, open_msg, 0);
@@ -165,10 +168,12 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         return result;
     }
     result.cr_dropped = reader->cr_dropped();
+    result.lone_cr_dropped = reader->lone_cr_dropped();
     if (reader->mark_offset() >= 0) {
         struct stat now {};
         if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->mark_offset())
-            result.bytes_after_mark = static_cast<std::uint64_t>(now.st_size - reader->mark_offset());
+            result.bytes_after_mark =
+                static_cast<std::uint64_t>(now.st_size - reader->mark_offset());
     }
     ByteReader::Close(reader);
     // Byte count + 1, as a double: exact up to 2^53 bytes.
@@ -179,7 +184,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     // Transform pass: the output is opened first, the input second.
     ByteWriter* writer = ByteWriter::Open(output, out_mode);
     if (writer == nullptr) {
-        JobResult r = Fail(JobStatus::CannotCreateOutput, "Cannot create file " + Absolute(output), errno);
+        JobResult r =
+            Fail(JobStatus::CannotCreateOutput, "Cannot create file " + Absolute(output), errno);
         progress.Failed(r.Describe());
         return r;
     }
@@ -238,10 +244,11 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     result.bytes = bytes;
 
     if (write_failed || reader->failed()) {
-        JobResult r = write_failed ? Fail(JobStatus::WriteError,
-                                          "Cannot write file " + Absolute(output), writer->error_code())
-                                   : Fail(JobStatus::ReadError, "Cannot read file " + input,
-                                          reader->error_code());
+        JobResult r =
+            write_failed
+                ? Fail(JobStatus::WriteError, "Cannot write file " + Absolute(output),
+                       writer->error_code())
+                : Fail(JobStatus::ReadError, "Cannot read file " + input, reader->error_code());
         r.bytes = bytes;
         ByteReader::Close(reader);
         ByteWriter::Discard(writer);

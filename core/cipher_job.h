@@ -42,16 +42,18 @@ struct JobResult {
     std::uint64_t bytes = 0;  // bytes the reader delivered in the transform pass
 
     // Text Mode losses, so the program can warn.
-    std::uint64_t cr_dropped = 0;         // CR bytes the text reader left out
-    std::uint64_t bytes_after_mark = 0;   // bytes from the first Ctrl-Z on
-    std::uint64_t unsafe_values = 0;      // written 0x0D / 0x1A values
+    std::uint64_t cr_dropped = 0;           // CR bytes the text reader left out
+    std::uint64_t lone_cr_dropped = 0;      // of those, CRs not part of a CR LF
+    std::uint64_t bytes_after_mark = 0;     // bytes from the first Ctrl-Z on
+    std::uint64_t unsafe_values = 0;        // written 0x0D / 0x1A values
     std::int64_t first_unsafe_offset = -1;  // byte index of the first of them
 
     bool ok() const { return status == JobStatus::Done; }
     bool silent() const { return status == JobStatus::NothingSelected; }
     // "message: reason", or the message alone.
     std::string Describe() const;
-    bool lossy() const { return cr_dropped + bytes_after_mark + unsafe_values > 0; }
+    // CR LF line ends come back from Decrypt as CR LF, so only lone CRs count.
+    bool lossy() const { return lone_cr_dropped + bytes_after_mark + unsafe_values > 0; }
 };
 
 struct JobRequest {

@@ -8,7 +8,7 @@
 namespace ottomix {
 
 class JobProgress {
-public:
+  public:
     virtual ~JobProgress() = default;
 
     // Before anything is opened.
@@ -35,7 +35,7 @@ public:
     void AddSteps(std::uint64_t n) { steps_ += n; }
     std::uint64_t steps() const { return steps_; }
 
-protected:
+  protected:
     // Called by Stepped() once steps() reaches the target.
     virtual void StepReached() { step_target_ = std::numeric_limits<std::uint64_t>::max(); }
     void SetStepCounter(std::uint64_t steps, std::uint64_t target) {
@@ -43,14 +43,14 @@ protected:
         step_target_ = target;
     }
 
-private:
+  private:
     std::uint64_t steps_ = 0;
     std::uint64_t step_target_ = std::numeric_limits<std::uint64_t>::max();
 };
 
 // A receiver that ignores everything.
 class NullProgress : public JobProgress {
-public:
+  public:
     void Reset() override {}
     void Started(const std::string&, std::int64_t) override {}
     void Finished() override {}

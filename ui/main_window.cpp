@@ -354,11 +354,7 @@ void TForm1::RunJob(Direction direction) {
     request.input = FileListBox1->FileName();
     const JobResult result = RunCipherJob(request, *progress_, file_size);
 
-    std::uint64_t lone_cr = 0;
-    if (result.ok() && request.mode == Mode::Text && direction == Direction::Encrypt &&
-        result.cr_dropped > 0)
-        lone_cr = CountLoneCr(request.input);
-    const JobReport report = DescribeJob(request, result, lone_cr);
+    const JobReport report = DescribeJob(request, result, result.lone_cr_dropped);
     const auto tell = [&] {
         if (!report.text.isEmpty())
             ShowMessageBox(this, QMessageBox::Warning, report.caption, report.text);
@@ -424,31 +420,5 @@ TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult
     return report;
 }
 
-std::uint64_t TForm1::CountLoneCr(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    std::uint64_t lone = 0;
-    bool prev_cr = false;
-    bool mark = false;
-    unsigned char buf[65536];
-    while (!mark) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        for (ssize_t i = 0; i < n; ++i) {
-            const unsigned char b = buf[i];
-            if (prev_cr && b != '\n') ++lone;
-            if (b == 0x1A) {
-                prev_cr = false;
-                mark = true;
-                break;
-            }
-            prev_cr = b == '\r';
-        }
-    }
-    if (prev_cr) ++lone;
-    ::close(fd);
-    return lone;
-}
 
 }  // namespace ottomix

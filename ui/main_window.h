@@ -87,9 +87,6 @@ class TForm1 : public QMainWindow {
     };
     static JobReport DescribeJob(const JobRequest& request, const JobResult& result,
                                  std::uint64_t lone_cr);
-    // CR bytes not followed by LF before the first Ctrl-Z: the ones a text
-    // round trip loses (a CR LF comes back as CR LF).
-    static std::uint64_t CountLoneCr(const std::string& path);
 
   protected:
     void showEvent(QShowEvent* event) override;

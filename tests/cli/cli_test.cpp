@@ -186,12 +186,18 @@ TEST(Cli, TextModeWarnsAboutWhatItChanges) {
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(r.err.empty()) << r.err;
 
-    WriteFile("lossy", ToBytes("a\r\nb\r\n\x0f\x1a"
+    // DOS line ends come back from Decrypt as they were: no warning.
+    WriteFile("dos", ToBytes("plain text\r\nsecond line\r\n"));
+    r = Cli({"encrypt", "--text", "dos"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+
+    WriteFile("lossy", ToBytes("a\rb\r\r\nc\x0f\x1a"
                                "rest"));
     r = Cli({"encrypt", "--text", "lossy"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(Contains(r.err, "warning")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "2 carriage-return bytes")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "2 carriage-return bytes outside CR LF")) << r.err;
     EXPECT_TRUE(Contains(r.err, "5 bytes from the end-of-file mark")) << r.err;
     EXPECT_TRUE(Contains(r.err, "1 encrypted bytes will not decrypt back")) << r.err;
     EXPECT_TRUE(Contains(r.err, "differs from byte 5 on")) << r.err;

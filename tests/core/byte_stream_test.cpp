@@ -111,6 +111,32 @@ TEST(ByteReader, TextRulesHoldAcrossChunkBoundaries) {
     }
 }
 
+TEST(ByteReader, OnlyCrsOutsideCrLfPairsCountAsLost) {
+    test::TempDir dir;
+    struct Case {
+        std::string raw;
+        std::uint64_t dropped, lone;
+    };
+    const Case cases[] = {
+        {"a\r\nb\r\n", 2, 0},                        // DOS line ends come back as CR LF
+        {"a\rb\r\r\nc\r", 4, 3},                     // lone, doubled and final CRs
+        {std::string(511, 'a') + "\r\nb", 1, 0},     // pair split between chunks
+        {std::string(511, 'a') + "\rb", 1, 1},       // lone CR ending a chunk
+        {std::string(511, 'a') + "\r\x1a\n", 1, 1},  // CR before the mark
+        {std::string(1023, 'a') + "\r", 1, 1},       // CR ending the file
+        {std::string(512, '\r') + "\n", 512, 511},   // a chunk of CRs, then LF
+    };
+    for (const Case& c : cases) {
+        WriteFile("in", ToBytes(c.raw));
+        ByteReader* r = ByteReader::Open("in", "r");
+        ASSERT_NE(r, nullptr);
+        Drain(r);
+        EXPECT_EQ(r->cr_dropped(), c.dropped) << c.raw.size();
+        EXPECT_EQ(r->lone_cr_dropped(), c.lone) << c.raw.size();
+        EXPECT_EQ(ByteReader::Close(r), 0);
+    }
+}
+
 TEST(ByteReader, RandomFilesReadAsTheModelSays) {
     test::TempDir dir;
     std::mt19937 rng(20240517);
@@ -131,6 +157,7 @@ TEST(ByteReader, RandomFilesReadAsTheModelSays) {
         ASSERT_NE(r, nullptr);
         ASSERT_EQ(Drain(r, &rng), m.delivered) << "size " << size;
         EXPECT_EQ(r->cr_dropped(), m.cr_dropped);
+        EXPECT_EQ(r->lone_cr_dropped(), m.lone_cr);
         EXPECT_EQ(r->mark_offset(), m.mark_offset);
         EXPECT_EQ(ByteReader::Close(r), 0);
         ASSERT_EQ(ReadThrough("in", "rb", &rng), raw);

@@ -11,6 +11,7 @@ namespace ottomix::test {
 struct ModelRead {
     std::vector<std::uint8_t> delivered;
     std::uint64_t cr_dropped = 0;
+    std::uint64_t lone_cr = 0;      // CRs not directly followed by LF
     std::uint64_t after_mark = 0;   // bytes from the first Ctrl-Z on
     std::int64_t mark_offset = -1;  // file offset of that Ctrl-Z
 };
@@ -30,6 +31,7 @@ inline ModelRead ModelReadFile(const std::vector<std::uint8_t>& raw, bool text) 
         }
         if (raw[i] == 0x0D) {
             ++m.cr_dropped;
+            if (i + 1 == raw.size() || raw[i + 1] != 0x0A) ++m.lone_cr;
         } else {
             m.delivered.push_back(raw[i]);
         }
