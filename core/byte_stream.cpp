@@ -24,11 +24,9 @@ struct Entry {
 }  // namespace
 
 struct StreamTableAccess {
-    static ByteReader* NewReader(int fd, bool text) {
-        return new (std::nothrow) ByteReader(fd, text);
-    }
-    static ByteWriter* NewWriter(int fd, bool text) {
-        return new (std::nothrow) ByteWriter(fd, text);
+    template <typename Stream>
+    static Stream* New(int fd, bool text) {
+        return new (std::nothrow) Stream(fd, text);
     }
     static void Delete(ByteReader* r) { delete r; }
     static void Delete(ByteWriter* w) { delete w; }
@@ -43,7 +41,7 @@ struct StreamTable {
     StreamTable() {
         entries[0].kind = Kind::Reserved;  // standard input
         entries[2].kind = Kind::Reserved;  // standard error
-        std_out = StreamTableAccess::NewWriter(STDOUT_FILENO, true);
+        std_out = StreamTableAccess::New<ByteWriter>(STDOUT_FILENO, true);
         entries[1] = {Kind::Writer, std_out};
     }
 
@@ -127,12 +125,12 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err) {
     return true;
 }
 
-}  // namespace
-
-// ---------------------------------------------------------------- ByteReader
-
-ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
-    const int m = ParseMode(mode, 'r');
+// Opens `name` for a new stream of type Stream and enters it in the table;
+// nullptr with errno set when that cannot be done.
+template <typename Stream>
+Stream* OpenStream(const std::string& name, std::string_view mode, char base, int flags,
+                   Kind kind) {
+    const int m = ParseMode(mode, base);
     if (m < 0) {
         errno = EINVAL;
         return nullptr;
@@ -146,23 +144,31 @@ ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
         errno = EMFILE;
         return nullptr;
     }
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return nullptr;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (kind == Kind::Reader && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         errno = EISDIR;
         return nullptr;
     }
     ClearNonBlocking(fd);
-    ByteReader* r = StreamTableAccess::NewReader(fd, m == 0);
-    if (r == nullptr) {
+    Stream* stream = StreamTableAccess::New<Stream>(fd, m == 0);
+    if (stream == nullptr) {
         ::close(fd);
         errno = ENOMEM;
         return nullptr;
     }
-    table.Take(Kind::Reader, r);
-    return r;
+    table.Take(kind, stream);
+    return stream;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- ByteReader
+
+ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
+    return OpenStream<ByteReader>(name, mode, 'r', O_RDONLY, Kind::Reader);
 }
 
 int ByteReader::Close(ByteReader* reader) {
@@ -254,32 +260,7 @@ int ByteReader::Refill() {
 // ---------------------------------------------------------------- ByteWriter
 
 ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
-    const int m = ParseMode(mode, 'w');
-    if (m < 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    if (name.empty()) {
-        errno = ENOENT;
-        return nullptr;
-    }
-    StreamTable& table = Table();
-    if (!table.HasFree()) {
-        errno = EMFILE;
-        return nullptr;
-    }
-    const int fd =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return nullptr;
-    ClearNonBlocking(fd);
-    ByteWriter* w = StreamTableAccess::NewWriter(fd, m == 0);
-    if (w == nullptr) {
-        ::close(fd);
-        errno = ENOMEM;
-        return nullptr;
-    }
-    table.Take(Kind::Writer, w);
-    return w;
+    return OpenStream<ByteWriter>(name, mode, 'w', O_WRONLY | O_CREAT | O_TRUNC, Kind::Writer);
 }
 
 int ByteWriter::Close(ByteWriter* writer) {
