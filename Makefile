@@ -1,4 +1,5 @@
 # Thin wrapper over CMake. Every target first installs what is missing.
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 PREFIX ?= /usr/local

@@ -1,7 +1,7 @@
 // Job time with the progress window shown against a receiver that does
 // nothing, on a 256 MiB file. Runs offscreen unless DISPLAY is set.
 //
-//   progress_bench [--mib N] [--runs N] [--dir PARENT] [--screenshot FILE]
+//   ottomix_bench_progress [--mib N] [--runs N] [--dir PARENT] [--screenshot FILE]
 //
 // The files go to a temporary directory under PARENT (default: the system's
 // temporary directory); a tmpfs such as /dev/shm keeps disk noise out.
