@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -15,6 +16,8 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QSettings>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QUrl>
 #include <algorithm>
 #include <stdexcept>
@@ -470,11 +473,8 @@ void THyperLink::UpdateHint(int text_width) {
 
 void THyperLink::Repaint() {
     // Sizing and the hint follow at once, so they hold before the next paint too.
-    if (link_layout_ == llyText) {
-        if (!loading_) UpdateHint(ApplyTextLayout());
-    } else {
-        UpdateHint(bitmap_.width());
-    }
+    // Not while loading: Loaded() saves the link's own hint, not one set here.
+    if (!loading_) UpdateHint(link_layout_ == llyText ? ApplyTextLayout() : bitmap_.width());
     update();
 }
 
@@ -572,13 +572,22 @@ bool THyperLink::event(QEvent* e) {
             e->ignore();
             return true;
         }
+        // The hint is an address, plain text: markup in a caption is shown, not applied.
+        if (Qt::mightBeRichText(toolTip())) {
+            const auto* help = static_cast<QHelpEvent*>(e);
+            QToolTip::showText(help->globalPos(),
+                               Qt::convertFromPlainText(toolTip(), Qt::WhiteSpaceNoWrap), this,
+                               QRect(), toolTipDuration());
+            return true;
+        }
     }
     return QWidget::event(e);
 }
 
 void THyperLink::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::RightButton) {
-        popup_->popup(mapToGlobal(e->position().toPoint()));
+        // An empty menu would open unseen and take the next click for itself.
+        if (!popup_->isEmpty()) popup_->popup(mapToGlobal(e->position().toPoint()));
     } else if (e->button() == Qt::LeftButton) {
         left_pressed_ = true;
     }

@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
@@ -137,6 +139,42 @@ class LinkTest : public QObject {
         plain.SetAlias("Mail us");
         plain.SetCaption("mail@hint.example");
         QCOMPARE(plain.Hint(), QString("mailto:mail@hint.example"));
+
+        // A picture link read from a layout has no hint of its own: its tooltip
+        // follows the address, also after the caption changes.
+        QImage picture(12, 9, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        THyperLink pictured;
+        pictured.BeginLoad();
+        pictured.SetLinkType(ltHttp);
+        pictured.SetCaption("first.example");
+        pictured.SetBitmap(picture);
+        pictured.Loaded();
+        QCOMPARE(pictured.Hint(), QString("http://first.example"));
+        pictured.SetCaption("second.example");
+        QCOMPARE(pictured.Hint(), QString("http://second.example"));
+    }
+
+    void tooltipShowsMarkupInTheAddressAsText() {
+        QWidget parent;
+        parent.resize(300, 40);
+        auto* link = new THyperLink(&parent);
+        link->SetLinkType(ltFile);
+        link->SetCaption("/tmp/<b>notes</b> & <i>x</i>.txt");
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), link->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(link, &help);
+        QVERIFY(QToolTip::isVisible());
+        // What the tooltip shows: rich text rendered, anything else as it is.
+        QString shown = QToolTip::text();
+        if (Qt::mightBeRichText(shown)) {
+            QTextDocument document;
+            document.setHtml(shown);
+            shown = document.toPlainText();
+        }
+        QCOMPARE(shown, QString("file:///tmp/<b>notes</b> & <i>x</i>.txt"));
+        QToolTip::hideText();
     }
 
     void drawsUnderlinedInLinkThenVisitedColour() {

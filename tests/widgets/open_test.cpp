@@ -1,4 +1,5 @@
 // Opening a link: events, vetoes, results, type applications and the launcher.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -180,6 +181,15 @@ class OpenTest : public QObject {
         QCOMPARE(link->PopupMenu()->pos(), link->mapToGlobal(QPoint(7, 3)));
         QCOMPARE(launcher.launches.size(), std::size_t{1});
         link->PopupMenu()->hide();
+
+        // Without entries nothing pops up, so no invisible menu swallows the next click.
+        link->SetMenuItems(0);
+        QTest::mousePress(link, Qt::RightButton, {}, QPoint(7, 3));
+        QVERIFY(!link->PopupMenu()->isVisible());
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::mouseRelease(link, Qt::RightButton, {}, QPoint(7, 3));
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(launcher.launches.size(), std::size_t{2});
     }
 
     void openEntryActsAsAClick() {
