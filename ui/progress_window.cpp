@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionProgressBar>
+#include <QTextDocument>
 #include <QThread>
 #include <QWindow>
 #include <algorithm>
@@ -50,6 +51,12 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     label->move(left, top);
     label->adjustSize();
     return label;
+}
+
+// Tooltips take markup as rich text; a failure names the user's files, which
+// are plain text whatever they contain.
+QString PlainTip(const QString& text) {
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
 }
 
 }  // namespace
@@ -104,6 +111,7 @@ TForm4::TForm4(QWidget* parent)
     // Between the bar and the status line, where nothing else is.
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setTextFormat(Qt::PlainText);
     Label4->move(16, 92);
     Label4->hide();
 }
@@ -193,7 +201,7 @@ void TForm4::Failed(const std::string& message) {
     Label1->setEnabled(false);
     Label3->setText(QStringLiteral("Failed"));
     Label3->adjustSize();
-    Label3->setToolTip(failure_);
+    Label3->setToolTip(PlainTip(failure_));
     ShowFailure();
     Button1->show();
 }
@@ -205,7 +213,7 @@ void TForm4::ShowFailure() {
     Label4->setGeometry(16, 92, room, Label4->fontMetrics().height());
     // The middle of a long path goes; the reason at the end stays readable.
     Label4->setText(Label4->fontMetrics().elidedText(failure_, Qt::ElideMiddle, room));
-    Label4->setToolTip(failure_);
+    Label4->setToolTip(PlainTip(failure_));
     Label4->show();
 }
 

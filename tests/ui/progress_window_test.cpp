@@ -1,12 +1,14 @@
 // The progress window as a cipher job and its user meet it.
 #include "ui/progress_window.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -42,6 +44,16 @@ void WriteFile(const QString& path, std::size_t bytes) {
     for (std::size_t i = 0; i < bytes; ++i) out.put(static_cast<char>('a' + i % 26));
 }
 
+// What a label or tooltip shows of `text`: rich text is rendered, other text kept.
+QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) {
+        return text;
+    }
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
+}
+
 bool BarIsFull(const TForm4& form) {
     return form.ProgressBar1->value() == form.ProgressBar1->maximum() &&
            form.Position() == form.Maximum();
@@ -64,6 +76,8 @@ class ProgressWindowTest : public QObject {
     void placementIsKeptBetweenShowings();
     void failedJobSaysSoAndTheNextJobRecovers();
     void realJobThatCannotCreateItsOutputFails();
+    void realJobFailingMidwayStopsTheBarThere();
+    void failureTextWithMarkupIsShownAsWritten();
 };
 
 void ProgressWindowTest::firstJobThenSecondJobCarryTheStatus() {
@@ -358,6 +372,40 @@ void ProgressWindowTest::realJobThatCannotCreateItsOutputFails() {
     QVERIFY(form.Label4->toolTip().contains(QStringLiteral("Cannot create file")));
     QVERIFY(!BarIsFull(form));
     QVERIFY(form.Button1->isVisible());
+}
+
+void ProgressWindowTest::realJobFailingMidwayStopsTheBarThere() {
+    // Writes to /dev/full fail once the writer passes its first buffer on.
+    if (!QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    WriteFile(dir.filePath("in.dat"), 300000);
+    WatchedForm form;
+    ottomix::JobRequest request;
+    request.mode = ottomix::Mode::Binary;
+    request.input = dir.filePath("in.dat").toStdString();
+    request.output = "/dev/full";
+    double file_size = 0;
+    QVERIFY(!ottomix::RunCipherJob(request, form, file_size).ok());
+    QCOMPARE(form.maximum_at_end, -1);  // Finished never came
+    QCOMPARE(form.Maximum(), 300001);
+    QVERIFY(form.Position() > 0 && form.Position() < 300000);
+    QVERIFY(form.ProgressBar1->value() < form.ProgressBar1->maximum());
+    QCOMPARE(form.Label3->text(), QStringLiteral("Failed"));
+    QVERIFY(form.Label4->toolTip().contains(QStringLiteral("Cannot write file /dev/full")));
+    QVERIFY(form.Button1->isVisible());
+}
+
+void ProgressWindowTest::failureTextWithMarkupIsShownAsWritten() {
+    // File names are the user's: markup in them is text, not formatting.
+    TForm4 form;
+    const QString message = QStringLiteral("Cannot open file /tmp/<b>notes</b> & <i>x</i>.txt");
+    form.Reset();
+    form.Started(kEncrypted, 10);
+    form.Failed(message.toStdString());
+    QCOMPARE(Shown(form.Label4->text(), form.Label4->textFormat()), message);
+    QCOMPARE(Shown(form.Label4->toolTip()), message);
+    QCOMPARE(Shown(form.Label3->toolTip()), message);
 }
 
 QTEST_MAIN(ProgressWindowTest)
