@@ -226,6 +226,17 @@ void Guarded(F&& action) {
     }
 }
 
+// Paths compared ignoring case. Decoding turns every stray byte into the
+// same replacement character, so a path that is not UTF-8 counts only when
+// its bytes are equal.
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    const QString wide_a = QString::fromStdString(a);
+    const QString wide_b = QString::fromStdString(b);
+    if (wide_a.toStdString() != a || wide_b.toStdString() != b) return false;
+    return wide_a.compare(wide_b, Qt::CaseInsensitive) == 0;
+}
+
 }  // namespace
 
 namespace ottomix {
@@ -473,6 +484,17 @@ void TBrowserList::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
     const int after = ItemIndex();
     if (after >= 0 && after != before) Guarded([this, after] { UserSelected(after); });
+}
+
+// The user moves the selection but cannot take it away (Ctrl+click,
+// Ctrl+Space, a click below the last row): only Reread clears it.
+QItemSelectionModel::SelectionFlags TBrowserList::selectionCommand(const QModelIndex& index,
+                                                                   const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+    if (!index.isValid() || (flags & QItemSelectionModel::Deselect)) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return flags;
 }
 
 // ---------------------------------------------------------------------------
@@ -753,38 +775,44 @@ std::string TDirectoryListBox::GetItemPath(int index) const {
 
 TDirectoryListBox::Resolved TDirectoryListBox::ResolvePath(const std::string& path) const {
     FileSystem& fs = FileSystem::Get();
-    const std::string saved = fs.CurrentDirectory();
+    // Kept as a handle: the directory shown may have been deleted, and the
+    // process must still be put back there, not left half-way.
+    int saved = -1;
+    ThrowIfFailed(fs.OpenCurrentDirectory(&saved));
+    const std::string saved_name = fs.CurrentDirectory();
     Resolved result;
     try {
-        const std::string full = path[0] == '/' ? path : ottomix::JoinPath(saved, path);
+        // A relative path cannot count from a directory that is gone.
+        if (path[0] != '/' && saved_name.empty()) ThrowIfFailed(ENOENT);
+        const std::string full = path[0] == '/' ? path : ottomix::JoinPath(saved_name, path);
         const size_t slash = full.rfind('/');
         std::string dir = slash == 0 ? "/" : full.substr(0, slash);
         const std::string file = full.substr(slash + 1);
         ThrowIfFailed(fs.ChangeDirectory(dir));
-        // The last part joins the directory unless it names a file or is a pattern.
-        if (!file.empty() && file.find_first_of("*?") == std::string::npos) {
-            const bool is_file = fs.IsFile(file);
-            if (!is_file) {
-                ThrowIfFailed(fs.ChangeDirectory(file));
+        // The last part joins the directory unless it names a file or is a
+        // pattern; "*" and "?" are legal in names here, so a directory that
+        // carries them in its name is still entered.
+        if (!file.empty() && !fs.IsFile(file)) {
+            const int error = fs.ChangeDirectory(file);
+            if (error == 0) {
                 dir = ottomix::JoinPath(dir, file);
+            } else if (file.find_first_of("*?") == std::string::npos) {
+                ThrowIfFailed(error);
             }
         }
         result.dir = dir;
         result.volume = fs.VolumeOf(fs.CurrentDirectory());
     } catch (...) {
-        ThrowIfFailed(fs.ChangeDirectory(saved));
+        ThrowIfFailed(fs.ReturnToDirectory(saved));
         throw;
     }
-    ThrowIfFailed(fs.ChangeDirectory(saved));
+    ThrowIfFailed(fs.ReturnToDirectory(saved));
     return result;
 }
 
 void TDirectoryListBox::ChangeDir(const std::string& path) {
     if (path.empty()) return;
-    const bool same = case_sensitive_ ? path == current_dir_
-                                      : QString::fromUtf8(path.c_str())
-                                                .compare(QString::fromUtf8(current_dir_.c_str()),
-                                                         Qt::CaseInsensitive) == 0;
+    const bool same = case_sensitive_ ? path == current_dir_ : SameIgnoringCase(path, current_dir_);
     if (same) return;
     const Resolved target = ResolvePath(path);
     if (target.volume != DriveLetter()) {

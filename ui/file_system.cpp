@@ -320,6 +320,18 @@ int FileSystem::ChangeDirectory(const std::string& path) const {
     return chdir(path.c_str()) == 0 ? 0 : errno;
 }
 
+int FileSystem::OpenCurrentDirectory(int* handle) const {
+    // O_PATH: no read permission is needed to come back.
+    *handle = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return *handle >= 0 ? 0 : errno;
+}
+
+int FileSystem::ReturnToDirectory(int handle) const {
+    const int error = fchdir(handle) == 0 ? 0 : errno;
+    close(handle);
+    return error;
+}
+
 int FileSystem::ChangeToVolume(const std::string& mount_point) {
     auto it = last_dir_.find(mount_point);
     if (it != last_dir_.end() && ChangeDirectory(it->second) == 0) return 0;

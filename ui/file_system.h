@@ -80,6 +80,12 @@ class FileSystem {
     std::string CurrentDirectory() const;
     // chdir; returns 0 or errno.
     int ChangeDirectory(const std::string& path) const;
+    // A handle on the current directory to come back by: unlike its name it
+    // still leads there after the directory was deleted or renamed. Returns
+    // 0 or errno.
+    int OpenCurrentDirectory(int* handle) const;
+    // Changes to the handle's directory and closes the handle; returns 0 or errno.
+    int ReturnToDirectory(int handle) const;
     // The counterpart of changing to a bare drive: the directory last shown
     // on that volume during this run, or its mount point when there is none
     // or it can no longer be entered. Returns 0 or errno.

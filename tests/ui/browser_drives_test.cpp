@@ -128,6 +128,23 @@ TEST_F(DrivesTest, ChoosingVolumesRemembersWhereEachWasLeft) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(DrivesTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
+    MakeDir("usb/caf\xe9");
+    MakeDir("usb/caf\xe8");
+    CreateBrowser();
+    Track();
+    tree->ChangeDir(Path("usb/caf\xe9"));
+    ASSERT_FALSE(tree->CaseSensitive());  // vfat
+    tree->ChangeDir(Path("usb/caf\xe8"));
+    EXPECT_EQ(tree->CurrentDir(), Path("usb/caf\xe8"));
+    ExpectCwdMatchesList();
+    tree->ChangeDir(Path("usb/docs"));
+    events.clear();
+    tree->ChangeDir(Path("usb/DOCS"));  // the same directory there
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(tree->CurrentDir(), Path("usb/docs"));
+}
+
 TEST_F(DrivesTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
     CreateBrowser();
     Track();

@@ -162,6 +162,25 @@ TEST_F(FileListTest, UserSelectionFiresClickThenChange) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(FileListTest, UserCannotTakeTheSelectionAway) {
+    MakeFile("docs/a.txt");
+    MakeFile("docs/b.txt");
+    CreateList("*.txt");
+    ClickRow(1);
+    events.clear();
+    // Ctrl+click on the selected row, Ctrl+Space, a click below the rows:
+    // the file stays selected, so FileName still names what the user chose.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(list->FileName(), Path("docs/b.txt"));
+    EXPECT_THAT(events, ElementsAre("click"));
+    QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->height() - 10));
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(list->LastIndex(), 1);
+}
+
 TEST_F(FileListTest, BusyPointerOnlyFromRowHundred) {
     auto pointer_while_inserting = [this](int files) {
         std::filesystem::remove_all(Path("docs"));

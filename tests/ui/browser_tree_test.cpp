@@ -113,6 +113,29 @@ TEST_F(TreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
     ExpectCwdMatchesList();
 }
 
+TEST_F(TreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
+    tree->ChangeDir(Path("a/b/alpha"));
+    std::filesystem::remove_all(Path("a/b/alpha"));
+    // A mode switch: the list cannot read, reports it and keeps its rows.
+    EXPECT_THROW(list->Reread(), EInOutError);
+    EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
+    // A failed change puts the process back into the deleted directory, not
+    // half-way; nothing relative can be found from there.
+    EXPECT_THROW(tree->ChangeDir(Path("a/nowhere")), EInOutError);
+    EXPECT_THROW(tree->ChangeDir("Beta"), EInOutError);
+    EXPECT_EQ(Cwd(), "");  // still inside the deleted directory
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    // Its parent, an ancestor row, can be opened.
+    events.clear();
+    DoubleClick(RowOf("b"));
+    RunPostedEvents();
+    EXPECT_TRUE(CaughtErrors().empty());
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
+    EXPECT_THAT(ListRows(), ElementsAre("top.txt"));
+    EXPECT_THAT(events, ElementsAre("list", "tree"));
+    ExpectCwdMatchesList();
+}
+
 TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
     tree->ChangeDir("alpha");  // relative to the current directory
     EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
@@ -122,6 +145,19 @@ TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
     EXPECT_EQ(tree->CurrentDir(), Path("a"));
     tree->ChangeDir(Path("a/b/alpha/*.txt"));  // a pattern: its directory
     EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    ExpectCwdMatchesList();
+    // Unless a directory is called that: wildcards are legal in names.
+    MakeDir("a/b/alpha/why?");
+    MakeDir("a/b/alpha/why?/*");
+    tree->ChangeDir(Path("a/b/alpha/why?"));
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?"));
+    tree->SetItemIndex(tree->Count() - 1);
+    ASSERT_EQ(tree->Item(tree->ItemIndex()), "*");
+    tree->OpenSelected();
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?/*"));
+    tree->SetItemIndex(tree->Count() - 2);  // the ancestor "why?"
+    tree->OpenSelected();
+    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?"));
     ExpectCwdMatchesList();
 
     tree->ChangeDir("/");
