@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "ui/browser.h"
+
 namespace ottomix {
 
 namespace {
@@ -10,6 +12,39 @@ namespace {
 MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
+}
+
+// A message box wraps its text at spaces only, so a long path has no place
+// to wrap: the box grows past the screen and cuts the name off. Runs longer
+// than a line get invisible break points after each '/' and, where there is
+// none, every kRun characters.
+QString WithBreakPoints(const QString& text) {
+    constexpr qsizetype kRun = 40;
+    constexpr QChar kBreak(0x200B);  // zero-width space
+    QString out;
+    out.reserve(text.size() + text.size() / kRun + 1);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype end = i;
+        while (end < text.size() && !text[end].isSpace()) ++end;
+        if (end - i <= kRun) {
+            out += QStringView(text).sliced(i, end - i);
+        } else {
+            qsizetype since_break = 0;
+            for (qsizetype k = i; k < end; ++k) {
+                const QChar c = text[k];
+                out += c;
+                ++since_break;
+                if (k + 1 < end && !c.isHighSurrogate() && (c == u'/' || since_break >= kRun)) {
+                    out += kBreak;
+                    since_break = 0;
+                }
+            }
+        }
+        while (end < text.size() && text[end].isSpace()) out += text[end++];
+        i = end;
+    }
+    return out;
 }
 
 }  // namespace
@@ -24,7 +59,7 @@ void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& capt
         Hook()(icon, caption, text);
         return;
     }
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, caption, WithBreakPoints(text), QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -40,7 +75,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ShowException(QString::fromLocal8Bit(e.what()));
+        ShowException(DisplayName(e.what()));
     } catch (...) {
         ShowException(QStringLiteral("Unknown exception"));
     }

@@ -86,13 +86,19 @@ void TBitBtn::paintEvent(QPaintEvent*) {
     // The focused button shows a dotted frame around glyph and caption,
     // after a click as after Tab, so Enter and Space have a visible target.
     if (hasFocus()) {
-        const QRect frame =
-            (glyph_rect | caption_rect).adjusted(-3, -2, 2, 1) & rect().adjusted(3, 3, -4, -4);
         QPen pen(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(frame);
+        p.drawRect(FocusFrame(glyph_rect, caption_rect));
     }
+}
+
+QRect TBitBtn::FocusFrame(const QRect& glyph, const QRect& caption) const {
+    // The glyphs come within four pixels of the button's edges (Exit is 25
+    // pixels high, the others have a glyph under the caption): the frame may
+    // go up to the third pixel from the edge so its line does not run along
+    // the glyph.
+    return (glyph | caption).adjusted(-3, -2, 2, 1) & rect().adjusted(2, 2, -3, -3);
 }
 
 }  // namespace ottomix

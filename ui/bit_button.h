@@ -32,6 +32,9 @@ class TBitBtn : public QPushButton {
     void ContentRects(const QRect& contents, QRect* glyph, QRect* caption) const;
     // Width and height the glyph and caption need without any frame.
     QSize ContentSize() const;
+    // The dotted focus frame around glyph and caption (drawn with a one-pixel
+    // pen, so its right and bottom lines fall one pixel outside).
+    QRect FocusFrame(const QRect& glyph, const QRect& caption) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

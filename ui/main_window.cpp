@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -84,6 +85,27 @@ class FaceGroupBox : public QGroupBox {
         p.setPen(
             pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
         p.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
+// Enter presses the focused button, as Space does. Qt leaves Enter to a
+// dialog's default buttons, and no button of this window is one.
+class EnterClicks : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            auto* button = qobject_cast<QAbstractButton*>(watched);
+            if (button != nullptr && button->isEnabled() && !key->isAutoRepeat() &&
+                (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -192,12 +214,14 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     Button1->setGeometry(208, 264, 75, 25);
     Button1->hide();
 
-    // No button of the window is a default button.
+    // No button of the window is a default button; Enter presses the focused one.
+    auto* enter_clicks = new EnterClicks(this);
     for (QPushButton* b :
          {static_cast<QPushButton*>(BitBtn1), static_cast<QPushButton*>(Encrypt),
           static_cast<QPushButton*>(Decrypt), static_cast<QPushButton*>(BitBtn2), Button1}) {
         b->setAutoDefault(false);
         b->setDefault(false);
+        b->installEventFilter(enter_clicks);
     }
 
     // The browser's links: drive -> tree -> list.
@@ -419,6 +443,5 @@ TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult
     report.text = text;
     return report;
 }
-
 
 }  // namespace ottomix

@@ -4,6 +4,7 @@
 
 #include "ui/about_window.h"
 #include "ui/application.h"
+#include "ui/browser.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 
@@ -22,7 +23,7 @@ int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& start
         form1.show();
         app.exec();
     } catch (const std::exception& e) {
-        app.ShowException(QString::fromLocal8Bit(e.what()));
+        app.ShowException(DisplayName(e.what()));
     } catch (...) {
         app.ShowException(QStringLiteral("Unknown exception"));
     }

@@ -231,6 +231,13 @@ TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
             EXPECT_GT(glyph.top(), caption.bottom()) << b->text().toStdString();
         else
             EXPECT_LT(glyph.right(), caption.left()) << b->text().toStdString();
+        // The focus frame's lines (the right and bottom ones one pixel out)
+        // stay inside the button and clear of the glyph and the caption.
+        const QRect frame = b->FocusFrame(glyph, caption);
+        const QRect lines = frame.adjusted(0, 0, 1, 1);
+        EXPECT_TRUE(b->rect().adjusted(2, 2, -2, -2).contains(lines)) << b->text().toStdString();
+        EXPECT_TRUE(frame.adjusted(2, 2, -1, -1).contains(glyph)) << b->text().toStdString();
+        EXPECT_TRUE(frame.adjusted(1, 1, 0, 0).contains(caption)) << b->text().toStdString();
     }
     for (QRadioButton* r : {f.RadioButton1, f.RadioButton2}) {
         QStyleOptionButton option;
@@ -325,6 +332,27 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     EXPECT_EQ(ReadAll(Path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
     EXPECT_TRUE(Listed().contains(QStringLiteral("decrypt.exe")));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
+}
+
+TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
+    TForm1& f = *form_;
+    ClickFile("alpha.txt");
+    f.Encrypt->setFocus();
+    QTest::keyClick(f.Encrypt, Qt::Key_Return);
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    Click(progress_.Button1);  // the progress window had come to the front
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+
+    ClickFile("notes.txt");
+    f.BitBtn2->setFocus();
+    QTest::keyClick(f.BitBtn2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(f.RichEdit1->isVisible());
+    ASSERT_TRUE(f.Button1->hasFocus()) << "hiding View hands the focus on to Ok";
+    QTest::keyClick(f.Button1, Qt::Key_Return);
+    EXPECT_FALSE(f.RichEdit1->isVisible());
+    EXPECT_TRUE(f.BitBtn2->hasFocus());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
@@ -468,7 +496,9 @@ TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
         [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             boxes.push_back({icon, caption, text});
         });
-    for (const char* message : {"Disk full", "Already ends in one.", ""}) {
+    // A file name that is no UTF-8 reads as the file list shows it.
+    for (const char* message :
+         {"Disk full", "Already ends in one.", "", "Cannot open file /tmp/caf\xe9.txt"}) {
         Thrower thrower(message);
         QEvent event(QEvent::User);
         EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &event));
@@ -479,14 +509,44 @@ TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
     QCoreApplication::sendEvent(&quiet, &other);
     ottomix::SetMessageBoxHook({});
 
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Disk full."));
     EXPECT_EQ(boxes[1].text, QStringLiteral("Already ends in one.."));
     EXPECT_EQ(boxes[2].text, QStringLiteral("."));
+    EXPECT_EQ(boxes[3].text, QStringLiteral("Cannot open file /tmp/caf\\xe9.txt."));
     for (const Box& b : boxes) {
         EXPECT_EQ(b.caption, QStringLiteral("Ottomix 98"));
         EXPECT_EQ(b.icon, QMessageBox::Critical);
     }
+}
+
+// The real box: a name longer than a line must wrap inside the box rather
+// than widen it past the screen and be cut off.
+TEST(MessageBox, LongUnbrokenNameWrapsInsideTheBox) {
+    const QString text = QStringLiteral("Cannot open file /tmp/rev/") + QString(230, u'L') +
+                         QStringLiteral(".txt: No such file or directory.");
+    QString shown;
+    bool fits = false;
+    bool inside_screen = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box == nullptr || !box->isVisible()) continue;
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            if (label != nullptr) {
+                shown = label->text();
+                const QRect need = label->fontMetrics().boundingRect(
+                    QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, label->text());
+                fits = need.width() <= label->width();
+                inside_screen = box->screen()->geometry().contains(box->frameGeometry());
+            }
+            box->done(QMessageBox::Ok);
+        }
+    });
+    ottomix::ShowMessageBox(nullptr, QMessageBox::Warning, QStringLiteral("Encrypt"), text);
+    EXPECT_TRUE(fits);
+    EXPECT_TRUE(inside_screen);
+    EXPECT_EQ(shown.remove(QChar(0x200B)), text) << "only invisible break points are added";
 }
 
 }  // namespace
