@@ -40,7 +40,11 @@ char16_t Cp1252(unsigned char b) {
 
 class RtfReader {
   public:
-    RtfReader(const QByteArray& data, QTextDocument& doc) : in_(data), cursor_(&doc) {}
+    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines)
+        : in_(data), cursor_(&doc), max_lines_(max_lines) {}
+
+    // Whether text past the last paragraph allowed was left out.
+    bool cut() const { return cut_; }
 
     void Run() {
         const qsizetype n = in_.size();
@@ -319,6 +323,11 @@ class RtfReader {
 
     void Append(char16_t ch) {
         if (paragraph_length_ >= kMaxParagraph) Paragraph();
+        if (lines_ >= max_lines_) {  // text beyond the last paragraph shown
+            cut_ = true;
+            done_ = true;
+            return;
+        }
         if (!run_.isEmpty() && !(run_format_ == st_.format)) Flush();
         run_format_ = st_.format;
         run_ += QChar(ch);
@@ -342,6 +351,8 @@ class RtfReader {
     void Paragraph() {
         paragraph_length_ = 0;
         Flush();
+        // The last paragraph allowed has ended: no block for what follows.
+        if (++lines_ >= max_lines_) return;
         ApplyAlignment();
         cursor_.insertBlock(cursor_.blockFormat(), CharFormat(st_.format));
     }
@@ -375,6 +386,9 @@ class RtfReader {
     QString run_;
     Format run_format_;
     qsizetype paragraph_length_ = 0;
+    qint64 max_lines_;
+    qint64 lines_ = 0;  // paragraphs ended so far
+    bool cut_ = false;
 };
 
 // Length of `data` without an incomplete UTF-8 sequence at its end (the cut
@@ -473,9 +487,11 @@ bool LooksLikeRtf(const QByteArray& data) {
     return data.startsWith("{\\rtf");
 }
 
-void ReadRtf(const QByteArray& data, QTextDocument& doc) {
+bool ReadRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines) {
     doc.clear();
-    RtfReader(data, doc).Run();
+    RtfReader reader(data, doc, max_lines);
+    reader.Run();
+    return reader.cut();
 }
 
 QString DecodeWindows1252(const QByteArray& data) {
@@ -501,25 +517,39 @@ TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent) {
 
 void TRichEdit::LoadFromFile(const std::string& name) {
     QByteArray data = ReadFile(name, limit_);
-    const bool cut = data.size() > limit_;
-    if (cut) data.truncate(static_cast<qsizetype>(limit_));
+    const bool bytes_cut = data.size() > limit_;
+    if (bytes_cut) data.truncate(static_cast<qsizetype>(limit_));
 
     // Built aside and swapped in, so a failure leaves the old content shown.
     auto* doc = new QTextDocument(this);
     doc->setUndoRedoEnabled(false);
     doc->setDefaultFont(font());
+    bool lines_cut = false;
     if (LooksLikeRtf(data)) {
-        ReadRtf(data, *doc);
+        lines_cut = ReadRtf(data, *doc, line_limit_);
     } else {
-        if (cut) {
+        QString text;
+        if (bytes_cut) {
             const QByteArray whole = data.left(WithoutBrokenUtf8Tail(data));
             QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            QString text = utf8.decode(whole);
-            doc->setPlainText(BreakLines(utf8.hasError() ? DecodeWindows1252(data) : text));
+            text = utf8.decode(whole);
+            text = BreakLines(utf8.hasError() ? DecodeWindows1252(data) : text);
         } else {
-            doc->setPlainText(DecodePlainText(data));
+            text = DecodePlainText(data);
         }
+        // The end of the last line allowed; anything after it is left out.
+        qsizetype end = -1;
+        for (qint64 line = 0; line < line_limit_; ++line) {
+            end = text.indexOf(u'\n', end + 1);
+            if (end < 0) break;
+        }
+        if (line_limit_ <= 0 || (end >= 0 && end + 1 < text.size())) {
+            text.truncate(std::max<qsizetype>(end, 0));
+            lines_cut = true;
+        }
+        doc->setPlainText(text);
     }
+    const bool cut = bytes_cut || lines_cut;
     if (cut) {
         QTextCursor c(doc);
         c.movePosition(QTextCursor::End);
@@ -533,9 +563,9 @@ void TRichEdit::LoadFromFile(const std::string& name) {
         const QString size = limit_ % (1024 * 1024) == 0
                                  ? QStringLiteral("%1 MiB").arg(limit_ / (1024 * 1024))
                                  : QStringLiteral("%1 KiB").arg(limit_ / 1024);
-        c.insertText(
-            QStringLiteral("[The file is longer than %1: only its beginning is shown.]").arg(size),
-            note);
+        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(line_limit_)
+                                       : QStringLiteral("is longer than %1").arg(size);
+        c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
     }
     setDocument(doc);  // deletes the previous document when it is ours
     truncated_ = cut;

@@ -16,6 +16,10 @@ namespace ottomix {
 // document gets slow enough to freeze the window, so longer files are cut and
 // a note says so.
 inline constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
+// Each line is a block of the document, and a few MiB of short or empty lines
+// are millions of them, which take seconds to build: the viewer shows at most
+// this many lines.
+inline constexpr qint64 kViewerLineLimit = 200'000;
 
 // The viewer's failures. The message is shown to the user as it is; the
 // application's exception box adds the full stop.
@@ -32,7 +36,8 @@ bool LooksLikeRtf(const QByteArray& data);
 // colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
 // colour tables, style sheets, pictures, document info and {\*...} groups are
 // skipped. Malformed input is read as far as it makes sense; nothing throws.
-void ReadRtf(const QByteArray& data, QTextDocument& doc);
+// Text past `max_lines` paragraphs is left out; returns true then.
+bool ReadRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines = kViewerLineLimit);
 
 // Windows-1252 to Unicode; the five unassigned codes map to themselves.
 QString DecodeWindows1252(const QByteArray& data);
@@ -54,14 +59,17 @@ class TRichEdit : public QTextEdit {
     // Load Stream" when it cannot be read; the content stays as it was then.
     void LoadFromFile(const std::string& name);
 
-    // How many bytes of a file are shown at most.
+    // How many bytes and lines of a file are shown at most.
     qint64 limit() const { return limit_; }
     void set_limit(qint64 bytes) { limit_ = bytes; }
-    // Whether the last file loaded was cut at the limit.
+    qint64 line_limit() const { return line_limit_; }
+    void set_line_limit(qint64 lines) { line_limit_ = lines; }
+    // Whether the last file loaded was cut at a limit.
     bool truncated() const { return truncated_; }
 
   private:
     qint64 limit_ = kViewerLimit;
+    qint64 line_limit_ = kViewerLineLimit;
     bool truncated_ = false;
 };
 

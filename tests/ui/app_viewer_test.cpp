@@ -135,6 +135,32 @@ TEST_F(ViewerTest, LongFileIsCutWithAVisibleNoteAndNoBrokenCharacter) {
     EXPECT_EQ(Text(), QStringLiteral("short"));
 }
 
+TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
+    // Millions of empty lines in a few MiB took seconds to load.
+    view_.set_line_limit(3);
+    view_.LoadFromFile(Write("lines.txt", "1\n2\r3\r\n4\n5"));
+    EXPECT_TRUE(view_.truncated());
+    QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
+
+    view_.LoadFromFile(Write("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
+    EXPECT_TRUE(view_.truncated());
+    lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.mid(0, 3), (QStringList{"a", "b", "c"}));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
+
+    // Exactly as many lines as allowed, a last line end included: all shown.
+    view_.LoadFromFile(Write("three.txt", "1\n2\n3\n"));
+    EXPECT_FALSE(view_.truncated());
+    EXPECT_EQ(Text(), QStringLiteral("1\n2\n3\n"));
+    view_.LoadFromFile(Write("three.rtf", "{\\rtf1 a\\par b\\par c}"));
+    EXPECT_FALSE(view_.truncated());
+    EXPECT_EQ(Text(), QStringLiteral("a\nb\nc"));
+}
+
 TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     // A paragraph is laid out in worse than linear time: a 4 MiB line
     // without a space used to freeze the window for minutes.
