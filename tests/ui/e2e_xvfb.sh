@@ -59,7 +59,7 @@ start() {
   (cd "$work/in" && exec "$APP" >"$work/stdout" 2>"$work/stderr") &
   app=$!
   win=""
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     win=$(xdotool search --name "^Ottomix V2.1b - Mirrowen Software$" 2>/dev/null | head -1)
     [ -n "$win" ] && break
     sleep 0.1
@@ -87,9 +87,9 @@ dismiss_progress() {
   xdotool mousemove $((X + 317)) $((Y + 116)) click 1
   sleep 0.3
 }
-# Waits (at most 10 s) for the program to end; sets status.
+# Waits (at most 30 s) for the program to end; sets status.
 wait_end() {
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq 300); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$app" 2>/dev/null && fail "$1: the program did not end"
   wait "$app"
   status=$?
@@ -97,7 +97,7 @@ wait_end() {
 }
 # Waits until $1 has the bytes of $2.
 wait_same() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     cmp -s "$1" "$2" && return 0
     sleep 0.1
   done
