@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
     };
     const double floor_bin = floor_of(bin), floor_txt = floor_of(txt);
     const Run tr = Best(repeats, [&] {
-        return Spawn({"tr", std::string("\\000-\\377"), std::string("\\001-\\377\\000")}, bin, copy);
+        return Spawn({"tr", std::string("\\000-\\377"), std::string("\\001-\\377\\000")}, bin,
+                     copy);
     });
     const Run cp = Best(repeats, [&] { return Spawn({"cp", bin, copy}); });
 
@@ -169,7 +170,9 @@ int main(int argc, char** argv) {
     std::printf("\nJob (ottomix-cli)  time     MB/s  x floor (target)  x tr   x cp  peak RSS\n");
     bool all_met = true;
     for (const Case& c : cases) {
-        const Run r = Best(repeats, [&] { return Spawn({cli, c.dir, c.mode, *c.input}, "", "/dev/null", dir); });
+        const Run r = Best(repeats, [&] {
+            return Spawn({cli, c.dir, c.mode, *c.input}, "", "/dev/null", dir);
+        });
         const double ratio = r.seconds / c.floor;
         all_met = all_met && ratio <= c.target;
         std::printf("  %s  %6.3f s %7.1f  %5.2f (<= %.1f) %s %5.2f %6.2f  %5.1f MiB\n", c.name,
@@ -178,9 +181,12 @@ int main(int argc, char** argv) {
     }
     const Run small_run = Spawn({cli, "encrypt", "--binary", small}, "", "", dir);
     const Run big_run = Spawn({cli, "encrypt", "--binary", bin}, "", "", dir);
-    std::printf("\nPeak memory of ottomix-cli: 1 MiB input %.1f MiB, %zu MiB input %.1f MiB (limit 8 MiB)\n",
-                small_run.max_rss_kib / 1024.0, mib, big_run.max_rss_kib / 1024.0);
-    std::printf("%s\n", all_met ? "All throughput targets met." : "Some throughput targets missed.");
+    std::printf(
+        "\nPeak memory of ottomix-cli: 1 MiB input %.1f MiB, %zu MiB input %.1f MiB (limit 8 "
+        "MiB)\n",
+        small_run.max_rss_kib / 1024.0, mib, big_run.max_rss_kib / 1024.0);
+    std::printf("%s\n",
+                all_met ? "All throughput targets met." : "Some throughput targets missed.");
     fs::remove_all(dir);
     return 0;
 }

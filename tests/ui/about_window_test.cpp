@@ -1,4 +1,6 @@
 // The About window as a user meets it: contents, modality, keys and placement.
+#include "ui/about_window.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -8,7 +10,6 @@
 #include <QtTest>
 #include <functional>
 
-#include "ui/about_window.h"
 #include "widgets/hyperlnk.h"
 
 namespace {
@@ -29,7 +30,7 @@ int ShowModalAndRun(TForm3& form, std::function<void()> while_open) {
 
 class AboutWindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void showsCreditsAndTheTwoLinks() {
         TForm3 form;
         QCOMPARE(form.windowTitle(), QString("About Mirrowen Software..."));
