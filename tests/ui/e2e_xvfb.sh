@@ -28,23 +28,22 @@ fail() {
   exit 1
 }
 
-# A display of our own: the first of these that is free.
-for n in 93 193 293; do
-  # A lock whose server is gone is stale; Xvfb takes the display over then.
-  if [ -e "/tmp/.X$n-lock" ] && kill -0 "$(tr -d ' ' <"/tmp/.X$n-lock")" 2>/dev/null; then
-    continue
-  fi
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  kill "$xvfb" 2>/dev/null
-  xvfb=""
+# A display of our own: Xvfb picks a free number itself and writes it to
+# the file once it accepts connections, so parallel runs never collide.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>"$work/xvfb.log" 3>"$work/display" &
+xvfb=$!
+for _ in $(seq 300); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
 done
+if [ -s "$work/display" ]; then
+  export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+else
+  echo "--- Xvfb said:"; cat "$work/xvfb.log"
+  xvfb=""
+fi
 [ -n "$xvfb" ] || fail "no Xvfb display could be started"
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
