@@ -30,7 +30,9 @@ fail() {
 
 # A display of our own: Xvfb picks a free number itself and writes it to
 # the file once it accepts connections, so parallel runs never collide.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>"$work/xvfb.log" 3>"$work/display" &
+# -noreset: by default the server resets when its last client leaves, and a
+# program connecting just then (after a probe by xdotool) is refused.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>"$work/xvfb.log" 3>"$work/display" &
 xvfb=$!
 for _ in $(seq 300); do
   [ -s "$work/display" ] && break
