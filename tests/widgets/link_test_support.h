@@ -3,10 +3,19 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "widgets/hyperlnk.h"
+
+// A link made in code with its type and caption.
+inline std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& caption) {
+    auto link = std::make_unique<THyperLink>();
+    link->SetLinkType(type);
+    link->SetCaption(caption);
+    return link;
+}
 
 // Records what would be launched instead of starting anything.
 class LaunchRecorder {

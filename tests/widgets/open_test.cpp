@@ -10,16 +10,6 @@
 #include "link_test_support.h"
 #include "widgets/hyperlnk.h"
 
-namespace {
-
-std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& caption) {
-    auto link = std::make_unique<THyperLink>();
-    link->SetLinkType(type);
-    link->SetCaption(caption);
-    return link;
-}
-
-}  // namespace
 
 class OpenTest : public QObject {
     Q_OBJECT

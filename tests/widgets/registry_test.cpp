@@ -10,13 +10,6 @@
 
 namespace {
 
-std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& caption) {
-    auto link = std::make_unique<THyperLink>();
-    link->SetLinkType(type);
-    link->SetCaption(caption);
-    return link;
-}
-
 // A link read from a window layout: it picks up the shared state when loading ends.
 std::unique_ptr<THyperLink> LoadedLink(TLinkType type, const QString& caption) {
     auto link = std::make_unique<THyperLink>();
