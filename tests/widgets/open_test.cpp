@@ -10,7 +10,6 @@
 #include "link_test_support.h"
 #include "widgets/hyperlnk.h"
 
-
 class OpenTest : public QObject {
     Q_OBJECT
   private slots:
