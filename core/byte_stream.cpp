@@ -45,14 +45,14 @@ struct StreamTable {
         entries[1] = {Kind::Writer, std_out};
     }
 
-    int Take(Kind kind, void* stream) {
-        for (int i = 0; i < kStreamTableSize; ++i) {
-            if (entries[i].kind == Kind::Free) {
-                entries[i] = {kind, stream};
-                return i;
+    // Callers check HasFree() first.
+    void Take(Kind kind, void* stream) {
+        for (auto& e : entries) {
+            if (e.kind == Kind::Free) {
+                e = {kind, stream};
+                return;
             }
         }
-        return -1;
     }
 
     void Release(const void* stream) {
@@ -189,20 +189,14 @@ int ByteReader::Refill() {
             errno_ = errno;
             return -1;
         }
-        if (got == 0) {
-            eof_ = true;
-            return -1;
-        }
+        if (got == 0) return -1;
         raw_read_ += static_cast<std::uint64_t>(got);
         count_ = static_cast<std::size_t>(got);
         pos_ = 1;
         return buf_[0];
     }
     for (;;) {
-        if (mark_seen_) {
-            eof_ = true;
-            return -1;
-        }
+        if (mark_seen_) return -1;
         const ssize_t got = ReadRetry(fd_, buf_, kStreamBufferSize);
         if (got < 0) {
             error_ = true;
@@ -212,7 +206,6 @@ int ByteReader::Refill() {
         if (got == 0) {
             if (pending_cr_) ++lone_cr_;
             pending_cr_ = false;
-            eof_ = true;
             return -1;
         }
         std::size_t n = static_cast<std::size_t>(got);
@@ -266,7 +259,7 @@ ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
 int ByteWriter::Close(ByteWriter* writer) {
     if (writer == nullptr) return -1;
     // A writer that lost bytes on an earlier pass closes as a failure too.
-    const bool passed = writer->Pass() && !writer->failed_;
+    const bool passed = writer->Flush() && !writer->failed_;
     const int saved = writer->errno_;
     const int rc = ::close(writer->fd_);
     const int close_errno = errno;
@@ -299,13 +292,13 @@ void ByteWriter::Discard(ByteWriter* writer) {
 int ByteWriter::WriteSlow(int value) {
     // The buffer is full: pass it on before storing the new byte.
     if (failed_) return -1;
-    if (!Pass()) return -1;
+    if (!Flush()) return -1;
     const auto b = static_cast<std::uint8_t>(value);
     buf_[count_++] = b;
     return b;
 }
 
-bool ByteWriter::Pass() {
+bool ByteWriter::Flush() {
     const std::size_t n = count_;
     count_ = 0;  // the buffer is empty afterwards, whether the write worked or not
     if (n == 0) return true;
@@ -336,10 +329,6 @@ bool ByteWriter::Pass() {
     }
     if (!ok) failed_ = true;
     return ok;
-}
-
-bool ByteWriter::Flush() {
-    return Pass();
 }
 
 void ByteWriter::WriteText(std::string_view text) {

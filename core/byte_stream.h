@@ -70,7 +70,6 @@ class ByteReader {
     std::size_t count_ = 0;
     int fd_;
     bool text_;
-    bool eof_ = false;
     bool error_ = false;
     bool mark_seen_ = false;
     int errno_ = 0;
@@ -129,7 +128,6 @@ class ByteWriter {
     ByteWriter(int fd, bool text) : fd_(fd), text_(text) {}
     ~ByteWriter() = default;
     int WriteSlow(int value);
-    bool Pass();
     friend struct StreamTableAccess;
 
     std::size_t count_ = 0;

@@ -62,19 +62,11 @@ void RemoveBrokenOutput(const std::string& name) {
 struct Shift {
     bool text;
     bool encrypt;
-    unsigned phase = 0;  // 0: the next key offset is 2, 1: it is 3
-
-    // The value written for byte b; advances the key offset in text mode.
-    int Next(int b) {
-        if (!text) return encrypt ? b + 1 : b - 1;
-        const int k = 2 + static_cast<int>(phase);
-        phase ^= 1u;
-        return encrypt ? b - k : b + k;
-    }
+    unsigned phase = 0;  // text mode: 0 if the next key offset is 2, 1 if it is 3
 };
 
-// Transforms n buffered bytes at once; the same as n calls of Shift::Next
-// with each result stored mod 256. Returns the written 0x0D / 0x1A count.
+// Writes the shifted values of n bytes and advances the key offset. Returns
+// how many written values are 0x0D / 0x1A (text mode only).
 std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t* out,
                              std::size_t n) {
     if (!shift.text) {
@@ -227,14 +219,15 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         // receiver wants to hear of is due.
         const int b = reader->ReadByte();
         if (b < 0) break;
-        const int v = shift.Next(b);
+        const auto in = static_cast<std::uint8_t>(b);
+        std::uint8_t v;
+        const std::uint64_t unsafe = TransformChunk(shift, &in, &v, 1);
         progress.Stepped();
-        const int stored = writer->WriteByte(v);
-        if (stored < 0) {
+        if (writer->WriteByte(v) < 0) {
             write_failed = true;
             break;
         }
-        if (text && IsUnsafe(static_cast<std::uint8_t>(stored))) {
+        if (unsafe > 0) {
             if (result.first_unsafe_offset < 0)
                 result.first_unsafe_offset = static_cast<std::int64_t>(bytes);
             ++result.unsafe_values;
