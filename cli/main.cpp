@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -56,9 +55,10 @@ class TerminalProgress : public JobProgress {
   protected:
     void StepReached() override {
         const std::uint64_t done = steps();
-        Draw(static_cast<int>(done * 100 / total_));
+        const std::uint64_t percent = done * 100 / total_;
+        Draw(static_cast<int>(percent));
         // The next step at which the shown percentage changes.
-        const std::uint64_t next = ((done * 100 / total_) + 1) * total_;
+        const std::uint64_t next = (percent + 1) * total_;
         SetStepCounter(done, next / 100 + (next % 100 != 0));
     }
 
