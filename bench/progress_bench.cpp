@@ -19,7 +19,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -115,6 +114,8 @@ int main(int argc, char** argv) {
             runs = std::max(1, args[i + 1].toInt());
         else if (args[i] == QLatin1String("--screenshot"))
             shot = args[i + 1];
+        else if (args[i] == QLatin1String("--dir"))
+            parent = args[i + 1];
     }
 
     QTemporaryDir dir(parent + QStringLiteral("/progress-bench-XXXXXX"));
