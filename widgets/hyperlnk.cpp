@@ -68,7 +68,7 @@ int IndexOfCaption(const QStringList& list, const QString& caption) {
 }
 
 bool ContainsCaption(const QStringList& list, const QString& caption) {
-    return IndexOfCaption(list, caption) >= 0;
+    return list.contains(caption, Qt::CaseInsensitive);
 }
 
 void AddCaption(QStringList& list, const QString& caption) {
@@ -252,6 +252,13 @@ void THyperLink::Loaded() {
     SetCaption(caption_);
 }
 
+template <typename T>
+void THyperLink::StoreAndRepaint(T& field, const T& value) {
+    if (value == field) return;
+    field = value;
+    if (!loading_) Repaint();
+}
+
 void THyperLink::SetCaption(const QString& value) {
     if (!loading_ && !designing_) UrlBase().CaptionChanging(this, value);
     caption_ = value;
@@ -259,9 +266,7 @@ void THyperLink::SetCaption(const QString& value) {
 }
 
 void THyperLink::SetAlias(const QString& value) {
-    if (value == alias_) return;
-    alias_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(alias_, value);
 }
 
 void THyperLink::SetAutoSize(bool value) {
@@ -272,27 +277,19 @@ void THyperLink::SetAutoSize(bool value) {
 }
 
 void THyperLink::SetLinkType(TLinkType value) {
-    if (value == link_type_) return;
-    link_type_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(link_type_, value);
 }
 
 void THyperLink::SetTransparent(bool value) {
-    if (value == transparent_) return;
-    transparent_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(transparent_, value);
 }
 
 void THyperLink::SetLinkColor(TColor value) {
-    if (value == link_color_) return;
-    link_color_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(link_color_, value);
 }
 
 void THyperLink::SetVisitedColor(TColor value) {
-    if (value == visited_color_) return;
-    visited_color_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(visited_color_, value);
 }
 
 void THyperLink::SetVisited(bool value) {
@@ -358,15 +355,11 @@ void THyperLink::SetAlign(TAlign value) {
 
 void THyperLink::SetColor(TColor value) {
     parent_color_ = false;
-    if (value == color_) return;
-    color_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(color_, value);
 }
 
 void THyperLink::SetParentColor(bool value) {
-    if (value == parent_color_) return;
-    parent_color_ = value;
-    if (!loading_) Repaint();
+    StoreAndRepaint(parent_color_, value);
 }
 
 void THyperLink::SetHint(const QString& value) {
@@ -522,12 +515,11 @@ void THyperLink::PaintText(QPainter& painter) {
     }
     bounds.setLeft(bounds.left() + 4);
     constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    painter.setClipRect(bounds);
     if (!alias_.isEmpty()) {
-        painter.setClipRect(bounds);
         painter.drawText(bounds, flags, alias_);
     } else {
         const QString prefix = LinkPrefix(link_type_);
-        painter.setClipRect(bounds);
         painter.drawText(bounds, flags, prefix);
         bounds.setLeft(bounds.left() + metrics.horizontalAdvance(prefix) + 2);
         if (bounds.width() > 0) {
@@ -662,23 +654,17 @@ bool TUrlBase::IsRegistered(const THyperLink* link) const {
 void TUrlBase::RegisterLink(THyperLink* link) {
     if (link->designing_) return;
     const QString caption = link->caption_;
-    bool in_not_visited = false;
     if (ContainsCaption(visited_, caption)) {
         link->SetVisited(true);
-    } else {
-        in_not_visited = ContainsCaption(not_visited_, caption);
-    }
-    if (!ContainsCaption(visited_, caption) && !in_not_visited) {
+    } else if (ContainsCaption(not_visited_, caption)) {
+        // A visited link makes its caption visited for every link sharing it.
         if (link->visited_) {
+            RemoveCaption(not_visited_, caption);
             visited_.append(caption);
-        } else {
-            not_visited_.append(caption);
+            SyncLinks();
         }
-    }
-    if (in_not_visited && link->visited_) {
-        RemoveCaption(not_visited_, caption);
-        AddCaption(visited_, caption);
-        SyncLinks();
+    } else {
+        (link->visited_ ? visited_ : not_visited_).append(caption);
     }
     if (!IsRegistered(link)) links_.push_back(link);
 }

@@ -186,6 +186,10 @@ class THyperLink : public QWidget {
 
     // Sizes the link to its text (AutoSize) and refreshes the hint, then schedules a paint.
     void Repaint();
+    // The rule of the plain property setters: store a changed value, then
+    // repaint unless a layout is being read.
+    template <typename T>
+    void StoreAndRepaint(T& field, const T& value);
     // Returns the text width W the hint rule compares with Width.
     int ApplyTextLayout();
     void UpdateHint(int text_width);
