@@ -11,14 +11,11 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QtMath>
 #include <algorithm>
 #include <cerrno>
 #include <numeric>
 #include <utility>
-
-#include "ui/file_system.h"
 
 using ottomix::FileSystem;
 
@@ -193,6 +190,12 @@ int CharacterHeight(const QFont& font) {
 // so row heights do not depend on whether the images are there.
 int GlyphHeight(const QPixmap& glyph, int nominal) {
     return glyph.isNull() ? nominal : glyph.height();
+}
+
+// A glyph `x` pixels into a row, centred in its height; nothing while the artwork is missing.
+void DrawGlyph(QPainter* painter, const QPixmap& glyph, int x, const QRect& row) {
+    if (glyph.isNull()) return;
+    painter->drawPixmap(row.left() + x, row.top() + (row.height() - glyph.height()) / 2, glyph);
 }
 
 // The busy pointer of a long read; put back however the read ends.
@@ -444,11 +447,6 @@ QColor TBrowserList::PaintRowBackground(QPainter* painter,
     return text;
 }
 
-void TBrowserList::DrawGlyph(QPainter* painter, const QPixmap& glyph, int x, const QRect& row) {
-    if (glyph.isNull()) return;
-    painter->drawPixmap(row.left() + x, row.top() + (row.height() - glyph.height()) / 2, glyph);
-}
-
 void TBrowserList::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
     if (created_) return;
@@ -544,7 +542,8 @@ void TFileListBox::CreateWindowContents() {
 void TFileListBox::Reread() {
     if (!WindowCreated()) return;
     FileSystem& fs = FileSystem::Get();
-    const unsigned search = file_type_ & 0x3F;
+    const unsigned search =
+        file_type_ & (ftReadOnly | ftHidden | ftSystem | ftVolumeID | ftDirectory | ftArchive);
     const bool normal = (file_type_ & ftNormal) != 0;
     ThrowIfFailed(fs.ChangeDirectory(current_dir_));
     Rows()->Clear();
@@ -1014,10 +1013,8 @@ void TDriveComboBox::PaintEntry(QPainter* painter, const QRect& rect, int index,
                                      : colours.color(QPalette::Base));
     if (index < 0 || index >= count()) return;
     const int type = itemData(index, kGlyphRole).toInt();
-    if (type >= 0 && type < static_cast<int>(glyphs_.size()) && !glyphs_[type].isNull()) {
-        const QPixmap& glyph = glyphs_[static_cast<size_t>(type)];
-        painter->drawPixmap(rect.left() + 2, rect.top() + (rect.height() - glyph.height()) / 2,
-                            glyph);
+    if (type >= 0 && type < static_cast<int>(glyphs_.size())) {
+        DrawGlyph(painter, glyphs_[static_cast<size_t>(type)], 2, rect);
     }
     painter->setPen(selected ? colours.color(QPalette::Active, QPalette::HighlightedText)
                              : colours.color(QPalette::Text));

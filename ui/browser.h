@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/file_system.h"
+
 class QPainter;
 class QStyleOptionViewItem;
 
@@ -50,12 +52,12 @@ class EInOutError : public std::runtime_error {
 // File types of the file list: one flag per DOS attribute bit, plus ftNormal,
 // which admits every entry the search returns.
 enum TFileTypeFlag : unsigned {
-    ftReadOnly = 0x01,
-    ftHidden = 0x02,
-    ftSystem = 0x04,
-    ftVolumeID = 0x08,
-    ftDirectory = 0x10,
-    ftArchive = 0x20,
+    ftReadOnly = ottomix::kAttrReadOnly,
+    ftHidden = ottomix::kAttrHidden,
+    ftSystem = ottomix::kAttrSystem,
+    ftVolumeID = ottomix::kAttrVolumeId,
+    ftDirectory = ottomix::kAttrDirectory,
+    ftArchive = ottomix::kAttrArchive,
     ftNormal = 0x100,
 };
 using TFileType = unsigned;  // a set of TFileTypeFlag
@@ -118,7 +120,6 @@ class TBrowserList : public QListView {
 
     // Background and focus frame of a row; returns the text colour to use.
     QColor PaintRowBackground(QPainter* painter, const QStyleOptionViewItem& option) const;
-    static void DrawGlyph(QPainter* painter, const QPixmap& glyph, int x, const QRect& row);
 
     void ResetItemHeight();
     ottomix::browser_detail::RowModel* Rows() const { return model_; }
