@@ -1,8 +1,5 @@
 #include "ui/main_window.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -19,7 +16,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <exception>
 
@@ -28,20 +24,11 @@
 #include "ui/bit_button.h"
 #include "ui/browser.h"
 #include "ui/viewer.h"
+#include "widgets/hyperlnk.h"
 
 namespace ottomix {
 
 namespace {
-
-// The layout's 8-point sans serif: 11 pixels high. Liberation Sans has the
-// metrics of Arial, the nearest Linux has to it; the style hint falls back
-// to the system's sans serif.
-QFont WindowFont() {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    return font;
-}
 
 // The layout's radio buttons are as wide as their captions in the old 8-point
 // font with a 13-pixel indicator and a 4-pixel gap; the platform styles'
@@ -146,7 +133,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(WindowFont());
+    setFont(::WindowFont());
 
     client_ = new QWidget(this);
     client_->setFixedSize(kClientWidth, kClientHeight);
@@ -328,24 +315,22 @@ void TForm1::FileListBox1Click() {
     if (text_mode) RichEdit1->LoadFromFile(FileListBox1->FileName());
 }
 
-void TForm1::BitBtn2Click() {
-    Button1->show();
-    RichEdit1->show();
+void TForm1::ShowViewerPage(bool viewer) {
+    Button1->setVisible(viewer);
+    RichEdit1->setVisible(viewer);
     for (QWidget* w : {static_cast<QWidget*>(Encrypt), static_cast<QWidget*>(Decrypt),
                        static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(BitBtn1),
                        static_cast<QWidget*>(FileListBox1), static_cast<QWidget*>(DriveComboBox1),
                        static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(GroupBox1)})
-        w->hide();
+        w->setVisible(!viewer);
+}
+
+void TForm1::BitBtn2Click() {
+    ShowViewerPage(true);
 }
 
 void TForm1::Button1Click() {
-    Button1->hide();
-    RichEdit1->hide();
-    for (QWidget* w : {static_cast<QWidget*>(Encrypt), static_cast<QWidget*>(Decrypt),
-                       static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(BitBtn1),
-                       static_cast<QWidget*>(FileListBox1), static_cast<QWidget*>(DriveComboBox1),
-                       static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(GroupBox1)})
-        w->show();
+    ShowViewerPage(false);
     // The Ok button had the focus; hand it to the button that leads back.
     if (BitBtn2->isVisible()) BitBtn2->setFocus(Qt::OtherFocusReason);
 }

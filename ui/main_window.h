@@ -94,6 +94,8 @@ class TForm1 : public QMainWindow {
 
   private:
     void RunJob(Direction direction);
+    // The viewer with its Ok button, or the browser page with everything else.
+    void ShowViewerPage(bool viewer);
 
     QWidget* client_;
     JobProgress* progress_;

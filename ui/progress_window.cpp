@@ -17,6 +17,8 @@
 #include <climits>
 #include <limits>
 
+#include "widgets/hyperlnk.h"
+
 namespace ottomix {
 
 // A progress bar that counts its paintings, so the cost of a job's display
@@ -68,12 +70,7 @@ TForm4::TForm4(QWidget* parent)
       status_(QStringLiteral("Processing")) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Working..."));
-    // The layout's 8-point sans serif, 11 pixels high: Liberation Sans has
-    // the metrics of Arial; the hint falls back to the system's sans serif.
-    QFont small(QStringLiteral("Liberation Sans"));
-    small.setStyleHint(QFont::SansSerif);
-    small.setPixelSize(11);
-    setFont(small);
+    setFont(::WindowFont());
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
     move(227, 193);
