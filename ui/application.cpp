@@ -74,12 +74,20 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentException();
+    }
+    return false;
+}
+
+void Application::ShowCurrentException() {
+    try {
+        throw;
     } catch (const std::exception& e) {
         ShowException(DisplayName(e.what()));
     } catch (...) {
         ShowException(QStringLiteral("Unknown exception"));
     }
-    return false;
 }
 
 void Application::ShowException(const QString& message) {

@@ -40,6 +40,8 @@ class Application : public QApplication {
     // The exception box: the message with a full stop appended (always),
     // the title as caption, a stop icon and one OK button.
     void ShowException(const QString& message);
+    // The exception box for the exception being handled; call it from a catch block.
+    void ShowCurrentException();
     static QString ExceptionText(const QString& message) { return message + u'.'; }
 
     static Application* instance() {

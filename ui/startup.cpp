@@ -1,10 +1,7 @@
 #include "ui/startup.h"
 
-#include <exception>
-
 #include "ui/about_window.h"
 #include "ui/application.h"
-#include "ui/browser.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 
@@ -22,10 +19,8 @@ int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& start
         if (started) started(form1);
         form1.show();
         app.exec();
-    } catch (const std::exception& e) {
-        app.ShowException(DisplayName(e.what()));
     } catch (...) {
-        app.ShowException(QStringLiteral("Unknown exception"));
+        app.ShowCurrentException();
     }
     return 0;
 }

@@ -451,6 +451,15 @@ QString BreakLines(const QString& in) {
     return out;
 }
 
+// The first `utf8_length` bytes as UTF-8 when they are valid UTF-8, else
+// all of `data` as Windows-1252.
+QString Utf8OrWindows1252(const QByteArray& data, qsizetype utf8_length) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(data).first(utf8_length));
+    if (utf8.hasError()) text = DecodeWindows1252(data);
+    return text;
+}
+
 // Reads at most limit + 1 bytes, so the caller can tell a cut file.
 QByteArray ReadFile(const std::string& name, qint64 limit) {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -502,10 +511,7 @@ QString DecodeWindows1252(const QByteArray& data) {
 }
 
 QString DecodePlainText(const QByteArray& data) {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(data);
-    if (utf8.hasError()) text = DecodeWindows1252(data);
-    return BreakLines(text);
+    return BreakLines(Utf8OrWindows1252(data, data.size()));
 }
 
 TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent) {
@@ -528,15 +534,9 @@ void TRichEdit::LoadFromFile(const std::string& name) {
     if (LooksLikeRtf(data)) {
         lines_cut = ReadRtf(data, *doc, line_limit_);
     } else {
-        QString text;
-        if (bytes_cut) {
-            const QByteArray whole = data.left(WithoutBrokenUtf8Tail(data));
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            text = utf8.decode(whole);
-            text = BreakLines(utf8.hasError() ? DecodeWindows1252(data) : text);
-        } else {
-            text = DecodePlainText(data);
-        }
+        // A cut file is UTF-8 when it is up to the sequence the cut broke.
+        QString text = BreakLines(
+            Utf8OrWindows1252(data, bytes_cut ? WithoutBrokenUtf8Tail(data) : data.size()));
         // The end of the last line allowed; anything after it is left out.
         qsizetype end = -1;
         for (qint64 line = 0; line < line_limit_; ++line) {
