@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 const char* const TForm3::kThankYouText =
     "Thank you for trying Ottomix 2.  We hope you are happy with this product and we would "

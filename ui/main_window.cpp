@@ -24,7 +24,7 @@
 #include "ui/bit_button.h"
 #include "ui/browser.h"
 #include "ui/viewer.h"
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace ottomix {
 

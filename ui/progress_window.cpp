@@ -17,7 +17,7 @@
 #include <climits>
 #include <limits>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace ottomix {
 

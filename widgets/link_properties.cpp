@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QtTest>
 #include <functional>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace {
 

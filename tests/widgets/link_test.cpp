@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "link_test_support.h"
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 // A link made in code with its type and caption.
 inline std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& caption) {

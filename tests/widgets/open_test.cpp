@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "link_test_support.h"
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 class OpenTest : public QObject {
     Q_OBJECT

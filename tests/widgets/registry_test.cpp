@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "link_test_support.h"
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "widgets/hyperlnk.h"
+#include "widgets/hyperlink_label.h"
 
 #include <QAction>
 #include <QBitmap>
