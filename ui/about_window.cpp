@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "widgets/hyperlink_label.h"
+#include "widgets/window_font.h"
 
 const char* const TForm3::kThankYouText =
     "Thank you for trying Ottomix 2.  We hope you are happy with this product and we would "
@@ -44,7 +45,7 @@ class LoweredBox : public QWidget {
 
 QLabel* BoldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
     auto* label = new QLabel(text, parent);
-    label->setFont(WindowFont(true));
+    label->setFont(ottomix::windowFont(true));
     label->setGeometry(bounds);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Labels size themselves to their text: never clip it.
@@ -77,7 +78,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About Mirrowen Software..."));
-    setFont(WindowFont());
+    setFont(ottomix::windowFont());
     setFixedSize(359, 175);
     move(292, 214);
 
@@ -101,7 +102,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
     Label1 = new QLabel(QString::fromLatin1(kThankYouText), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(WindowFont(true));
+    Label1->setFont(ottomix::windowFont(true));
     Label1->setGeometry(96, 8, 257, 113);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);

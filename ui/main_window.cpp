@@ -24,7 +24,7 @@
 #include "ui/bit_button.h"
 #include "ui/browser.h"
 #include "ui/viewer.h"
-#include "widgets/hyperlink_label.h"
+#include "widgets/window_font.h"
 
 namespace ottomix {
 
@@ -133,7 +133,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(::WindowFont());
+    setFont(windowFont());
 
     client_ = new QWidget(this);
     client_->setFixedSize(kClientWidth, kClientHeight);

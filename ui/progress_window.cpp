@@ -17,7 +17,7 @@
 #include <climits>
 #include <limits>
 
-#include "widgets/hyperlink_label.h"
+#include "widgets/window_font.h"
 
 namespace ottomix {
 
@@ -70,7 +70,7 @@ TForm4::TForm4(QWidget* parent)
       status_(QStringLiteral("Processing")) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Working..."));
-    setFont(::WindowFont());
+    setFont(windowFont());
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
     move(227, 193);

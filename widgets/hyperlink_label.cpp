@@ -168,14 +168,6 @@ QString LinkServiceName(TLinkType type) {
     return {};
 }
 
-QFont WindowFont(bool bold) {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
-
 const QCursor& HandPointCursor() {
     // Installed once and kept for the life of the process, like a screen cursor.
     static const QCursor* cursor = [] {

@@ -69,9 +69,6 @@ QString LinkPrefix(TLinkType type);
 QString LinkServiceName(TLinkType type);
 inline constexpr int kMaxCustomPrefix = 20;
 
-// The 8-point sans of the program's windows (11 pixels, close to "MS Sans Serif").
-QFont WindowFont(bool bold = false);
-
 // Screen cursors by id; crHandPoint is the module's hand, loaded once.
 inline constexpr int crDefault = 0;
 inline constexpr int crHandPoint = -21;

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "widgets/hyperlink_label.h"
+#include "widgets/window_font.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ std::unique_ptr<QDialog> TUrlBase::CreateLinkProperties(THyperLink* link) const 
                            Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
                            Qt::WindowCloseButtonHint);
     window->setWindowTitle(QStringLiteral("THyperLink Properties..."));
-    window->setFont(WindowFont());
+    window->setFont(ottomix::windowFont());
     window->setFixedSize(390, 250);
 
     auto* outer = new QWidget(window.get());
