@@ -53,20 +53,21 @@ QLabel* BoldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
     return label;
 }
 
-THyperLink* MakeLink(QWidget* parent, const QRect& bounds, TLinkType type, const QString& caption,
-                     const QString& alias) {
-    auto* link = new THyperLink(parent);
-    link->BeginLoad();
+ottomix::HyperlinkLabel* MakeLink(QWidget* parent, const QRect& bounds, ottomix::LinkType type,
+                                  const QString& caption, const QString& alias) {
+    using ottomix::LinkMenuItem;
+    auto* link = new ottomix::HyperlinkLabel(parent);
+    link->beginLoad();
     link->setGeometry(bounds);
-    link->SetCaption(caption);
-    link->SetAlias(alias);
-    link->SetLinkType(type);
-    link->SetMenuItems(MenuItem(lmnuOpen) | MenuItem(lmnuCopyUrl) | MenuItem(lmnuOpenWith) |
-                       MenuItem(lmnuProperty));
-    link->SetCursorId(crHandPoint);
-    link->SetShowHint(true);
-    link->SetParentShowHint(false);
-    link->Loaded();
+    link->setCaption(caption);
+    link->setAlias(alias);
+    link->setLinkType(type);
+    link->setMenuItems(LinkMenuItem::Open | LinkMenuItem::CopyUrl | LinkMenuItem::OpenWith |
+                       LinkMenuItem::Properties);
+    link->setCursorId(ottomix::kHandPointCursor);
+    link->setShowHint(true);
+    link->setParentShowHint(false);
+    link->loaded();
     return link;
 }
 
@@ -83,7 +84,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     move(292, 214);
 
     const QString address = QString::fromLatin1(kEmailAddress);
-    HyperLink1 = MakeLink(this, {56, 136, 118, 17}, ltEmail, address, address);
+    HyperLink1 = MakeLink(this, {56, 136, 118, 17}, ottomix::LinkType::Email, address, address);
     HyperLink1->setObjectName(QStringLiteral("HyperLink1"));
 
     Image1 = new QLabel(this);
@@ -113,8 +114,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     Label3 = BoldLabel(this, QStringLiteral("Homepage:"), {16, 152, 65, 13});
     Label3->setObjectName(QStringLiteral("Label3"));
 
-    HyperLink2 =
-        MakeLink(this, {80, 152, 253, 17}, ltHttp, QString::fromLatin1(kHomePage), QString());
+    HyperLink2 = MakeLink(this, {80, 152, 253, 17}, ottomix::LinkType::Http,
+                          QString::fromLatin1(kHomePage), QString());
     HyperLink2->setObjectName(QStringLiteral("HyperLink2"));
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);

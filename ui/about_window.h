@@ -5,7 +5,10 @@
 
 class QLabel;
 class QPushButton;
-class THyperLink;
+
+namespace ottomix {
+class HyperlinkLabel;
+}
 
 class TForm3 : public QDialog {
     Q_OBJECT
@@ -22,13 +25,13 @@ class TForm3 : public QDialog {
     // mrCancel for the close box.
     int ShowModal();
 
-    THyperLink* HyperLink1 = nullptr;
+    ottomix::HyperlinkLabel* HyperLink1 = nullptr;
     QLabel* Image1 = nullptr;
     QWidget* Bevel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    THyperLink* HyperLink2 = nullptr;
+    ottomix::HyperlinkLabel* HyperLink2 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 
     static const char* const kThankYouText;

@@ -11,6 +11,8 @@
 #include <functional>
 
 #include "widgets/hyperlink_label.h"
+#include "widgets/link_launcher.h"
+#include "widgets/link_registry.h"
 
 namespace {
 
@@ -60,24 +62,24 @@ class AboutWindowTest : public QObject {
         }
         QVERIFY(form.Label2->geometry().right() < form.HyperLink1->x() + 4);
 
-        THyperLink* mail = form.HyperLink1;
-        QCOMPARE(mail->LinkType(), ltEmail);
-        QCOMPARE(mail->Caption(), QString("feedback@mirrowen.example"));
-        QCOMPARE(mail->Alias(), mail->Caption());
+        ottomix::HyperlinkLabel* mail = form.HyperLink1;
+        QCOMPARE(mail->linkType(), ottomix::LinkType::Email);
+        QCOMPARE(mail->caption(), QString("feedback@mirrowen.example"));
+        QCOMPARE(mail->alias(), mail->caption());
         QCOMPARE(mail->pos(), QPoint(56, 136));
-        QCOMPARE(mail->Hint(), QString("mailto:feedback@mirrowen.example"));
-        THyperLink* home = form.HyperLink2;
-        QCOMPARE(home->LinkType(), ltHttp);
-        QCOMPARE(home->Caption(), QString("www.mirrowen.example"));
-        QVERIFY(home->Alias().isEmpty());
+        QCOMPARE(mail->hint(), QString("mailto:feedback@mirrowen.example"));
+        ottomix::HyperlinkLabel* home = form.HyperLink2;
+        QCOMPARE(home->linkType(), ottomix::LinkType::Http);
+        QCOMPARE(home->caption(), QString("www.mirrowen.example"));
+        QVERIFY(home->alias().isEmpty());
         QCOMPARE(home->pos(), QPoint(80, 152));
-        QCOMPARE(home->LaunchTarget(), QString("http://www.mirrowen.example"));
-        for (THyperLink* link : {mail, home}) {
-            QCOMPARE(link->MenuItems(), kAllLinkMenuItems);
-            QCOMPARE(link->PopupMenu()->actions().size(), 5);
+        QCOMPARE(home->launchTarget(), QString("http://www.mirrowen.example"));
+        for (ottomix::HyperlinkLabel* link : {mail, home}) {
+            QCOMPARE(link->menuItems(), ottomix::kAllLinkMenuItems);
+            QCOMPARE(link->popupMenu()->actions().size(), 5);
             QCOMPARE(link->focusPolicy(), Qt::NoFocus);
-            QVERIFY(link->ShowHint() && !link->ParentShowHint());
-            QVERIFY(UrlBase().IsRegistered(link));
+            QVERIFY(link->showHint() && !link->parentShowHint());
+            QVERIFY(ottomix::LinkRegistry::instance().isRegistered(link));
             // Sized to its text, and the text fits inside the window.
             QVERIFY(link->width() < 200);
             QVERIFY(link->geometry().right() < form.width());
@@ -161,18 +163,19 @@ class AboutWindowTest : public QObject {
         TForm3 form;
         // A program for the home page's type, recorded instead of started.
         QStringList targets;
-        const LaunchFn previous = SetLaunchFunction([&](const QString&, const QString& target) {
-            targets << target;
-            return kLaunchSucceeded;
-        });
+        const ottomix::LaunchFunction previous =
+            ottomix::setLaunchFunction([&](const QString&, const QString& target) {
+                targets << target;
+                return ottomix::kLaunchSucceeded;
+            });
         ShowModalAndRun(form, [&] {
             QTest::mouseClick(form.HyperLink2, Qt::LeftButton, {}, QPoint(5, 5));
             form.done(TForm3::mrOk);
         });
-        SetLaunchFunction(previous);
+        ottomix::setLaunchFunction(previous);
         QCOMPARE(targets, QStringList{"http://www.mirrowen.example"});
-        QVERIFY(form.HyperLink2->Visited());
-        QVERIFY(!form.HyperLink1->Visited());
+        QVERIFY(form.HyperLink2->isVisited());
+        QVERIFY(!form.HyperLink1->isVisited());
     }
 };
 

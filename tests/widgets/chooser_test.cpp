@@ -13,10 +13,13 @@
 #include <memory>
 
 #include "widgets/hyperlink_label.h"
+#include "widgets/link_registry.h"
+
+namespace ottomix {
 
 namespace {
 
-QStringList Contents(const QString& dir) {
+QStringList contents(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                QDir::NoDotAndDotDot);
 }
@@ -30,7 +33,7 @@ class ChooserTest : public QObject {
 
   private slots:
     void chooserIsConfiguredForPrograms() {
-        auto chooser = UrlBase().CreateChooser();
+        auto chooser = LinkRegistry::instance().createChooser();
         QCOMPARE(chooser->windowTitle(), QString("Select application for ..."));
         QCOMPARE(chooser->nameFilters().first(), QString("Applications (*)"));
         QCOMPARE(chooser->selectedNameFilter(), QString("Applications (*)"));
@@ -40,7 +43,7 @@ class ChooserTest : public QObject {
     }
 
     void openWithSetsTheTypeApplicationAndPersistsNothing() {
-        QVERIFY2(Contents(home_).isEmpty(), qPrintable(Contents(home_).join(", ")));
+        QVERIFY2(contents(home_).isEmpty(), qPrintable(contents(home_).join(", ")));
         QTemporaryDir programs;
         const QString program = programs.filePath("my-browser");
         QFile file(program);
@@ -49,9 +52,9 @@ class ChooserTest : public QObject {
         file.close();
         QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
-        THyperLink link;
-        link.SetLinkType(ltHttp);
-        link.SetCaption("www.chooser.example");
+        HyperlinkLabel link;
+        link.setLinkType(LinkType::Http);
+        link.setCaption("www.chooser.example");
         QString title;
         QTimer::singleShot(0, this, [&] {
             auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -67,32 +70,34 @@ class ChooserTest : public QObject {
         QTimer::singleShot(10000, this, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         });
-        for (QAction* action : link.PopupMenu()->actions()) {
+        for (QAction* action : link.popupMenu()->actions()) {
             if (action->text() == "Open with...") action->trigger();
         }
         QCOMPARE(title, QString("Select application for ..."));
-        QCOMPARE(UrlBase().GetTypeApplication(ltHttp), program);
-        QCOMPARE(UrlBase().GetTypeApplication(ltEmail), QString());
+        QCOMPARE(LinkRegistry::instance().typeApplication(LinkType::Http), program);
+        QCOMPARE(LinkRegistry::instance().typeApplication(LinkType::Email), QString());
         QCoreApplication::processEvents();
-        QVERIFY2(Contents(home_).isEmpty(), qPrintable(Contents(home_).join(", ")));
+        QVERIFY2(contents(home_).isEmpty(), qPrintable(contents(home_).join(", ")));
     }
 
     void cancelledChooserKeepsTheProgram() {
-        THyperLink link;
-        link.SetLinkType(ltHttp);
-        link.SetCaption("www.chooser.example");
-        const QString before = UrlBase().GetTypeApplication(ltHttp);
+        HyperlinkLabel link;
+        link.setLinkType(LinkType::Http);
+        link.setCaption("www.chooser.example");
+        const QString before = LinkRegistry::instance().typeApplication(LinkType::Http);
         QTimer::singleShot(0, this, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         });
-        UrlBase().ChooseApplication(&link);
-        QCOMPARE(UrlBase().GetTypeApplication(ltHttp), before);
-        QVERIFY2(Contents(home_).isEmpty(), qPrintable(Contents(home_).join(", ")));
+        LinkRegistry::instance().chooseApplication(&link);
+        QCOMPARE(LinkRegistry::instance().typeApplication(LinkType::Http), before);
+        QVERIFY2(contents(home_).isEmpty(), qPrintable(contents(home_).join(", ")));
     }
 
   private:
     QString home_;
 };
+
+}  // namespace ottomix
 
 int main(int argc, char** argv) {
     // An empty home of our own: whatever the dialog would store would land here.
@@ -104,7 +109,7 @@ int main(int argc, char** argv) {
         qunsetenv(name);
     }
     QApplication app(argc, argv);
-    ChooserTest test(home.path());
+    ottomix::ChooserTest test(home.path());
     return QTest::qExec(&test, argc, argv);
 }
 

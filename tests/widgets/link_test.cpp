@@ -13,25 +13,26 @@
 #include <memory>
 
 #include "link_test_support.h"
-#include "widgets/hyperlink_label.h"
+
+namespace ottomix {
 
 namespace {
 
-QFontMetrics LinkMetrics(const THyperLink& link) {
+QFontMetrics linkMetrics(const HyperlinkLabel& link) {
     QFont font = link.font();
     font.setUnderline(true);
     return QFontMetrics(font);
 }
 
-QStringList MenuTexts(const THyperLink& link) {
+QStringList menuTexts(const HyperlinkLabel& link) {
     QStringList texts;
-    for (const QAction* action : link.PopupMenu()->actions()) {
+    for (const QAction* action : link.popupMenu()->actions()) {
         texts << (action->isSeparator() ? QString("-") : action->text());
     }
     return texts;
 }
 
-int CountPixels(const QImage& image, QRgb colour) {
+int countPixels(const QImage& image, QRgb colour) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == colour;
@@ -39,7 +40,7 @@ int CountPixels(const QImage& image, QRgb colour) {
     return count;
 }
 
-void WhiteBackground(QWidget& widget) {
+void whiteBackground(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, Qt::white);
     widget.setPalette(palette);
@@ -47,15 +48,15 @@ void WhiteBackground(QWidget& widget) {
 }
 
 // Counts paints, to tell whether a setter repainted.
-class CountingLink : public THyperLink {
+class CountingLink : public HyperlinkLabel {
   public:
-    using THyperLink::THyperLink;
+    using HyperlinkLabel::HyperlinkLabel;
     int paints = 0;
 
   protected:
     void paintEvent(QPaintEvent* e) override {
         ++paints;
-        THyperLink::paintEvent(e);
+        HyperlinkLabel::paintEvent(e);
     }
 };
 
@@ -64,57 +65,57 @@ class CountingLink : public THyperLink {
 class LinkTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() { UrlBase().ResetVisited(); }
+    void cleanup() { LinkRegistry::instance().resetVisited(); }
 
     void newLinkDefaults() {
-        THyperLink link;
+        HyperlinkLabel link;
         QCOMPARE(link.geometry(), QRect(20, 20, 100, 13));
         QCOMPARE(link.focusPolicy(), Qt::NoFocus);
-        QCOMPARE(link.LinkType(), ltEmail);
-        QCOMPARE(link.LinkColor(), TColor{0xFF0000});
-        QCOMPARE(link.VisitedColor(), TColor{0x800080});
-        QCOMPARE(link.MenuItems(), TLinkMenuItems{15});
-        QCOMPARE(link.TransparentColor(), clNone);
-        QVERIFY(link.Transparent() && link.AutoSize() && link.ShowHint() && !link.Visited());
-        QCOMPARE(link.CursorId(), crHandPoint);
+        QCOMPARE(link.linkType(), LinkType::Email);
+        QCOMPARE(link.linkColor(), ColorRef{0xFF0000});
+        QCOMPARE(link.visitedColor(), ColorRef{0x800080});
+        QCOMPARE(link.menuItems(), LinkMenuItems::fromInt(15));
+        QCOMPARE(link.transparentColor(), kNoColor);
+        QVERIFY(link.isTransparent() && link.autoSize() && link.showHint() && !link.isVisited());
+        QCOMPARE(link.cursorId(), kHandPointCursor);
         QCOMPARE(link.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(link.cursor().hotSpot(), QPoint(12, 5));
     }
 
     void autoSizeFollowsAliasOrPrefixAndCaption() {
-        THyperLink link;
-        link.SetLinkType(ltHttp);
-        link.SetCaption("www.size.example");
-        const QFontMetrics metrics = LinkMetrics(link);
+        HyperlinkLabel link;
+        link.setLinkType(LinkType::Http);
+        link.setCaption("www.size.example");
+        const QFontMetrics metrics = linkMetrics(link);
         QCOMPARE(link.width(), metrics.horizontalAdvance("www.size.examplehttp://") + 10);
         QCOMPARE(link.height(), metrics.height() + 4);
 
-        link.SetAlias("Size");
+        link.setAlias("Size");
         QCOMPARE(link.width(), metrics.horizontalAdvance("Size") + 8);
 
-        link.SetAutoSize(false);
-        link.SetAlias("A much longer alias than before");
+        link.setAutoSize(false);
+        link.setAlias("A much longer alias than before");
         QCOMPARE(link.width(), metrics.horizontalAdvance("Size") + 8);
     }
 
     void autoSizeRespectsAlign() {
         QWidget parent;
         parent.resize(400, 300);
-        auto* link = new THyperLink(&parent);
-        link->SetCaption("align@size.example");
-        const QFontMetrics metrics = LinkMetrics(*link);
+        auto* link = new HyperlinkLabel(&parent);
+        link->setCaption("align@size.example");
+        const QFontMetrics metrics = linkMetrics(*link);
         const int w = metrics.horizontalAdvance("align@size.examplemailto:") + 10;
         const int h = metrics.height() + 4;
 
-        link->SetAlign(TAlign::alTop);
+        link->setAlign(LinkAlign::Top);
         QCOMPARE(link->geometry(), QRect(0, 0, 400, h));
-        link->SetAlign(TAlign::alBottom);
+        link->setAlign(LinkAlign::Bottom);
         QCOMPARE(link->geometry(), QRect(0, 300 - h, 400, h));
-        link->SetAlign(TAlign::alLeft);
+        link->setAlign(LinkAlign::Left);
         QCOMPARE(link->geometry(), QRect(0, 0, w, 300));
-        link->SetAlign(TAlign::alRight);
+        link->setAlign(LinkAlign::Right);
         QCOMPARE(link->geometry(), QRect(400 - w, 0, w, 300));
-        link->SetAlign(TAlign::alClient);
+        link->setAlign(LinkAlign::Client);
         QCOMPARE(link->geometry(), QRect(0, 0, 400, 300));
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
@@ -123,44 +124,44 @@ class LinkTest : public QObject {
     }
 
     void hintShowsTargetUnlessOwnHintFits() {
-        auto link = std::make_unique<THyperLink>();
-        link->BeginLoad();
-        link->SetLinkType(ltHttp);
-        link->SetCaption("www.a-rather-long-address.example/with/a/path");
-        link->SetHint("Our home page");
-        link->SetAutoSize(false);
+        auto link = std::make_unique<HyperlinkLabel>();
+        link->beginLoad();
+        link->setLinkType(LinkType::Http);
+        link->setCaption("www.a-rather-long-address.example/with/a/path");
+        link->setHint("Our home page");
+        link->setAutoSize(false);
         link->resize(60, 17);
-        link->Loaded();
-        QCOMPARE(link->Hint(), QString("http://www.a-rather-long-address.example/with/a/path"));
-        link->SetAutoSize(true);
-        QCOMPARE(link->Hint(), QString("Our home page"));
+        link->loaded();
+        QCOMPARE(link->hint(), QString("http://www.a-rather-long-address.example/with/a/path"));
+        link->setAutoSize(true);
+        QCOMPARE(link->hint(), QString("Our home page"));
 
-        THyperLink plain;
-        plain.SetAlias("Mail us");
-        plain.SetCaption("mail@hint.example");
-        QCOMPARE(plain.Hint(), QString("mailto:mail@hint.example"));
+        HyperlinkLabel plain;
+        plain.setAlias("Mail us");
+        plain.setCaption("mail@hint.example");
+        QCOMPARE(plain.hint(), QString("mailto:mail@hint.example"));
 
         // A picture link read from a layout has no hint of its own: its tooltip
         // follows the address, also after the caption changes.
         QImage picture(12, 9, QImage::Format_RGB32);
         picture.fill(Qt::red);
-        THyperLink pictured;
-        pictured.BeginLoad();
-        pictured.SetLinkType(ltHttp);
-        pictured.SetCaption("first.example");
-        pictured.SetBitmap(picture);
-        pictured.Loaded();
-        QCOMPARE(pictured.Hint(), QString("http://first.example"));
-        pictured.SetCaption("second.example");
-        QCOMPARE(pictured.Hint(), QString("http://second.example"));
+        HyperlinkLabel pictured;
+        pictured.beginLoad();
+        pictured.setLinkType(LinkType::Http);
+        pictured.setCaption("first.example");
+        pictured.setBitmap(picture);
+        pictured.loaded();
+        QCOMPARE(pictured.hint(), QString("http://first.example"));
+        pictured.setCaption("second.example");
+        QCOMPARE(pictured.hint(), QString("http://second.example"));
     }
 
     void tooltipShowsMarkupInTheAddressAsText() {
         QWidget parent;
         parent.resize(300, 40);
-        auto* link = new THyperLink(&parent);
-        link->SetLinkType(ltFile);
-        link->SetCaption("/tmp/<b>notes</b> & <i>x</i>.txt");
+        auto* link = new HyperlinkLabel(&parent);
+        link->setLinkType(LinkType::File);
+        link->setCaption("/tmp/<b>notes</b> & <i>x</i>.txt");
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), link->mapToGlobal(QPoint(2, 2)));
@@ -180,25 +181,25 @@ class LinkTest : public QObject {
     void drawsUnderlinedInLinkThenVisitedColour() {
         QWidget parent;
         parent.resize(300, 40);
-        WhiteBackground(parent);
-        auto* link = new THyperLink(&parent);
-        link->SetAlias("colour@draw.example");
-        link->SetCaption("colour@draw.example");
+        whiteBackground(parent);
+        auto* link = new HyperlinkLabel(&parent);
+        link->setAlias("colour@draw.example");
+        link->setCaption("colour@draw.example");
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
 
         QImage image = link->grab().toImage();
         // The underline is a solid run in the link colour.
-        QVERIFY(CountPixels(image, 0x0000FF) > link->width() / 2);
-        QCOMPARE(CountPixels(image, 0x800080), 0);
+        QVERIFY(countPixels(image, 0x0000FF) > link->width() / 2);
+        QCOMPARE(countPixels(image, 0x800080), 0);
 
-        link->SetVisited(true);
+        link->setVisited(true);
         image = link->grab().toImage();
-        QVERIFY(CountPixels(image, 0x800080) > link->width() / 2);
-        QCOMPARE(CountPixels(image, 0x0000FF), 0);
+        QVERIFY(countPixels(image, 0x800080) > link->width() / 2);
+        QCOMPARE(countPixels(image, 0x0000FF), 0);
 
-        link->SetTransparent(false);
-        link->SetColor(0x00FF00);
+        link->setTransparent(false);
+        link->setColor(0x00FF00);
         image = link->grab().toImage();
         QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, QRgb{0x00FF00});
         QCOMPARE(image.pixel(link->width() - 1, link->height() - 1) & 0xFFFFFF, QRgb{0x00FF00});
@@ -208,34 +209,34 @@ class LinkTest : public QObject {
         QWidget parent;
         parent.resize(200, 40);
         auto* link = new CountingLink(&parent);
-        link->SetCaption("paint.example");
+        link->setCaption("paint.example");
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
         QTRY_VERIFY(link->paints > 0);
         link->paints = 0;
-        link->SetVisited(false);
+        link->setVisited(false);
         QTest::qWait(50);
         QCOMPARE(link->paints, 0);
-        link->SetVisited(true);
+        link->setVisited(true);
         QTRY_VERIFY(link->paints > 0);
     }
 
     void customPrefixIsSharedCutAndReset() {
-        THyperLink first;
-        first.SetLinkType(ltCustom);
-        first.SetCaption("thing");
-        THyperLink second;
-        second.SetLinkType(ltCustom);
-        second.SetCaption("other");
-        first.SetCustomPrefix("abcdefghijklmnopqrstuvwxy");
-        QCOMPARE(first.CustomPrefix(), QString("abcdefghijklmnopqrst"));
-        QCOMPARE(second.CustomPrefix(), QString("abcdefghijklmnopqrst"));
-        QCOMPARE(second.LaunchTarget(), QString("abcdefghijklmnopqrstother"));
-        QCOMPARE(LinkPrefix(ltCustom), QString("abcdefghijklmnopqrst"));
+        HyperlinkLabel first;
+        first.setLinkType(LinkType::Custom);
+        first.setCaption("thing");
+        HyperlinkLabel second;
+        second.setLinkType(LinkType::Custom);
+        second.setCaption("other");
+        first.setCustomPrefix("abcdefghijklmnopqrstuvwxy");
+        QCOMPARE(first.customPrefix(), QString("abcdefghijklmnopqrst"));
+        QCOMPARE(second.customPrefix(), QString("abcdefghijklmnopqrst"));
+        QCOMPARE(second.launchTarget(), QString("abcdefghijklmnopqrstother"));
+        QCOMPARE(linkPrefix(LinkType::Custom), QString("abcdefghijklmnopqrst"));
 
-        THyperLink third;
-        QCOMPARE(first.CustomPrefix(), QString());
-        QCOMPARE(first.LaunchTarget(), QString("thing"));
+        HyperlinkLabel third;
+        QCOMPARE(first.customPrefix(), QString());
+        QCOMPARE(first.launchTarget(), QString("thing"));
     }
 
     void popupEntriesFollowMenuItems_data() {
@@ -253,12 +254,12 @@ class LinkTest : public QObject {
     void popupEntriesFollowMenuItems() {
         QFETCH(int, items);
         QFETCH(QStringList, texts);
-        THyperLink link;
-        link.SetMenuItems(0);
-        link.SetMenuItems(static_cast<TLinkMenuItems>(items));
-        QCOMPARE(MenuTexts(link), texts);
-        if (items & MenuItem(lmnuOpen)) {
-            QAction* open = link.PopupMenu()->defaultAction();
+        HyperlinkLabel link;
+        link.setMenuItems({});
+        link.setMenuItems(LinkMenuItems::fromInt(items));
+        QCOMPARE(menuTexts(link), texts);
+        if (items & static_cast<int>(LinkMenuItem::Open)) {
+            QAction* open = link.popupMenu()->defaultAction();
             QVERIFY(open);
             QCOMPARE(open->text(), QString("&Open"));
             QVERIFY(open->font().bold());
@@ -266,19 +267,19 @@ class LinkTest : public QObject {
     }
 
     void popupBuiltWhenLoadingEnds() {
-        THyperLink link;
-        link.BeginLoad();
-        link.SetMenuItems(MenuItem(lmnuCopyUrl));
-        link.Loaded();
-        QCOMPARE(MenuTexts(link), QStringList{"Copy Url to clipboard"});
+        HyperlinkLabel link;
+        link.beginLoad();
+        link.setMenuItems(LinkMenuItem::CopyUrl);
+        link.loaded();
+        QCOMPARE(menuTexts(link), QStringList{"Copy Url to clipboard"});
     }
 
     void copyUrlPutsPrefixAndCaption() {
-        THyperLink link;
-        link.SetAlias("Write to us");
-        link.SetCaption("copy@clip.example");
+        HyperlinkLabel link;
+        link.setAlias("Write to us");
+        link.setCaption("copy@clip.example");
         QGuiApplication::clipboard()->setText("before");
-        for (QAction* action : link.PopupMenu()->actions()) {
+        for (QAction* action : link.popupMenu()->actions()) {
             if (action->text() == "Copy Url to clipboard") action->trigger();
         }
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("mailto:copy@clip.example"));
@@ -288,12 +289,12 @@ class LinkTest : public QObject {
         LaunchRecorder launcher;
         QWidget parent;
         parent.setGeometry(100, 100, 400, 200);
-        auto* link = new THyperLink(&parent);
-        link->BeginLoad();
+        auto* link = new HyperlinkLabel(&parent);
+        link->beginLoad();
         link->setGeometry(56, 136, 118, 17);
-        link->SetAlias("props@about.example");
-        link->SetCaption("props@about.example");
-        link->Loaded();
+        link->setAlias("props@about.example");
+        link->setCaption("props@about.example");
+        link->loaded();
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
 
@@ -301,23 +302,23 @@ class LinkTest : public QObject {
             QLabel* label = window.findChild<QLabel*>(name);
             return label ? label->text() : QString("<missing %1>").arg(name);
         };
-        auto window = UrlBase().CreateLinkProperties(link);
+        auto window = LinkRegistry::instance().createLinkProperties(link);
         QCOMPARE(window->windowTitle(), QString("THyperLink Properties..."));
         QCOMPARE(window->size(), QSize(390, 250));
         QCOMPARE(window->findChild<QTabWidget*>()->tabText(0), QString("Common"));
-        QCOMPARE(text(*window, "TitleLabel"),
+        QCOMPARE(text(*window, "titleLabel"),
                  QString("props@about.example (mailto:props@about.example)"));
-        QCOMPARE(text(*window, "ServiceLabel"), QString("Email Service"));
-        QCOMPARE(text(*window, "AddressLabel"), QString("props@about.example"));
-        QCOMPARE(text(*window, "ProgramLabel"), QString("Associated Application (Registry)"));
-        QCOMPARE(text(*window, "VisitedLabel"), QString("No"));
-        QCOMPARE(window->findChild<QLabel*>("ServiceLabel")->toolTip(),
+        QCOMPARE(text(*window, "serviceLabel"), QString("Email Service"));
+        QCOMPARE(text(*window, "addressLabel"), QString("props@about.example"));
+        QCOMPARE(text(*window, "programLabel"), QString("Associated Application (Registry)"));
+        QCOMPARE(text(*window, "visitedLabel"), QString("No"));
+        QCOMPARE(window->findChild<QLabel*>("serviceLabel")->toolTip(),
                  QString("The service of the THyperLink"));
-        QCOMPARE(window->findChild<QLabel*>("ProgramLabel")->toolTip(),
+        QCOMPARE(window->findChild<QLabel*>("programLabel")->toolTip(),
                  QString("The application will be used to open the HyperLink"));
         // Captions stay whole and clear of the values beside them.
         for (const char* name :
-             {"ServiceCaption", "AddressCaption", "ProgramCaption", "VisitedCaption"}) {
+             {"serviceCaption", "addressCaption", "programCaption", "visitedCaption"}) {
             QLabel* caption = window->findChild<QLabel*>(name);
             QVERIFY2(caption, name);
             QVERIFY2(caption->sizeHint().width() <= caption->width(), name);
@@ -327,18 +328,18 @@ class LinkTest : public QObject {
         QCOMPARE(window->pos(),
                  QPoint(corner.x() + link->width() / 2, corner.y() + link->height()));
 
-        link->Click();
-        UrlBase().SetTypeApplication(ltEmail, "/usr/bin/mailer");
-        window = UrlBase().CreateLinkProperties(link);
-        UrlBase().SetTypeApplication(ltEmail, QString());
-        QCOMPARE(text(*window, "VisitedLabel"), QString("Yes"));
-        QCOMPARE(text(*window, "ProgramLabel"), QString("/usr/bin/mailer"));
+        link->click();
+        LinkRegistry::instance().setTypeApplication(LinkType::Email, "/usr/bin/mailer");
+        window = LinkRegistry::instance().createLinkProperties(link);
+        LinkRegistry::instance().setTypeApplication(LinkType::Email, QString());
+        QCOMPARE(text(*window, "visitedLabel"), QString("Yes"));
+        QCOMPARE(text(*window, "programLabel"), QString("/usr/bin/mailer"));
     }
 
     void propertiesEntryShowsModalWindowClosedByEscape() {
-        THyperLink link;
-        link.SetLinkType(ltHttp);
-        link.SetCaption("www.modal.example");
+        HyperlinkLabel link;
+        link.setLinkType(LinkType::Http);
+        link.setCaption("www.modal.example");
         QString seen_title;
         bool closed_by_escape = false;
         QTimer::singleShot(0, this, [&] {
@@ -352,7 +353,7 @@ class LinkTest : public QObject {
         QTimer::singleShot(5000, this, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         });
-        QAction* properties = link.PopupMenu()->actions().last();
+        QAction* properties = link.popupMenu()->actions().last();
         QCOMPARE(properties->text(), QString("&Properties"));
         properties->trigger();
         QCOMPARE(seen_title, QString("THyperLink Properties..."));
@@ -367,13 +368,13 @@ class LinkTest : public QObject {
         }
         QWidget parent;
         parent.resize(100, 50);
-        WhiteBackground(parent);
-        auto* link = new THyperLink(&parent);
-        link->SetCaption("bitmap.example");
-        link->SetBitmap(picture);
-        QCOMPARE(link->LinkLayout(), llyBitmap);
+        whiteBackground(parent);
+        auto* link = new HyperlinkLabel(&parent);
+        link->setCaption("bitmap.example");
+        link->setBitmap(picture);
+        QCOMPARE(link->linkLayout(), LinkLayout::Bitmap);
         QCOMPARE(link->size(), QSize(10, 8));
-        QCOMPARE(link->TransparentColor(), TColor{0x0000FF});
+        QCOMPARE(link->transparentColor(), ColorRef{0x0000FF});
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
 
@@ -381,11 +382,13 @@ class LinkTest : public QObject {
         QCOMPARE(seen.pixel(0, 0) & 0xFFFFFF, QRgb{0xFFFFFF});
         QCOMPARE(seen.pixel(4, 3) & 0xFFFFFF, QRgb{0x00FF00});
 
-        link->SetTransparent(false);
+        link->setTransparent(false);
         seen = parent.grab(link->geometry()).toImage();
         QCOMPARE(seen.pixel(0, 0) & 0xFFFFFF, QRgb{0xFF0000});
     }
 };
 
-QTEST_MAIN(LinkTest)
+}  // namespace ottomix
+
+QTEST_MAIN(ottomix::LinkTest)
 #include "link_test.moc"

@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "widgets/hyperlink_label.h"
+#include "widgets/link_launcher.h"
+#include "widgets/link_registry.h"
+#include "widgets/user_message.h"
+
+namespace ottomix {
 
 // A link made in code with its type and caption.
-inline std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& caption) {
-    auto link = std::make_unique<THyperLink>();
-    link->SetLinkType(type);
-    link->SetCaption(caption);
+inline std::unique_ptr<HyperlinkLabel> newLink(LinkType type, const QString& caption) {
+    auto link = std::make_unique<HyperlinkLabel>();
+    link->setLinkType(type);
+    link->setCaption(caption);
     return link;
 }
 
@@ -21,17 +26,17 @@ inline std::unique_ptr<THyperLink> NewLink(TLinkType type, const QString& captio
 class LaunchRecorder {
   public:
     explicit LaunchRecorder(int result = kLaunchSucceeded) : result_(result) {
-        previous_ = SetLaunchFunction([this](const QString& program, const QString& target) {
+        previous_ = setLaunchFunction([this](const QString& program, const QString& target) {
             launches.emplace_back(program, target);
             return result_;
         });
     }
-    ~LaunchRecorder() { SetLaunchFunction(std::move(previous_)); }
+    ~LaunchRecorder() { setLaunchFunction(std::move(previous_)); }
     LaunchRecorder(const LaunchRecorder&) = delete;
     LaunchRecorder& operator=(const LaunchRecorder&) = delete;
 
-    void SetResult(int result) { result_ = result; }
-    QStringList Targets() const {
+    void setResult(int result) { result_ = result; }
+    QStringList targets() const {
         QStringList targets;
         for (const auto& launch : launches) targets << launch.second;
         return targets;
@@ -41,21 +46,23 @@ class LaunchRecorder {
 
   private:
     int result_;
-    LaunchFn previous_;
+    LaunchFunction previous_;
 };
 
 // Collects message-box texts instead of showing them.
 class MessageRecorder {
   public:
     MessageRecorder() {
-        previous_ = SetMessageFunction([this](const QString& text) { messages << text; });
+        previous_ = setMessageFunction([this](const QString& text) { messages << text; });
     }
-    ~MessageRecorder() { SetMessageFunction(std::move(previous_)); }
+    ~MessageRecorder() { setMessageFunction(std::move(previous_)); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     QStringList messages;
 
   private:
-    MessageFn previous_;
+    MessageFunction previous_;
 };
+
+}  // namespace ottomix

@@ -8,34 +8,35 @@
 #include <memory>
 
 #include "link_test_support.h"
-#include "widgets/hyperlink_label.h"
+
+namespace ottomix {
 
 class OpenTest : public QObject {
     Q_OBJECT
   private slots:
-    void cleanup() { UrlBase().ResetVisited(); }
+    void cleanup() { LinkRegistry::instance().resetVisited(); }
 
     void eventsRunInOrderAroundTheLaunch() {
         LaunchRecorder launcher;
-        auto link = NewLink(ltHttp, "events.example");
+        auto link = newLink(LinkType::Http, "events.example");
         QStringList calls;
         QObject* senders[3] = {};
-        link->OnBeforeExecuted = [&](QObject* sender, bool& execute) {
+        link->setBeforeOpenHandler([&](QObject* sender, bool& execute) {
             calls << QString("before:%1").arg(execute);
             senders[0] = sender;
-        };
-        link->OnExecute = [&](QObject* sender, bool& execute) {
+        });
+        link->setOpeningHandler([&](QObject* sender, bool& execute) {
             calls << QString("execute:%1 launched:%2").arg(execute).arg(launcher.launches.size());
             senders[1] = sender;
-        };
-        link->OnAfterExecuted = [&](QObject* sender, std::int32_t result) {
+        });
+        link->setAfterOpenHandler([&](QObject* sender, std::int32_t result) {
             calls << QString("after:%1 launched:%2 visited:%3")
                          .arg(result)
                          .arg(launcher.launches.size())
-                         .arg(link->Visited());
+                         .arg(link->isVisited());
             senders[2] = sender;
-        };
-        link->Click();
+        });
+        link->click();
         QCOMPARE(calls, (QStringList{"before:1", "execute:1 launched:0",
                                      "after:33 launched:1 visited:1"}));
         for (QObject* sender : senders) QCOMPARE(sender, static_cast<QObject*>(link.get()));
@@ -43,26 +44,26 @@ class OpenTest : public QObject {
 
     void vetoedOpenLaunchesNothing_data() {
         QTest::addColumn<bool>("veto_before");
-        QTest::newRow("OnBeforeExecuted") << true;
-        QTest::newRow("OnExecute") << false;
+        QTest::newRow("before-open handler") << true;
+        QTest::newRow("opening handler") << false;
     }
     void vetoedOpenLaunchesNothing() {
         QFETCH(bool, veto_before);
         LaunchRecorder launcher;
-        auto link = NewLink(ltHttp, "veto.example");
+        auto link = newLink(LinkType::Http, "veto.example");
         bool execute_called = false;
         bool after_called = false;
-        link->OnBeforeExecuted = [&](QObject*, bool& execute) { execute = !veto_before; };
-        link->OnExecute = [&](QObject*, bool& execute) {
+        link->setBeforeOpenHandler([&](QObject*, bool& execute) { execute = !veto_before; });
+        link->setOpeningHandler([&](QObject*, bool& execute) {
             execute_called = true;
             execute = false;
-        };
-        link->OnAfterExecuted = [&](QObject*, std::int32_t) { after_called = true; };
-        link->Click();
+        });
+        link->setAfterOpenHandler([&](QObject*, std::int32_t) { after_called = true; });
+        link->click();
         QCOMPARE(execute_called, !veto_before);
         QVERIFY(!after_called);
         QVERIFY(launcher.launches.empty());
-        QVERIFY(!link->Visited());
+        QVERIFY(!link->isVisited());
     }
 
     void resultDecidesVisited_data() {
@@ -77,24 +78,24 @@ class OpenTest : public QObject {
         QFETCH(int, result);
         QFETCH(bool, visited);
         LaunchRecorder launcher(result);
-        auto link = NewLink(ltEmail, "result.example");
-        auto twin = NewLink(ltHttp, "result.example");
+        auto link = newLink(LinkType::Email, "result.example");
+        auto twin = newLink(LinkType::Http, "result.example");
         int reported = -1;
-        link->OnAfterExecuted = [&](QObject*, std::int32_t r) { reported = r; };
-        link->Click();
+        link->setAfterOpenHandler([&](QObject*, std::int32_t r) { reported = r; });
+        link->click();
         QCOMPARE(reported, result);
-        QCOMPARE(link->Visited(), visited);
-        QCOMPARE(twin->Visited(), visited);
+        QCOMPARE(link->isVisited(), visited);
+        QCOMPARE(twin->isVisited(), visited);
     }
 
     void typeApplicationOpensItsTypeOnly() {
         LaunchRecorder launcher;
-        UrlBase().SetTypeApplication(ltHttp, "/usr/local/bin/browser");
-        auto web = NewLink(ltHttp, "www.typed.example/a b");
-        auto mail = NewLink(ltEmail, "me@typed.example");
-        web->Click();
-        mail->Click();
-        UrlBase().SetTypeApplication(ltHttp, QString());
+        LinkRegistry::instance().setTypeApplication(LinkType::Http, "/usr/local/bin/browser");
+        auto web = newLink(LinkType::Http, "www.typed.example/a b");
+        auto mail = newLink(LinkType::Email, "me@typed.example");
+        web->click();
+        mail->click();
+        LinkRegistry::instance().setTypeApplication(LinkType::Http, QString());
         QCOMPARE(launcher.launches.size(), std::size_t{2});
         QCOMPARE(launcher.launches[0].first, QString("/usr/local/bin/browser"));
         QCOMPARE(launcher.launches[0].second, QString("http://www.typed.example/a b"));
@@ -105,18 +106,18 @@ class OpenTest : public QObject {
     void targetsOver255CharactersAreRefused() {
         LaunchRecorder launcher;
         const QString prefix = "http://";
-        auto fits = NewLink(ltHttp, QString(255 - prefix.size(), 'a'));
-        auto too_long = NewLink(ltHttp, QString(256 - prefix.size(), 'b'));
+        auto fits = newLink(LinkType::Http, QString(255 - prefix.size(), 'a'));
+        auto too_long = newLink(LinkType::Http, QString(256 - prefix.size(), 'b'));
         int reported = 0;
-        too_long->OnAfterExecuted = [&](QObject*, std::int32_t r) { reported = r; };
-        fits->Click();
-        too_long->Click();
+        too_long->setAfterOpenHandler([&](QObject*, std::int32_t r) { reported = r; });
+        fits->click();
+        too_long->click();
         QCOMPARE(launcher.launches.size(), std::size_t{1});
         QCOMPARE(launcher.launches[0].second.size(), 255);
         QCOMPARE(reported, kLaunchTargetTooLong);
         QVERIFY(reported <= 32);
-        QVERIFY(fits->Visited());
-        QVERIFY(!too_long->Visited());
+        QVERIFY(fits->isVisited());
+        QVERIFY(!too_long->isVisited());
     }
 
     void programGetsTargetAsItsOneArgumentWithoutShell() {
@@ -133,7 +134,7 @@ class OpenTest : public QObject {
         QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         const QString caption = "x.example/$(touch pwned); echo `id` & | > y";
-        QCOMPARE(DefaultLaunch(script, "http://" + caption), kLaunchSucceeded);
+        QCOMPARE(defaultLaunch(script, "http://" + caption), kLaunchSucceeded);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
         QFile result(out);
         QVERIFY(result.open(QIODevice::ReadOnly));
@@ -142,7 +143,7 @@ class OpenTest : public QObject {
     }
 
     void missingProgramIsAFailure() {
-        const int result = DefaultLaunch("/nonexistent-ottomix/program", "http://x.example");
+        const int result = defaultLaunch("/nonexistent-ottomix/program", "http://x.example");
         QVERIFY(result <= 32);
     }
 
@@ -150,15 +151,15 @@ class OpenTest : public QObject {
         LaunchRecorder launcher;
         QWidget window;
         window.resize(300, 100);
-        auto* link = new THyperLink(&window);
-        link->SetLinkType(ltHttp);
-        link->SetCaption("mouse.example");
+        auto* link = new HyperlinkLabel(&window);
+        link->setLinkType(LinkType::Http);
+        link->setCaption("mouse.example");
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(launcher.Targets(), QStringList{"http://mouse.example"});
-        QVERIFY(link->Visited());
+        QCOMPARE(launcher.targets(), QStringList{"http://mouse.example"});
+        QVERIFY(link->isVisited());
 
         // Released outside the link: no click.
         QTest::mousePress(link, Qt::LeftButton, {}, QPoint(5, 5));
@@ -166,15 +167,15 @@ class OpenTest : public QObject {
         QCOMPARE(launcher.launches.size(), std::size_t{1});
 
         QTest::mousePress(link, Qt::RightButton, {}, QPoint(7, 3));
-        QTRY_VERIFY(link->PopupMenu()->isVisible());
-        QCOMPARE(link->PopupMenu()->pos(), link->mapToGlobal(QPoint(7, 3)));
+        QTRY_VERIFY(link->popupMenu()->isVisible());
+        QCOMPARE(link->popupMenu()->pos(), link->mapToGlobal(QPoint(7, 3)));
         QCOMPARE(launcher.launches.size(), std::size_t{1});
-        link->PopupMenu()->hide();
+        link->popupMenu()->hide();
 
         // Without entries nothing pops up, so no invisible menu swallows the next click.
-        link->SetMenuItems(0);
+        link->setMenuItems({});
         QTest::mousePress(link, Qt::RightButton, {}, QPoint(7, 3));
-        QVERIFY(!link->PopupMenu()->isVisible());
+        QVERIFY(!link->popupMenu()->isVisible());
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
         QTest::mouseRelease(link, Qt::RightButton, {}, QPoint(7, 3));
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
@@ -183,15 +184,17 @@ class OpenTest : public QObject {
 
     void openEntryActsAsAClick() {
         LaunchRecorder launcher;
-        auto link = NewLink(ltFtp, "files.example");
-        const QList<QAction*> actions = link->PopupMenu()->actions();
+        auto link = newLink(LinkType::Ftp, "files.example");
+        const QList<QAction*> actions = link->popupMenu()->actions();
         QVERIFY(!actions.isEmpty());
         QCOMPARE(actions.first()->text(), QString("&Open"));
         actions.first()->trigger();
-        QCOMPARE(launcher.Targets(), QStringList{"ftp://files.example"});
-        QVERIFY(link->Visited());
+        QCOMPARE(launcher.targets(), QStringList{"ftp://files.example"});
+        QVERIFY(link->isVisited());
     }
 };
 
-QTEST_MAIN(OpenTest)
+}  // namespace ottomix
+
+QTEST_MAIN(ottomix::OpenTest)
 #include "open_test.moc"

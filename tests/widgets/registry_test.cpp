@@ -6,21 +6,22 @@
 #include <stdexcept>
 
 #include "link_test_support.h"
-#include "widgets/hyperlink_label.h"
+
+namespace ottomix {
 
 namespace {
 
 // A link read from a window layout: it picks up the shared state when loading ends.
-std::unique_ptr<THyperLink> LoadedLink(TLinkType type, const QString& caption) {
-    auto link = std::make_unique<THyperLink>();
-    link->BeginLoad();
-    link->SetLinkType(type);
-    link->SetCaption(caption);
-    link->Loaded();
+std::unique_ptr<HyperlinkLabel> loadedLink(LinkType type, const QString& caption) {
+    auto link = std::make_unique<HyperlinkLabel>();
+    link->beginLoad();
+    link->setLinkType(type);
+    link->setCaption(caption);
+    link->loaded();
     return link;
 }
 
-bool ListHas(const QStringList& list, const QString& caption) {
+bool listHas(const QStringList& list, const QString& caption) {
     return list.contains(caption, Qt::CaseInsensitive);
 }
 
@@ -31,147 +32,148 @@ class RegistryTest : public QObject {
   private slots:
     void captionsDifferingInCaseShareVisited() {
         LaunchRecorder launcher;
-        auto site = NewLink(ltHttp, "Site");
-        auto upper = NewLink(ltHttp, "SITE");
-        QVERIFY(!site->Visited() && !upper->Visited());
+        auto site = newLink(LinkType::Http, "Site");
+        auto upper = newLink(LinkType::Http, "SITE");
+        QVERIFY(!site->isVisited() && !upper->isVisited());
 
-        site->Click();
-        QCOMPARE(launcher.Targets(), QStringList{"http://Site"});
-        QVERIFY(site->Visited());
-        QVERIFY(upper->Visited());
+        site->click();
+        QCOMPARE(launcher.targets(), QStringList{"http://Site"});
+        QVERIFY(site->isVisited());
+        QVERIFY(upper->isVisited());
 
         // No other link has exactly "Site": the entry goes, the other link keeps its colour.
         site.reset();
-        QVERIFY(!ListHas(UrlBase().VisitedList(), "Site"));
-        QVERIFY(upper->Visited());
-        QCOMPARE(UrlBase().Links().size(), std::size_t{1});
+        QVERIFY(!listHas(LinkRegistry::instance().visitedList(), "Site"));
+        QVERIFY(upper->isVisited());
+        QCOMPARE(LinkRegistry::instance().links().size(), std::size_t{1});
     }
 
     void emailAndHttpWithOneCaptionShareVisited() {
         LaunchRecorder launcher;
-        auto mail = NewLink(ltEmail, "me@host.example");
-        auto web = NewLink(ltHttp, "me@host.example");
-        web->Click();
-        QCOMPARE(launcher.Targets(), QStringList{"http://me@host.example"});
-        QVERIFY(web->Visited());
-        QVERIFY(mail->Visited());
+        auto mail = newLink(LinkType::Email, "me@host.example");
+        auto web = newLink(LinkType::Http, "me@host.example");
+        web->click();
+        QCOMPARE(launcher.targets(), QStringList{"http://me@host.example"});
+        QVERIFY(web->isVisited());
+        QVERIFY(mail->isVisited());
 
-        mail->Click();
-        QCOMPARE(launcher.Targets().last(), QString("mailto:me@host.example"));
+        mail->click();
+        QCOMPARE(launcher.targets().last(), QString("mailto:me@host.example"));
     }
 
     void lastLinkGoneForgetsVisited() {
         LaunchRecorder launcher;
-        auto first = LoadedLink(ltHttp, "gone.example");
-        first->Click();
-        QVERIFY(first->Visited());
+        auto first = loadedLink(LinkType::Http, "gone.example");
+        first->click();
+        QVERIFY(first->isVisited());
         first.reset();
-        QVERIFY(!ListHas(UrlBase().VisitedList(), "gone.example"));
+        QVERIFY(!listHas(LinkRegistry::instance().visitedList(), "gone.example"));
 
-        auto again = LoadedLink(ltHttp, "gone.example");
-        QVERIFY(!again->Visited());
+        auto again = loadedLink(LinkType::Http, "gone.example");
+        QVERIFY(!again->isVisited());
     }
 
     void loadedLinkTakesSharedVisitedState() {
         LaunchRecorder launcher;
-        auto opened = LoadedLink(ltHttp, "shared.example");
-        opened->Click();
-        auto later = LoadedLink(ltEmail, "SHARED.example");
-        QVERIFY(later->Visited());
-        QVERIFY(opened->Visited());
+        auto opened = loadedLink(LinkType::Http, "shared.example");
+        opened->click();
+        auto later = loadedLink(LinkType::Email, "SHARED.example");
+        QVERIFY(later->isVisited());
+        QVERIFY(opened->isVisited());
     }
 
     void visitedFlagSetWhileLoadingSpreadsWhenLoaded() {
-        auto link = std::make_unique<THyperLink>();
-        link->BeginLoad();
-        link->SetCaption("stored-visited.example");
-        link->SetVisited(true);
-        QVERIFY(!UrlBase().IsRegistered(link.get()));
-        QVERIFY(!ListHas(UrlBase().VisitedList(), "stored-visited.example"));
-        link->Loaded();
-        QVERIFY(UrlBase().IsRegistered(link.get()));
-        QVERIFY(ListHas(UrlBase().VisitedList(), "stored-visited.example"));
-        auto other = LoadedLink(ltHttp, "stored-visited.example");
-        QVERIFY(other->Visited());
+        auto link = std::make_unique<HyperlinkLabel>();
+        link->beginLoad();
+        link->setCaption("stored-visited.example");
+        link->setVisited(true);
+        QVERIFY(!LinkRegistry::instance().isRegistered(link.get()));
+        QVERIFY(!listHas(LinkRegistry::instance().visitedList(), "stored-visited.example"));
+        link->loaded();
+        QVERIFY(LinkRegistry::instance().isRegistered(link.get()));
+        QVERIFY(listHas(LinkRegistry::instance().visitedList(), "stored-visited.example"));
+        auto other = loadedLink(LinkType::Http, "stored-visited.example");
+        QVERIFY(other->isVisited());
     }
 
     void newCaptionTakesLinkStateAndOthersFollow() {
-        auto waiting = NewLink(ltHttp, "renamed.example");
-        auto link = NewLink(ltHttp, "before.example");
-        link->SetVisited(true);
-        QVERIFY(!waiting->Visited());
+        auto waiting = newLink(LinkType::Http, "renamed.example");
+        auto link = newLink(LinkType::Http, "before.example");
+        link->setVisited(true);
+        QVERIFY(!waiting->isVisited());
 
-        link->SetCaption("Renamed.example");
-        QVERIFY(link->Visited());
-        QVERIFY(waiting->Visited());
-        QVERIFY(ListHas(UrlBase().VisitedList(), "renamed.example"));
-        QVERIFY(!ListHas(UrlBase().NotVisitedList(), "renamed.example"));
+        link->setCaption("Renamed.example");
+        QVERIFY(link->isVisited());
+        QVERIFY(waiting->isVisited());
+        QVERIFY(listHas(LinkRegistry::instance().visitedList(), "renamed.example"));
+        QVERIFY(!listHas(LinkRegistry::instance().notVisitedList(), "renamed.example"));
 
         // Marking one not visited turns every link of that address back.
-        waiting->SetVisited(false);
-        QVERIFY(!link->Visited());
-        QVERIFY(ListHas(UrlBase().NotVisitedList(), "renamed.example"));
+        waiting->setVisited(false);
+        QVERIFY(!link->isVisited());
+        QVERIFY(listHas(LinkRegistry::instance().notVisitedList(), "renamed.example"));
     }
 
     void resetVisitedTurnsEveryLinkBack() {
-        auto a = NewLink(ltHttp, "a.example");
-        auto a_upper = NewLink(ltEmail, "A.EXAMPLE");
-        auto b = NewLink(ltHttp, "b.example");
-        auto c = NewLink(ltFtp, "c.example");
-        for (THyperLink* link : {a.get(), b.get(), c.get()}) link->SetVisited(true);
-        QVERIFY(a_upper->Visited());
+        auto a = newLink(LinkType::Http, "a.example");
+        auto a_upper = newLink(LinkType::Email, "A.EXAMPLE");
+        auto b = newLink(LinkType::Http, "b.example");
+        auto c = newLink(LinkType::Ftp, "c.example");
+        for (HyperlinkLabel* link : {a.get(), b.get(), c.get()}) link->setVisited(true);
+        QVERIFY(a_upper->isVisited());
 
-        UrlBase().ResetVisited();
-        QVERIFY(UrlBase().VisitedList().isEmpty());
-        for (THyperLink* link : {a.get(), a_upper.get(), b.get(), c.get()}) {
-            QVERIFY2(!link->Visited(), qPrintable(link->Caption()));
+        LinkRegistry::instance().resetVisited();
+        QVERIFY(LinkRegistry::instance().visitedList().isEmpty());
+        for (HyperlinkLabel* link : {a.get(), a_upper.get(), b.get(), c.get()}) {
+            QVERIFY2(!link->isVisited(), qPrintable(link->caption()));
         }
         for (const char* caption : {"a.example", "b.example", "c.example"}) {
-            QVERIFY(ListHas(UrlBase().NotVisitedList(), caption));
+            QVERIFY(listHas(LinkRegistry::instance().notVisitedList(), caption));
         }
     }
 
     void unregisteringAStrangerFails() {
-        auto stranger = std::make_unique<THyperLink>();
-        const QStringList visited = UrlBase().VisitedList();
-        const QStringList not_visited = UrlBase().NotVisitedList();
-        const std::size_t links = UrlBase().Links().size();
+        auto stranger = std::make_unique<HyperlinkLabel>();
+        const QStringList visited = LinkRegistry::instance().visitedList();
+        const QStringList not_visited = LinkRegistry::instance().notVisitedList();
+        const std::size_t links = LinkRegistry::instance().links().size();
         try {
-            UrlBase().UnregisterLink(stranger.get());
+            LinkRegistry::instance().unregisterLink(stranger.get());
             QFAIL("no error raised");
         } catch (const std::runtime_error& e) {
             QCOMPARE(QString(e.what()), QString("Detaching Control that is not registered?"));
         }
-        QCOMPARE(UrlBase().VisitedList(), visited);
-        QCOMPARE(UrlBase().NotVisitedList(), not_visited);
-        QCOMPARE(UrlBase().Links().size(), links);
+        QCOMPARE(LinkRegistry::instance().visitedList(), visited);
+        QCOMPARE(LinkRegistry::instance().notVisitedList(), not_visited);
+        QCOMPARE(LinkRegistry::instance().links().size(), links);
     }
 
     void designModeLinkStaysOutOfTheRegistry() {
         LaunchRecorder launcher;
-        auto link = std::make_unique<THyperLink>();
-        link->SetDesigning(true);
-        link->SetCaption("designed.example");
-        link->SetVisited(true);
-        link->Click();
-        QVERIFY(!UrlBase().IsRegistered(link.get()));
-        QVERIFY(!ListHas(UrlBase().VisitedList(), "designed.example"));
+        auto link = std::make_unique<HyperlinkLabel>();
+        link->setDesigning(true);
+        link->setCaption("designed.example");
+        link->setVisited(true);
+        link->click();
+        QVERIFY(!LinkRegistry::instance().isRegistered(link.get()));
+        QVERIFY(!listHas(LinkRegistry::instance().visitedList(), "designed.example"));
         QVERIFY(launcher.launches.empty());
     }
 
     void saveCaptionListWritesCrLfLines() {
-        auto x = NewLink(ltHttp, "saved-one.example");
-        auto y = NewLink(ltHttp, "saved-two.example");
-        y->SetVisited(true);
+        auto x = newLink(LinkType::Http, "saved-one.example");
+        auto y = newLink(LinkType::Http, "saved-two.example");
+        y->setVisited(true);
         QTemporaryDir dir;
         const QString visited_file = dir.filePath("visited.txt");
         const QString other_file = dir.filePath("not-visited.txt");
-        UrlBase().SaveCaptionList(false, visited_file);
-        UrlBase().SaveCaptionList(true, other_file);
+        LinkRegistry::instance().saveCaptionList(false, visited_file);
+        LinkRegistry::instance().saveCaptionList(true, other_file);
 
         QFile visited(visited_file);
         QVERIFY(visited.open(QIODevice::ReadOnly));
-        QCOMPARE(visited.readAll(), (UrlBase().VisitedList().join("\r\n") + "\r\n").toLocal8Bit());
+        QCOMPARE(visited.readAll(),
+                 (LinkRegistry::instance().visitedList().join("\r\n") + "\r\n").toLocal8Bit());
         QFile other(other_file);
         QVERIFY(other.open(QIODevice::ReadOnly));
         const QByteArray lines = other.readAll();
@@ -183,7 +185,7 @@ class RegistryTest : public QObject {
         MessageRecorder messages;
         const QString name = "/nonexistent-ottomix-dir/list.txt";
         try {
-            UrlBase().SaveCaptionList(true, name);
+            LinkRegistry::instance().saveCaptionList(true, name);
             QFAIL("no error raised");
         } catch (const std::runtime_error& e) {
             QCOMPARE(QString(e.what()), QString("SaveFileError"));
@@ -192,12 +194,16 @@ class RegistryTest : public QObject {
     }
 
     void typeApplicationsAreKeptPerType() {
-        QCOMPARE(UrlBase().SetTypeApplication(ltNews, "/opt/reader"), QString());
-        QCOMPARE(UrlBase().GetTypeApplication(ltNews), QString("/opt/reader"));
-        QCOMPARE(UrlBase().GetTypeApplication(ltHttp), QString());
-        QCOMPARE(UrlBase().SetTypeApplication(ltNews, QString()), QString("/opt/reader"));
+        QCOMPARE(LinkRegistry::instance().setTypeApplication(LinkType::News, "/opt/reader"),
+                 QString());
+        QCOMPARE(LinkRegistry::instance().typeApplication(LinkType::News), QString("/opt/reader"));
+        QCOMPARE(LinkRegistry::instance().typeApplication(LinkType::Http), QString());
+        QCOMPARE(LinkRegistry::instance().setTypeApplication(LinkType::News, QString()),
+                 QString("/opt/reader"));
     }
 };
 
-QTEST_MAIN(RegistryTest)
+}  // namespace ottomix
+
+QTEST_MAIN(ottomix::RegistryTest)
 #include "registry_test.moc"
