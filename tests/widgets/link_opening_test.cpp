@@ -1,4 +1,4 @@
-// Opening a link: events, vetoes, results, type applications and the launcher.
+// Opening a link: handlers, vetoes, results, type applications and the launcher.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,7 @@
 
 namespace ottomix {
 
-class OpenTest : public QObject {
+class LinkOpeningTest : public QObject {
     Q_OBJECT
   private slots:
     void cleanup() { LinkRegistry::instance().resetVisited(); }
@@ -196,5 +196,5 @@ class OpenTest : public QObject {
 
 }  // namespace ottomix
 
-QTEST_MAIN(ottomix::OpenTest)
-#include "open_test.moc"
+QTEST_MAIN(ottomix::LinkOpeningTest)
+#include "link_opening_test.moc"

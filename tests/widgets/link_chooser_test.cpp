@@ -26,10 +26,10 @@ QStringList contents(const QString& dir) {
 
 }  // namespace
 
-class ChooserTest : public QObject {
+class LinkChooserTest : public QObject {
     Q_OBJECT
   public:
-    explicit ChooserTest(QString home) : home_(std::move(home)) {}
+    explicit LinkChooserTest(QString home) : home_(std::move(home)) {}
 
   private slots:
     void chooserIsConfiguredForPrograms() {
@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
         qunsetenv(name);
     }
     QApplication app(argc, argv);
-    ottomix::ChooserTest test(home.path());
+    ottomix::LinkChooserTest test(home.path());
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "chooser_test.moc"
+#include "link_chooser_test.moc"

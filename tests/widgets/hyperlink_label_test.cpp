@@ -62,7 +62,7 @@ class CountingLink : public HyperlinkLabel {
 
 }  // namespace
 
-class LinkTest : public QObject {
+class HyperlinkLabelTest : public QObject {
     Q_OBJECT
   private slots:
     void cleanup() { LinkRegistry::instance().resetVisited(); }
@@ -390,5 +390,5 @@ class LinkTest : public QObject {
 
 }  // namespace ottomix
 
-QTEST_MAIN(ottomix::LinkTest)
-#include "link_test.moc"
+QTEST_MAIN(ottomix::HyperlinkLabelTest)
+#include "hyperlink_label_test.moc"

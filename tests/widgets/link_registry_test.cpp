@@ -27,7 +27,7 @@ bool listHas(const QStringList& list, const QString& caption) {
 
 }  // namespace
 
-class RegistryTest : public QObject {
+class LinkRegistryTest : public QObject {
     Q_OBJECT
   private slots:
     void captionsDifferingInCaseShareVisited() {
@@ -205,5 +205,5 @@ class RegistryTest : public QObject {
 
 }  // namespace ottomix
 
-QTEST_MAIN(ottomix::RegistryTest)
-#include "registry_test.moc"
+QTEST_MAIN(ottomix::LinkRegistryTest)
+#include "link_registry_test.moc"
