@@ -178,6 +178,41 @@ class HyperlinkLabelTest : public QObject {
         QToolTip::hideText();
     }
 
+    void parentShowHintFollowsTheParentsProperty() {
+        QWidget parent;
+        parent.resize(300, 40);
+        parent.setProperty("showHint", false);
+        auto* link = new HyperlinkLabel(&parent);
+        QVERIFY(link->setProperty("caption", QString("hint@parent.example")));
+        QCOMPARE(link->caption(), QString("hint@parent.example"));
+        link->setParentShowHint(true);
+        QCOMPARE(link->property("parentShowHint").toBool(), true);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        auto askForTooltip = [link] {
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), link->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(link, &help);
+        };
+
+        QToolTip::hideText();
+        askForTooltip();
+        QVERIFY(!QToolTip::isVisible());
+
+        parent.setProperty("showHint", true);
+        askForTooltip();
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString("mailto:hint@parent.example"));
+        QToolTip::hideText();
+
+        // The link's own setting takes over again.
+        parent.setProperty("showHint", false);
+        link->setShowHint(true);
+        QVERIFY(!link->parentShowHint());
+        askForTooltip();
+        QVERIFY(QToolTip::isVisible());
+        QToolTip::hideText();
+    }
+
     void drawsUnderlinedInLinkThenVisitedColour() {
         QWidget parent;
         parent.resize(300, 40);

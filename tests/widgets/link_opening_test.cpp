@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -180,6 +181,55 @@ class LinkOpeningTest : public QObject {
         QTest::mouseRelease(link, Qt::RightButton, {}, QPoint(7, 3));
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(launcher.launches.size(), std::size_t{2});
+    }
+
+    void mouseSignalsReportMovesReleasesAndDoubleClicks() {
+        LaunchRecorder launcher;
+        QWidget window;
+        window.resize(300, 100);
+        auto* link = new HyperlinkLabel(&window);
+        link->setLinkType(LinkType::Http);
+        link->setCaption("signals.example");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QStringList seen;
+        connect(
+            link, &HyperlinkLabel::mouseMoved, this,
+            [&](Qt::KeyboardModifiers modifiers, QPoint pos) {
+                seen << QString("moved %1 %2,%3").arg(modifiers.toInt()).arg(pos.x()).arg(pos.y());
+            });
+        connect(link, &HyperlinkLabel::mouseReleased, this,
+                [&](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos) {
+                    seen << QString("released %1 %2 %3,%4 launched:%5")
+                                .arg(button)
+                                .arg(modifiers.toInt())
+                                .arg(pos.x())
+                                .arg(pos.y())
+                                .arg(launcher.launches.size());
+                });
+        connect(link, &HyperlinkLabel::doubleClicked, this, [&] { seen << "double"; });
+
+        const QPointF at(6, 4);
+        QMouseEvent move(QEvent::MouseMove, at, link->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::ShiftModifier);
+        QApplication::sendEvent(link, &move);
+        // The release is reported after the click it completes has opened the link.
+        QTest::mousePress(link, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        QTest::mouseRelease(link, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        QMouseEvent right(QEvent::MouseButtonDblClick, at, link->mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &right);
+        QMouseEvent left(QEvent::MouseButtonDblClick, at, link->mapToGlobal(at), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &left);
+
+        QCOMPARE(seen, (QStringList{QString("moved %1 6,4").arg(int(Qt::ShiftModifier)),
+                                    QString("released %1 %2 5,5 launched:1")
+                                        .arg(int(Qt::LeftButton))
+                                        .arg(int(Qt::ControlModifier)),
+                                    "double"}));
+        QCOMPARE(launcher.targets(), QStringList{"http://signals.example"});
     }
 
     void openEntryActsAsAClick() {
