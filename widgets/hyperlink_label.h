@@ -10,7 +10,7 @@
 //
 // Links read from a window layout are set up between beginLoad() and
 // loaded(); only then do they join the registry. Links made in code join it
-// as soon as their caption or visited state is set.
+// as soon as their caption is set.
 #pragma once
 
 #include <QImage>
@@ -29,7 +29,8 @@ class HyperlinkLabel;
 
 // Asked before a link opens; setting `proceed` to false cancels the opening.
 using OpenRequestHandler = std::function<void(HyperlinkLabel* link, bool& proceed)>;
-// Told the launch result (see link_launcher.h) once a link was handed on.
+// Told the launch result (see link_launcher.h) of every opening not cancelled,
+// failed ones included.
 using OpenResultHandler = std::function<void(HyperlinkLabel* link, int result)>;
 
 class HyperlinkLabel : public QWidget {
