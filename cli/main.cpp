@@ -1,6 +1,7 @@
 // ottomix-cli: the window's cipher job for scripts and batch use.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -25,9 +26,34 @@ constexpr const char* kUsage =
     "              written as CR LF; key offsets 2, 3, 2, 3, ...\n"
     "  --binary    every byte shifted by 1; the output decrypts back exactly\n"
     "  -o OUTPUT   write OUTPUT instead of the fixed name\n"
+    "  --          end of options: what follows is the input file\n"
     "  --help      show this text\n"
+    "  --version   show the version\n"
     "\n"
-    "Exit status: 0 done, 1 the job failed, 2 usage error.\n";
+    "An earlier output is replaced only by a complete new one: a job that\n"
+    "fails or is interrupted leaves it as it was.\n"
+    "\n"
+    "Exit status: 0 done, 1 the job failed, 2 usage error, 128+N ended by\n"
+    "signal N (the earlier output left unchanged).\n";
+
+// Set by SIGINT, SIGTERM and SIGHUP; the job looks at it every 512 bytes.
+volatile std::sig_atomic_t g_stop = 0;
+
+extern "C" void OnStopSignal(int signal_number) {
+    g_stop = signal_number;
+}
+
+void CatchStopSignals() {
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        // A signal ignored by whoever started us (nohup, a background job) stays ignored.
+        if (::sigaction(signal_number, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal_number, &action, nullptr);
+    }
+}
 
 int UsageError(const char* what) {
     std::fprintf(stderr, "ottomix-cli: %s\n\n%s", what, kUsage);
@@ -48,9 +74,8 @@ class TerminalProgress : public JobProgress {
         Draw(100);
         std::fputc('\n', stderr);
     }
-    void Failed(const std::string&) override {
-        if (percent_ >= 0) std::fputc('\n', stderr);
-    }
+    void Failed(const std::string&, const std::string&) override { EndLine(); }
+    void Cancelled(const std::string&) override { EndLine(); }
 
   protected:
     void StepReached() override {
@@ -63,6 +88,10 @@ class TerminalProgress : public JobProgress {
     }
 
   private:
+    void EndLine() {
+        if (percent_ >= 0) std::fputc('\n', stderr);
+        percent_ = -1;
+    }
     void Draw(int percent) {
         if (percent == percent_) return;
         percent_ = percent;
@@ -78,39 +107,81 @@ class TerminalProgress : public JobProgress {
     int percent_ = -1;
 };
 
+// "byte 6": a position in the input file as cmp counts, from 1.
+std::string Position(std::int64_t offset) {
+    return "byte " + std::to_string(offset + 1);
+}
+
+void WarnAboutTextMode(const ottomix::JobResult& result) {
+    std::fprintf(stderr, "ottomix-cli: warning: Text Mode changed this file:\n");
+    if (result.lone_cr_dropped > 0)
+        std::fprintf(stderr,
+                     "  %llu carriage-return bytes outside CR LF line ends were left out, the "
+                     "first at %s\n",
+                     static_cast<unsigned long long>(result.lone_cr_dropped),
+                     Position(result.first_lone_cr_position).c_str());
+    if (result.bytes_after_mark > 0)
+        std::fprintf(stderr,
+                     "  %llu bytes from the end-of-file mark (Ctrl-Z) at %s on were left out\n",
+                     static_cast<unsigned long long>(result.bytes_after_mark),
+                     Position(result.mark_position).c_str());
+    if (result.unsafe_values > 0)
+        std::fprintf(stderr,
+                     "  %llu encrypted bytes will not decrypt back; the decrypted text "
+                     "differs from %s on\n",
+                     static_cast<unsigned long long>(result.unsafe_values),
+                     Position(result.first_unsafe_position).c_str());
+    std::fprintf(stderr, "  Binary Mode keeps every byte.\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool have_direction = false, have_mode = false;
+    bool have_direction = false, have_mode = false, have_output = false;
     Direction direction = Direction::Encrypt;
     Mode mode = Mode::Text;
     std::string input, output;
     bool have_input = false;
+    bool options_ended = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a == "--help" || a == "-h") {
+        const bool direction_word = a == "encrypt" || a == "decrypt";
+        if (!options_ended && a == "--") {
+            options_ended = true;
+        } else if (!options_ended && (a == "--help" || a == "-h")) {
             std::fputs(kUsage, stdout);
             std::fflush(stdout);
             return 0;
-        } else if (a == "encrypt" || a == "decrypt") {
-            if (have_direction) return UsageError("give encrypt or decrypt once");
+        } else if (!options_ended && a == "--version") {
+            std::printf("ottomix-cli %s\n", OTTOMIX_VERSION);
+            std::fflush(stdout);
+            return 0;
+        } else if (direction_word && (!have_direction || !options_ended)) {
+            if (have_direction) {
+                const char* first = direction == Direction::Encrypt ? "encrypt" : "decrypt";
+                return UsageError((a == first ? std::string(a) + " given twice"
+                                              : std::string(a) + " conflicts with " + first)
+                                      .c_str());
+            }
             have_direction = true;
             direction = a == "encrypt" ? Direction::Encrypt : Direction::Decrypt;
-        } else if (a == "--text" || a == "--binary") {
-            if (have_mode) return UsageError("give --text or --binary once");
+        } else if (!options_ended && (a == "--text" || a == "--binary")) {
+            if (have_mode) {
+                const char* first = mode == Mode::Text ? "--text" : "--binary";
+                return UsageError((a == first ? std::string(a) + " given twice"
+                                              : std::string(a) + " conflicts with " + first)
+                                      .c_str());
+            }
             have_mode = true;
             mode = a == "--text" ? Mode::Text : Mode::Binary;
-        } else if (a == "-o" || a == "--output") {
+        } else if (!options_ended && (a == "-o" || a == "--output")) {
+            if (have_output) return UsageError((std::string(a) + " given twice").c_str());
             if (i + 1 >= argc) return UsageError("-o needs a file name");
             output = argv[++i];
+            have_output = true;
             if (output.empty()) return UsageError("the output name is empty");
-        } else if (a == "--") {
-            if (i + 1 < argc && !have_input) {
-                input = argv[++i];
-                have_input = true;
-            }
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (!options_ended && a.size() > 1 && a[0] == '-') {
             return UsageError(("unknown option " + std::string(a)).c_str());
         } else {
             if (have_input) return UsageError("give one input file");
@@ -126,30 +197,21 @@ int main(int argc, char** argv) {
     TerminalProgress bar;
     JobProgress& progress = ::isatty(STDERR_FILENO) ? static_cast<JobProgress&>(bar) : quiet;
 
+    CatchStopSignals();
+    ottomix::JobRequest request{direction, mode, input, output};
+    request.stop = &g_stop;
     double file_size = 0.0;
-    const ottomix::JobResult result =
-        ottomix::RunCipherJob({direction, mode, input, output}, progress, file_size);
+    const ottomix::JobResult result = ottomix::RunCipherJob(request, progress, file_size);
+    if (result.status == ottomix::JobStatus::Stopped) {
+        const std::string shown = output.empty() ? ottomix::OutputName(direction, mode) : output;
+        std::fprintf(stderr, "ottomix-cli: interrupted, %s left unchanged\n", shown.c_str());
+        return 128 + result.stopped_by;
+    }
     if (!result.ok()) {
         std::fprintf(stderr, "ottomix-cli: %s\n", result.Describe().c_str());
         return 1;
     }
-    if (mode == Mode::Text && direction == Direction::Encrypt && result.lossy()) {
-        std::fprintf(stderr, "ottomix-cli: warning: Text Mode changed this file:\n");
-        if (result.lone_cr_dropped > 0)
-            std::fprintf(stderr,
-                         "  %llu carriage-return bytes outside CR LF line ends were left out\n",
-                         static_cast<unsigned long long>(result.lone_cr_dropped));
-        if (result.bytes_after_mark > 0)
-            std::fprintf(stderr,
-                         "  %llu bytes from the end-of-file mark (Ctrl-Z) on were left out\n",
-                         static_cast<unsigned long long>(result.bytes_after_mark));
-        if (result.unsafe_values > 0)
-            std::fprintf(stderr,
-                         "  %llu encrypted bytes will not decrypt back; the decrypted text "
-                         "differs from byte %lld on\n",
-                         static_cast<unsigned long long>(result.unsafe_values),
-                         static_cast<long long>(result.first_unsafe_offset + 1));
-        std::fprintf(stderr, "  Binary Mode keeps every byte.\n");
-    }
+    if (mode == Mode::Text && direction == Direction::Encrypt && result.lossy())
+        WarnAboutTextMode(result);
     return 0;
 }

@@ -125,10 +125,10 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err) {
     return true;
 }
 
-// Opens `name` for a new stream of type Stream and enters it in the table;
-// nullptr with errno set when that cannot be done.
+// Opens `name` (relative to `dirfd`) for a new stream of type Stream and
+// enters it in the table; nullptr with errno set when that cannot be done.
 template <typename Stream>
-Stream* OpenStream(const std::string& name, std::string_view mode, char base, int flags,
+Stream* OpenStream(int dirfd, const std::string& name, std::string_view mode, char base, int flags,
                    Kind kind) {
     const int m = ParseMode(mode, base);
     if (m < 0) {
@@ -144,7 +144,7 @@ Stream* OpenStream(const std::string& name, std::string_view mode, char base, in
         errno = EMFILE;
         return nullptr;
     }
-    const int fd = ::open(name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = ::openat(dirfd, name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return nullptr;
     struct stat st {};
     if (kind == Kind::Reader && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -168,7 +168,7 @@ Stream* OpenStream(const std::string& name, std::string_view mode, char base, in
 // ---------------------------------------------------------------- ByteReader
 
 ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
-    return OpenStream<ByteReader>(name, mode, 'r', O_RDONLY, Kind::Reader);
+    return OpenStream<ByteReader>(AT_FDCWD, name, mode, 'r', O_RDONLY, Kind::Reader);
 }
 
 int ByteReader::Close(ByteReader* reader) {
@@ -190,8 +190,11 @@ int ByteReader::Refill() {
             return -1;
         }
         if (got == 0) return -1;
+        chunk_offset_ = raw_read_;
+        chunk_length_ = static_cast<std::size_t>(got);
         raw_read_ += static_cast<std::uint64_t>(got);
         count_ = static_cast<std::size_t>(got);
+        delivered_end_ += count_;
         pos_ = 1;
         return buf_[0];
     }
@@ -204,7 +207,7 @@ int ByteReader::Refill() {
             return -1;
         }
         if (got == 0) {
-            if (pending_cr_) ++lone_cr_;
+            if (pending_cr_) NoteLoneCr(pending_cr_offset_);
             pending_cr_ = false;
             return -1;
         }
@@ -218,21 +221,30 @@ int ByteReader::Refill() {
         }
         if (pending_cr_) {
             pending_cr_ = false;
-            if (n == 0 || buf_[0] != 0x0A) ++lone_cr_;
+            if (n == 0 || buf_[0] != 0x0A) NoteLoneCr(pending_cr_offset_);
         }
+        chunk_offset_ = chunk_start;
+        chunk_length_ = n;
+        chunk_had_cr_ = false;
         // Close up the chunk over every CR, keeping the other bytes in order.
+        // `in` still reads the chunk as it came from the file: `out` never
+        // passes it.
         std::uint8_t* cr = static_cast<std::uint8_t*>(std::memchr(buf_, 0x0D, n));
         if (cr != nullptr) {
+            chunk_had_cr_ = true;
             std::uint8_t* out = cr;
             const std::uint8_t* end = buf_ + n;
             for (const std::uint8_t* in = cr; in < end; ++in) {
                 if (*in == 0x0D) {
-                    if (in + 1 < end)
-                        lone_cr_ += in[1] != 0x0A;
-                    else if (mark_seen_)
-                        ++lone_cr_;  // followed by the end-of-file mark
-                    else
+                    const auto at = static_cast<std::int64_t>(chunk_start) + (in - buf_);
+                    if (in + 1 < end) {
+                        if (in[1] != 0x0A) NoteLoneCr(at);
+                    } else if (mark_seen_) {
+                        NoteLoneCr(at);  // followed by the end-of-file mark
+                    } else {
                         pending_cr_ = true;  // the next chunk decides
+                        pending_cr_offset_ = at;
+                    }
                 }
                 *out = *in;
                 out += (*in != 0x0D);
@@ -243,6 +255,7 @@ int ByteReader::Refill() {
         }
         if (n > 0) {
             count_ = n;
+            delivered_end_ += n;
             pos_ = 1;
             return buf_[0];
         }
@@ -250,10 +263,35 @@ int ByteReader::Refill() {
     }
 }
 
+void ByteReader::NoteLoneCr(std::int64_t offset) {
+    if (lone_cr_++ == 0) first_lone_cr_ = offset;
+}
+
+std::int64_t ByteReader::FileOffsetOf(std::uint64_t delivered_index) const {
+    const std::uint64_t first = delivered_end_ - count_;
+    if (delivered_index < first || delivered_index >= delivered_end_) return -1;
+    const std::size_t wanted = static_cast<std::size_t>(delivered_index - first);
+    if (!chunk_had_cr_) return static_cast<std::int64_t>(chunk_offset_ + wanted);
+    // The CRs are gone from the buffer: count through the chunk as stored.
+    std::uint8_t raw[kStreamBufferSize];
+    const ssize_t got = ::pread(fd_, raw, chunk_length_, static_cast<off_t>(chunk_offset_));
+    std::size_t seen = 0;
+    for (ssize_t i = 0; i < got; ++i) {
+        if (raw[i] == 0x0D) continue;
+        if (seen++ == wanted) return static_cast<std::int64_t>(chunk_offset_) + i;
+    }
+    return -1;
+}
+
 // ---------------------------------------------------------------- ByteWriter
 
 ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
-    return OpenStream<ByteWriter>(name, mode, 'w', O_WRONLY | O_CREAT | O_TRUNC, Kind::Writer);
+    return OpenAt(AT_FDCWD, name, mode, O_CREAT | O_TRUNC);
+}
+
+ByteWriter* ByteWriter::OpenAt(int dirfd, const std::string& name, std::string_view mode,
+                               int flags) {
+    return OpenStream<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
 }
 
 int ByteWriter::Close(ByteWriter* writer) {

@@ -55,6 +55,14 @@ class ByteReader {
     std::uint64_t lone_cr_dropped() const { return lone_cr_; }
     // Offset of the end-of-file mark in the file, or -1 while none was met.
     std::int64_t mark_offset() const { return mark_offset_; }
+    // Offset in the file of the first lone CR left out, or -1.
+    std::int64_t first_lone_cr_offset() const { return first_lone_cr_; }
+    // Bytes taken from the file so far, before the text rules: two reads of
+    // an unchanged file take the same number in either mode.
+    std::uint64_t raw_bytes() const { return raw_read_; }
+    // Offset in the file of the byte delivered as number `delivered_index`
+    // (counting from 0), for bytes of the current buffer; -1 for others.
+    std::int64_t FileOffsetOf(std::uint64_t delivered_index) const;
     int fd() const { return fd_; }
 
     ByteReader(const ByteReader&) = delete;
@@ -64,6 +72,7 @@ class ByteReader {
     ByteReader(int fd, bool text) : fd_(fd), text_(text) {}
     ~ByteReader() = default;
     int Refill();
+    void NoteLoneCr(std::int64_t offset);
     friend struct StreamTableAccess;
 
     std::size_t pos_ = 0;
@@ -76,8 +85,17 @@ class ByteReader {
     std::uint64_t raw_read_ = 0;  // bytes taken from the file so far
     std::uint64_t cr_dropped_ = 0;
     std::uint64_t lone_cr_ = 0;
+    std::int64_t first_lone_cr_ = -1;
     bool pending_cr_ = false;  // the last chunk ended in a CR
+    std::int64_t pending_cr_offset_ = -1;
     std::int64_t mark_offset_ = -1;
+    // Where the buffered bytes came from: the chunk's offset in the file, its
+    // length before the text rules, whether CRs were taken out of it, and the
+    // delivered count just past the buffer.
+    std::uint64_t chunk_offset_ = 0;
+    std::size_t chunk_length_ = 0;
+    bool chunk_had_cr_ = false;
+    std::uint64_t delivered_end_ = 0;
     std::uint8_t buf_[kStreamBufferSize];
 };
 
@@ -87,6 +105,10 @@ class ByteWriter {
     // empties it at once. Returns nullptr when it cannot be created or
     // truncated, or the stream table is full. errno tells why.
     static ByteWriter* Open(const std::string& name, std::string_view mode);
+    // Opens `name` relative to the directory `dirfd` with the open(2)
+    // creation flags `flags` (O_CREAT, O_EXCL, O_TRUNC, O_NOFOLLOW ...;
+    // O_WRONLY is implied) and mode 0666 under the umask. Same results as Open().
+    static ByteWriter* OpenAt(int dirfd, const std::string& name, std::string_view mode, int flags);
     // Passes the pending bytes to the file and releases the stream. Returns 0,
     // or -1 for nullptr, a failed pass or a failed close. The stream is
     // released in every case.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/byte_stream.h"
+#include "core/output_file.h"
 
 namespace ottomix {
 
@@ -19,6 +20,14 @@ const char* OutputName(Direction direction, Mode mode) {
 const char* JobCaption(Direction direction) {
     return direction == Direction::Encrypt ? "File Successfully Encrypted!"
                                            : "File Successfully Decrypted!";
+}
+
+const char* JobFailedCaption(Direction direction) {
+    return direction == Direction::Encrypt ? "Encryption Failed" : "Decryption Failed";
+}
+
+const char* JobCancelledCaption(Direction direction) {
+    return direction == Direction::Encrypt ? "Encryption Cancelled" : "Decryption Cancelled";
 }
 
 std::string JobResult::Describe() const {
@@ -45,18 +54,14 @@ JobResult Fail(JobStatus status, std::string message, int err) {
     return r;
 }
 
-// A broken output must not be left looking complete: remove it, or, when the
-// name is a link to a regular file elsewhere, cut that file back to nothing.
-void RemoveBrokenOutput(const std::string& name) {
-    struct stat st {};
-    if (::lstat(name.c_str(), &st) != 0) return;
-    if (S_ISREG(st.st_mode)) {
-        ::unlink(name.c_str());
-    } else if (S_ISLNK(st.st_mode) && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (::truncate(name.c_str(), 0) != 0) {
-            // Nothing more to do: the failure is reported to the user anyway.
-        }
-    }
+bool StopRequested(const JobRequest& request) {
+    return request.stop != nullptr && *request.stop != 0;
+}
+
+// The same file, unchanged as far as its inode tells.
+bool SameState(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 struct Shift {
@@ -115,6 +120,18 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     const std::string& input = request.input;
     const std::string output =
         request.output.empty() ? OutputName(request.direction, request.mode) : request.output;
+    const auto stopped = [&](std::uint64_t bytes) {
+        JobResult r;
+        r.status = JobStatus::Stopped;
+        r.stopped_by = *request.stop;
+        r.bytes = bytes;
+        progress.Cancelled(JobCancelledCaption(request.direction));
+        return r;
+    };
+    const auto failed = [&](JobResult r) {
+        progress.Failed(JobFailedCaption(request.direction), r.Describe());
+        return r;
+    };
 
     progress.Reset();
     if (input.empty()) return Fail(JobStatus::NothingSelected, "", 0);
@@ -129,8 +146,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         r.reason = "not a regular file (a device, pipe or socket)";
         return r;
     }
-    // The output is emptied before the input is read again, so a job must
-    // never read its own output (also through a link).
+    // A job never reads the file it replaces (also through a link): that is
+    // a slip of the user's, never a wish.
     struct stat out_st {};
     if (::stat(output.c_str(), &out_st) == 0 && out_st.st_dev == in_st.st_dev &&
         out_st.st_ino == in_st.st_ino) {
@@ -138,6 +155,9 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         r.reason = "it is this job's own output file " + Absolute(output);
         return r;
     }
+    // Fixed now, so nothing that changes the current directory during the
+    // job can move the output.
+    const std::string output_path = Absolute(output);
 
     // Counting pass.
     ByteReader* reader = ByteReader::Open(input, in_mode);
@@ -150,6 +170,11 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
             counted += n;
             continue;
         }
+        progress.Poll();
+        if (StopRequested(request)) {
+            ByteReader::Close(reader);
+            return stopped(0);
+        }
         if (reader->ReadByte() < 0) break;
         ++counted;
     }
@@ -159,8 +184,11 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         ByteReader::Close(reader);
         return result;
     }
+    const std::uint64_t counted_raw = reader->raw_bytes();
     result.cr_dropped = reader->cr_dropped();
     result.lone_cr_dropped = reader->lone_cr_dropped();
+    result.first_lone_cr_position = reader->first_lone_cr_offset();
+    result.mark_position = reader->mark_offset();
     if (reader->mark_offset() >= 0) {
         struct stat now {};
         if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->mark_offset())
@@ -174,25 +202,23 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     progress.Started(JobCaption(request.direction), static_cast<std::int64_t>(file_size));
 
     // Transform pass: the output is opened first, the input second.
-    ByteWriter* writer = ByteWriter::Open(output, out_mode);
-    if (writer == nullptr) {
-        JobResult r =
-            Fail(JobStatus::CannotCreateOutput, "Cannot create file " + Absolute(output), errno);
-        progress.Failed(r.Describe());
-        return r;
+    OutputFile out;
+    if (const int err = out.Open(output_path, !request.output.empty(), out_mode)) {
+        return failed(
+            Fail(JobStatus::CannotCreateOutput, "Cannot create file " + output_path, err));
     }
+    ByteWriter* writer = out.writer();
     reader = ByteReader::Open(input, in_mode);
-    if (reader == nullptr) {
-        JobResult r = Fail(JobStatus::InputVanished, open_msg, errno);
-        ByteWriter::Discard(writer);
-        RemoveBrokenOutput(output);
-        progress.Failed(r.Describe());
-        return r;
-    }
+    if (reader == nullptr) return failed(Fail(JobStatus::InputVanished, open_msg, errno));
 
     Shift shift{text, encrypt};
     std::uint64_t bytes = 0;
     bool write_failed = false;
+    const auto note_unsafe = [&](std::uint64_t index) {
+        if (result.first_unsafe_offset >= 0) return;
+        result.first_unsafe_offset = static_cast<std::int64_t>(index);
+        result.first_unsafe_position = reader->FileOffsetOf(index);
+    };
     for (;;) {
         const auto avail = reader->Buffered();
         const auto room = writer->Room();
@@ -203,7 +229,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
             if (unsafe > 0 && result.first_unsafe_offset < 0) {
                 for (std::size_t i = 0; i < n; ++i) {
                     if (IsUnsafe(room[i])) {
-                        result.first_unsafe_offset = static_cast<std::int64_t>(bytes + i);
+                        note_unsafe(bytes + i);
                         break;
                     }
                 }
@@ -217,6 +243,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         }
         // One byte at a time: a refill, a pass to the file or a step the
         // receiver wants to hear of is due.
+        progress.Poll();
+        if (StopRequested(request)) break;
         const int b = reader->ReadByte();
         if (b < 0) break;
         const auto in = static_cast<std::uint8_t>(b);
@@ -228,41 +256,54 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
             break;
         }
         if (unsafe > 0) {
-            if (result.first_unsafe_offset < 0)
-                result.first_unsafe_offset = static_cast<std::int64_t>(bytes);
+            note_unsafe(bytes);
             ++result.unsafe_values;
         }
         ++bytes;
     }
     result.bytes = bytes;
 
-    if (write_failed || reader->failed()) {
-        JobResult r =
-            write_failed
-                ? Fail(JobStatus::WriteError, "Cannot write file " + Absolute(output),
-                       writer->error_code())
-                : Fail(JobStatus::ReadError, "Cannot read file " + input, reader->error_code());
-        r.bytes = bytes;
-        ByteReader::Close(reader);
-        ByteWriter::Discard(writer);
-        RemoveBrokenOutput(output);
-        progress.Failed(r.Describe());
-        return r;
-    }
-
+    // An input that changed under the job gives an output that matches no
+    // state of it. Text Mode compares the raw bytes taken from the file, so
+    // the text rules cannot hide a change.
+    struct stat end_st {};
+    const bool changed = !write_failed && !reader->failed() &&
+                         (bytes != counted || reader->raw_bytes() != counted_raw ||
+                          ::fstat(reader->fd(), &end_st) != 0 || !SameState(in_st, end_st));
+    const bool read_failed = reader->failed();
+    const int read_errno = reader->error_code();
     ByteReader::Close(reader);
-    if (ByteWriter::Close(writer) != 0) {
-        JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + Absolute(output), errno);
+
+    if (StopRequested(request)) {
+        out.Abandon();
+        return stopped(bytes);
+    }
+    if (write_failed || read_failed) {
+        JobResult r = write_failed
+                          ? Fail(JobStatus::WriteError, "Cannot write file " + output_path,
+                                 writer->error_code())
+                          : Fail(JobStatus::ReadError, "Cannot read file " + input, read_errno);
         r.bytes = bytes;
-        RemoveBrokenOutput(output);
-        progress.Failed(r.Describe());
-        return r;
+        out.Abandon();
+        return failed(r);
+    }
+    if (changed) {
+        JobResult r =
+            Fail(JobStatus::InputChanged, "File " + input + " changed while it was being read", 0);
+        r.bytes = bytes;
+        out.Abandon();
+        return failed(r);
+    }
+    if (const int err = out.Commit()) {
+        JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + output_path, err);
+        r.bytes = bytes;
+        return failed(r);
     }
     // Only a finished output is announced as converted.
     if (text && !encrypt) {
-        ByteWriter& out = StdOut();
-        out.WriteText("File " + input + " text has been converted\n");
-        out.WriteText("Output is stored in file " + output + "\n");
+        ByteWriter& stdout_stream = StdOut();
+        stdout_stream.WriteText("File " + input + " text has been converted\n");
+        stdout_stream.WriteText("Output is stored in file " + output + "\n");
     }
     progress.Finished();
     return result;

@@ -6,6 +6,7 @@
 // offset that runs 2, 3, 2, 3, ... from the first byte of every job.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,14 @@ enum class Mode { Text, Binary };
 const char* OutputName(Direction direction, Mode mode);
 // "File Successfully Encrypted!" or "File Successfully Decrypted!".
 const char* JobCaption(Direction direction);
+// "Encryption Failed" or "Decryption Failed".
+const char* JobFailedCaption(Direction direction);
+// "Encryption Cancelled" or "Decryption Cancelled".
+const char* JobCancelledCaption(Direction direction);
+
+// The value a stop flag takes when the user cancels; a signal handler stores
+// the signal's number instead.
+inline constexpr std::sig_atomic_t kStopCancelled = -1;
 
 enum class JobStatus {
     Done,
@@ -31,6 +40,8 @@ enum class JobStatus {
     InputVanished,       // the input could not be opened for the second pass
     ReadError,           // a read failed in either pass
     WriteError,          // a write or the final close failed (full disk)
+    InputChanged,        // the input changed while the job read it
+    Stopped,             // cancelled by the user or ended by a signal
 };
 
 struct JobResult {
@@ -40,6 +51,8 @@ struct JobResult {
     std::string message;
     std::string reason;
     std::uint64_t bytes = 0;  // bytes the reader delivered in the transform pass
+    // For Stopped: the stop flag's value, a signal number or kStopCancelled.
+    int stopped_by = 0;
 
     // Text Mode losses, so the program can warn.
     std::uint64_t cr_dropped = 0;           // CR bytes the text reader left out
@@ -47,6 +60,12 @@ struct JobResult {
     std::uint64_t bytes_after_mark = 0;     // bytes from the first Ctrl-Z on
     std::uint64_t unsafe_values = 0;        // written 0x0D / 0x1A values
     std::int64_t first_unsafe_offset = -1;  // byte index of the first of them
+    // Where in the input file (offsets from 0) the first lone CR, the
+    // end-of-file mark and the byte behind the first unsafe value stand; -1
+    // when there is none.
+    std::int64_t first_lone_cr_position = -1;
+    std::int64_t mark_position = -1;
+    std::int64_t first_unsafe_position = -1;
 
     bool ok() const { return status == JobStatus::Done; }
     bool silent() const { return status == JobStatus::NothingSelected; }
@@ -61,10 +80,17 @@ struct JobRequest {
     Mode mode = Mode::Text;
     std::string input;   // full path; empty when nothing is selected
     std::string output;  // empty: the fixed name in the current directory
+    // Set to non-zero (from a signal handler, or the window's Cancel) to stop
+    // the job: it looks at the flag at least once per 512-byte pass.
+    const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // Runs the whole job synchronously. `file_size` receives byte count + 1 of
 // the counting pass (it keeps its value when the input cannot be opened).
+//
+// The output never loses data: it is written beside its name and put in
+// place only when complete (see core/output_file.h). A job that fails, is
+// stopped, or finds its input changed leaves an earlier output as it was.
 JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double& file_size);
 
 }  // namespace ottomix

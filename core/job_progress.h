@@ -24,8 +24,15 @@ class JobProgress {
     }
     // After both streams of the transform pass closed cleanly.
     virtual void Finished() = 0;
-    // Instead of Finished() when the transform pass failed.
-    virtual void Failed(const std::string& message) = 0;
+    // Instead of Finished() when the transform pass failed: "Encryption
+    // Failed" or "Decryption Failed", and what went wrong.
+    virtual void Failed(const std::string& caption, const std::string& message) = 0;
+    // Instead of Finished() when the job was stopped, in either pass:
+    // "Encryption Cancelled" or "Decryption Cancelled".
+    virtual void Cancelled(const std::string& caption) = 0;
+    // Once per 512-byte pass of either file, so a receiver may look at the
+    // clock and let a window react; it must stay cheap.
+    virtual void Poll() {}
 
     // How many Stepped() calls can come before the receiver must hear of
     // one; a job may take that many at once with AddSteps().
@@ -54,7 +61,8 @@ class NullProgress : public JobProgress {
     void Reset() override {}
     void Started(const std::string&, std::int64_t) override {}
     void Finished() override {}
-    void Failed(const std::string&) override {}
+    void Failed(const std::string&, const std::string&) override {}
+    void Cancelled(const std::string&) override {}
 };
 
 }  // namespace ottomix

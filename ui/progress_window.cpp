@@ -137,7 +137,6 @@ void TForm4::Reset() {
 }
 
 void TForm4::Started(const std::string& caption, std::int64_t total) {
-    Label1->setEnabled(true);
     Label1->setText(QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     Label1->adjustSize();
     if (!failure_.isEmpty()) {
@@ -186,7 +185,17 @@ void TForm4::Finished() {
     Button1->show();
 }
 
-void TForm4::Failed(const std::string& message) {
+void TForm4::Cancelled(const std::string& caption) {
+    running_ = false;
+    SetStepCounter(std::min(steps(), total_ - 1), kNever);
+    Label1->setText(QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
+    Label1->adjustSize();
+    Label3->setText(QStringLiteral("Cancelled"));
+    Label3->adjustSize();
+    Button1->show();
+}
+
+void TForm4::Failed(const std::string& caption, const std::string& message) {
     running_ = false;
     // Where the job stopped, but never full: the output is not complete.
     const std::uint64_t reached = std::min(steps(), total_ - 1);
@@ -194,8 +203,9 @@ void TForm4::Failed(const std::string& message) {
     ShowBar(reached);
     failure_ = QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
     if (failure_.isEmpty()) failure_ = QStringLiteral("The job did not complete.");
-    // The caption names what was meant to happen; greyed, it no longer claims it.
-    Label1->setEnabled(false);
+    // The caption no longer claims success.
+    Label1->setText(QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
+    Label1->adjustSize();
     Label3->setText(QStringLiteral("Failed"));
     Label3->adjustSize();
     Label3->setToolTip(PlainTip(failure_));

@@ -29,7 +29,8 @@ class TForm4 : public QWidget, public JobProgress {
     void Reset() override;
     void Started(const std::string& caption, std::int64_t total) override;
     void Finished() override;
-    void Failed(const std::string& message) override;
+    void Failed(const std::string& caption, const std::string& message) override;
+    void Cancelled(const std::string& caption) override;
 
     // The bar's state in job terms (bytes), independent of how it is drawn.
     std::int64_t Maximum() const { return maximum_; }

@@ -1,11 +1,15 @@
 // Runs the real ottomix-cli binary.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
 
 #include "core/cipher_job.h"
@@ -165,9 +169,10 @@ TEST(Cli, FailuresExitWithOneNamingTheFileAndTheReason) {
     EXPECT_FALSE(test::Exists("encrypt.exe") || test::Exists("decrypt.exe"));
 }
 
-TEST(Cli, TruncatedOutputIsRemoved) {
+TEST(Cli, FailedWriteLeavesTheEarlierOutput) {
     test::TempDir dir;
     WriteFile("in", Bytes(20000, 'z'));
+    WriteFile("encrypt.exe", ToBytes("earlier"));
     // The shell's file size limit (at most a few KiB in any unit) makes the
     // writes fail part way; SIGXFSZ stays ignored across exec.
     const test::ProcessResult r =
@@ -176,7 +181,8 @@ TEST(Cli, TruncatedOutputIsRemoved) {
                   dir.path());
     EXPECT_EQ(r.exit_code, 1) << r.err;
     EXPECT_TRUE(Contains(r.err, std::strerror(EFBIG))) << r.err;
-    EXPECT_FALSE(test::Exists("encrypt.exe"));
+    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("earlier"));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
 }
 
 TEST(Cli, TextModeWarnsAboutWhatItChanges) {
@@ -197,14 +203,113 @@ TEST(Cli, TextModeWarnsAboutWhatItChanges) {
     r = Cli({"encrypt", "--text", "lossy"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(Contains(r.err, "warning")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "2 carriage-return bytes outside CR LF")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "5 bytes from the end-of-file mark")) << r.err;
+    // Positions count from 1 in the input file, as cmp counts: the lone CRs
+    // are bytes 2 and 4, the 0x0F byte 8 and the Ctrl-Z byte 9.
+    EXPECT_TRUE(Contains(r.err,
+                         "2 carriage-return bytes outside CR LF line ends were left out, "
+                         "the first at byte 2"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, "5 bytes from the end-of-file mark (Ctrl-Z) at byte 9 on"))
+        << r.err;
     EXPECT_TRUE(Contains(r.err, "1 encrypted bytes will not decrypt back")) << r.err;
-    EXPECT_TRUE(Contains(r.err, "differs from byte 5 on")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "differs from byte 8 on")) << r.err;
 
     r = Cli({"encrypt", "--binary", "lossy"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(r.err.empty()) << "Binary Mode loses nothing: " << r.err;
+}
+
+TEST(Cli, VersionDoubleDashAndRepeatedOptions) {
+    test::TempDir dir;
+    test::ProcessResult r = Cli({"--version"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, std::string("ottomix-cli ") + OTTOMIX_VERSION + "\n");
+    EXPECT_TRUE(r.err.empty());
+
+    // "--" ends the options wherever it stands.
+    WriteFile("-dash", ToBytes("A"));
+    WriteFile("--text", ToBytes("B"));
+    r = Cli({"encrypt", "--binary", "--", "-dash"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("B"));
+    r = Cli({"--binary", "--", "decrypt", "--text"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(test::ReadFile("decrypt.exe"), ToBytes("A"));
+    r = Cli({"decrypt", "--", "--binary", "in"});
+    EXPECT_EQ(r.exit_code, 2) << "--binary after -- is a file name, not an option";
+
+    WriteFile("in", ToBytes("x"));
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } repeated[] = {
+        {{"encrypt", "--text", "--binary", "in"}, "--binary conflicts with --text"},
+        {{"encrypt", "--binary", "--binary", "in"}, "--binary given twice"},
+        {{"encrypt", "decrypt", "--text", "in"}, "decrypt conflicts with encrypt"},
+        {{"decrypt", "--text", "in", "decrypt"}, "decrypt given twice"},
+        {{"encrypt", "--text", "in", "-o", "a", "-o", "b"}, "-o given twice"},
+    };
+    for (const auto& c : repeated) {
+        r = Cli(c.args);
+        EXPECT_EQ(r.exit_code, 2) << c.message;
+        EXPECT_EQ(r.err.rfind("ottomix-cli: " + c.message + "\n", 0), 0u) << r.err;
+    }
+    EXPECT_FALSE(test::Exists("a") || test::Exists("b"));
+}
+
+// SIGINT, SIGTERM and SIGHUP in the middle of a job: the temporary file goes,
+// the earlier output stays, and the status is 128 + the signal's number.
+TEST(Cli, SignalsLeaveTheEarlierOutput) {
+    test::TempDir dir;
+    {  // Sparse, so it is quick to make but takes a while to read.
+        std::ofstream f("big", std::ios::binary);
+        f.seekp((256 << 20) - 1);
+        f.put('x');
+    }
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        WriteFile("encrypt.exe", ToBytes("earlier"));
+        const int err = ::memfd_create("stderr", 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(err, 2);
+            ::execl(OTTOMIX_CLI, OTTOMIX_CLI, "encrypt", "--binary", "big", nullptr);
+            ::_exit(127);
+        }
+        // Wait for the transform pass: its temporary file appears.
+        bool running = false;
+        for (int i = 0; i < 20000 && !running; ++i) {
+            running = !test::HiddenFiles(dir.path()).empty();
+            if (!running) ::usleep(500);
+        }
+        ASSERT_TRUE(running) << "the job's temporary file never appeared";
+        ::kill(pid, signal_number);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        const std::string shown = test::ReadMemFile(err);
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal_number << " killed it: " << shown;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number) << shown;
+        EXPECT_EQ(shown, "ottomix-cli: interrupted, encrypt.exe left unchanged\n");
+        EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("earlier"));
+        EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    }
+}
+
+// A real full disk: a small tmpfs in a private mount namespace.
+TEST(Cli, FullDiskLeavesTheEarlierOutput) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(300000, 'q'));
+    ASSERT_EQ(::mkdir("small", 0755), 0);
+    const std::string script =
+        "mount -t tmpfs -o size=128k tmpfs small 2>/dev/null || exit 77; cd small; "
+        "printf earlier > encrypt.exe; \"$0\" encrypt --binary ../in; echo \"status $?\"; "
+        "cat encrypt.exe; echo; ls -A";
+    const test::ProcessResult r =
+        test::Run({"/usr/bin/unshare", "-m", "/bin/sh", "-c", script, OTTOMIX_CLI}, dir.path());
+    if (r.exit_code == 77 || r.exit_code == 1 || r.exit_code == 127)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << r.err;
+    EXPECT_TRUE(Contains(r.err, "Cannot write file") && Contains(r.err, std::strerror(ENOSPC)))
+        << r.err;
+    EXPECT_EQ(r.out, "status 1\nearlier\nencrypt.exe\n");
 }
 
 TEST(Cli, ProgressBarOnlyWhenStandardErrorIsATerminal) {

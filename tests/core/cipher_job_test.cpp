@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <limits>
 #include <random>
 
 #include "core/byte_stream.h"
@@ -45,7 +47,20 @@ class Recorder : public JobProgress {
         if (on_started) on_started();
     }
     void Finished() override { events.push_back("Finished " + std::to_string(steps())); }
-    void Failed(const std::string& message) override { events.push_back("Failed " + message); }
+    void Failed(const std::string& caption, const std::string& message) override {
+        events.push_back("Failed " + message);
+        failed_caption = caption;
+    }
+    void Cancelled(const std::string& caption) override {
+        events.push_back("Cancelled " + caption);
+    }
+    void Poll() override {
+        ++polls;
+        if (on_poll) on_poll();
+    }
+    std::string failed_caption;
+    std::uint64_t polls = 0;
+    std::function<void()> on_poll;
 
   protected:
     void StepReached() override {
@@ -253,8 +268,8 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
                       "Cannot open file " + (dir / "in") + ": " + std::strerror(ENOENT));
         EXPECT_FALSE(test::Exists("encrypt.txt"));
     }
-    {  // The input turns unreadable between the two passes; an older output
-       // must not survive either.
+    {  // The input turns unreadable between the two passes: an older output
+       // stays as it was.
         WriteFile("encrypt.txt", ToBytes("previous output"));
         WriteFile("in", ToBytes("x"));
         Recorder rec;
@@ -265,7 +280,8 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         const JobResult r = Job(kEnc, Mode::Text, dir / "in", rec);
         expect_failed(r, rec, JobStatus::ReadError,
                       "Cannot read file " + (dir / "in") + ": " + std::strerror(EIO));
-        EXPECT_FALSE(test::Exists("encrypt.txt"));
+        EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("previous output"));
+        EXPECT_EQ(rec.failed_caption, "Encryption Failed");
         ::unlink((dir / "in").c_str());
     }
     // A full disk, found by a mid-pass write (4000 bytes) or only by the
@@ -284,9 +300,10 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
     EXPECT_EQ(OpenStreamCount(), kStandardStreams);
 }
 
-// A file size limit makes writes to a regular file fail part way: a real
-// truncated output, which must not stay.
-TEST(CipherJob, TruncatedOutputIsRemoved) {
+// A file size limit makes writes to a regular file fail part way, as a full
+// disk does: the earlier output, or a link's target, stays as it was, and no
+// temporary file is left behind.
+TEST(CipherJob, FailedWriteLeavesTheEarlierOutputAsItWas) {
     test::TempDir dir;
     WriteFile("in", Bytes(5000, 'a'));
     ASSERT_EQ(::mkdir("elsewhere", 0755), 0);
@@ -308,9 +325,11 @@ TEST(CipherJob, TruncatedOutputIsRemoved) {
 
     EXPECT_EQ(plain.status, JobStatus::WriteError);
     EXPECT_EQ(plain.reason, std::strerror(EFBIG));
-    EXPECT_FALSE(test::Exists("encrypt.exe"));
+    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("an older, complete output"));
     EXPECT_EQ(linked.status, JobStatus::WriteError);
-    EXPECT_TRUE(test::ReadFile("elsewhere/target").empty()) << "partial output left behind a link";
+    EXPECT_EQ(test::ReadFile("elsewhere/target"), ToBytes("old"));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(test::HiddenFiles(dir / "elsewhere"), std::vector<std::string>{});
 }
 
 // Totals past 2^31 - 1: a sparse input of 2 GiB + 1 bytes, written to
@@ -353,6 +372,117 @@ TEST(CipherJob, TextModeCountsWhatItLoses) {
     r = Job(kEnc, Mode::Text, dir / "in", quiet);
     EXPECT_FALSE(r.lossy());
     EXPECT_EQ(r.first_unsafe_offset, -1);
+}
+
+// A receiver that changes the input while the job reads it: at step
+// `at_step` of the transform pass, or between the passes when it is 0.
+class ChangingInput : public Recorder {
+  public:
+    ChangingInput(std::uint64_t at_step, std::function<void()> change)
+        : Recorder(false), at_step_(at_step), change_(std::move(change)) {}
+
+    void Started(const std::string& caption, std::int64_t total) override {
+        Recorder::Started(caption, total);
+        if (at_step_ == 0) change_();
+        SetStepCounter(0, at_step_ == 0 ? std::numeric_limits<std::uint64_t>::max() : at_step_);
+    }
+
+  protected:
+    void StepReached() override {
+        change_();
+        SetStepCounter(steps(), std::numeric_limits<std::uint64_t>::max());
+    }
+
+  private:
+    std::uint64_t at_step_;
+    std::function<void()> change_;
+};
+
+// An input that shrinks, grows or is rewritten while the job runs yields no
+// output: the earlier one stays, and the failure says why.
+TEST(CipherJob, InputThatChangesDuringTheJobFailsIt) {
+    test::TempDir dir;
+    const std::string in = dir / "in";
+    const auto append = [&](const char* text) {
+        std::ofstream(in, std::ios::binary | std::ios::app) << text;
+    };
+    const struct {
+        const char* what;
+        Mode mode;
+        std::uint64_t at_step;
+        std::function<void()> change;
+    } cases[] = {
+        {"truncated mid-pass", Mode::Binary, 1500,
+         [&] { ASSERT_EQ(::truncate(in.c_str(), 700), 0); }},
+        {"truncated mid-pass", Mode::Text, 1500,
+         [&] { ASSERT_EQ(::truncate(in.c_str(), 2500), 0); }},
+        {"appended mid-pass", Mode::Binary, 10, [&] { append("more"); }},
+        {"appended mid-pass", Mode::Text, 10, [&] { append("\r\r\r"); }},  // nothing to deliver
+        {"appended between passes", Mode::Text, 0, [&] { append("x"); }},
+        {"touched between passes", Mode::Binary, 0,
+         [&] {
+             const timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
+             ASSERT_EQ(::utimensat(AT_FDCWD, in.c_str(), times, 0), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        WriteFile(in, Bytes(3000, 'a'));
+        WriteFile(OutputName(kEnc, c.mode), ToBytes("earlier"));
+        ChangingInput rec(c.at_step, c.change);
+        const JobResult r = Job(kEnc, c.mode, in, rec);
+        EXPECT_EQ(r.status, JobStatus::InputChanged) << c.what << ": " << r.Describe();
+        EXPECT_EQ(r.Describe(), "File " + in + " changed while it was being read") << c.what;
+        ASSERT_EQ(rec.events.size(), 3u) << c.what;
+        EXPECT_EQ(rec.events[2], "Failed " + r.Describe());
+        EXPECT_EQ(rec.failed_caption, "Encryption Failed");
+        EXPECT_EQ(test::ReadFile(OutputName(kEnc, c.mode)), ToBytes("earlier")) << c.what;
+        EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{}) << c.what;
+    }
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+// A stop flag (set by a signal handler or the window's Cancel) ends the job
+// within one 512-byte pass, in either pass, leaving the earlier output.
+TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(100000, 'a'));
+    for (const bool in_counting_pass : {true, false}) {
+        for (const Mode m : {Mode::Text, Mode::Binary}) {
+            WriteFile(OutputName(kDec, m), ToBytes("earlier"));
+            volatile std::sig_atomic_t stop = 0;
+            Recorder rec(false);
+            std::uint64_t polls_at_stop = 0;
+            int polls_in_pass = 0;
+            rec.on_poll = [&] {
+                const bool counting = rec.events.size() == 1;  // Started() not yet heard
+                if (counting == in_counting_pass && ++polls_in_pass == 20) {
+                    stop = SIGTERM;
+                    polls_at_stop = rec.polls;
+                }
+            };
+            JobRequest request{kDec, m, dir / "in", ""};
+            request.stop = &stop;
+            double file_size = 7.0;
+            const JobResult r = RunCipherJob(request, rec, file_size);
+            const std::string where = in_counting_pass ? "counting" : "transform";
+            EXPECT_EQ(r.status, JobStatus::Stopped) << where;
+            EXPECT_EQ(r.stopped_by, SIGTERM);
+            EXPECT_EQ(rec.polls, polls_at_stop) << where << ": the job read on after the stop";
+            EXPECT_EQ(rec.events.back(), "Cancelled Decryption Cancelled") << where;
+            EXPECT_EQ(rec.events.size(), in_counting_pass ? 2u : 3u) << where;
+            if (in_counting_pass) {
+                EXPECT_EQ(file_size, 7.0);
+            }
+            EXPECT_EQ(test::ReadFile(OutputName(kDec, m)), ToBytes("earlier")) << where;
+            EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{}) << where;
+        }
+    }
+    // Without a stop the receiver is polled at least once per 512 bytes of
+    // each pass, so a window can react while a job runs.
+    Recorder rec(false);
+    ASSERT_TRUE(Job(kEnc, Mode::Binary, dir / "in", rec).ok());
+    EXPECT_GE(rec.polls, 2 * 100000 / 512);
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
 }
 
 std::string ConvertedLines(const std::string& input) {
@@ -417,6 +547,15 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
                     EXPECT_EQ(r.bytes_after_mark, want.read.after_mark) << where;
                     EXPECT_EQ(r.unsafe_values, want.unsafe) << where;
                     EXPECT_EQ(r.first_unsafe_offset, want.first_unsafe) << where;
+                    // Positions in the input file, as the warnings name them.
+                    EXPECT_EQ(r.first_lone_cr_position, want.read.first_lone_cr) << where;
+                    EXPECT_EQ(r.mark_position, want.read.mark_offset) << where;
+                    EXPECT_EQ(
+                        r.first_unsafe_position,
+                        want.first_unsafe < 0
+                            ? -1
+                            : want.read.positions[static_cast<std::size_t>(want.first_unsafe)])
+                        << where;
                 }
                 if (d != kEnc) continue;
                 // Round trip through the real job.

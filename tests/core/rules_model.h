@@ -10,6 +10,8 @@ namespace ottomix::test {
 
 struct ModelRead {
     std::vector<std::uint8_t> delivered;
+    std::vector<std::int64_t> positions;  // file offset of each delivered byte
+    std::int64_t first_lone_cr = -1;      // file offset of the first lone CR
     std::uint64_t cr_dropped = 0;
     std::uint64_t lone_cr = 0;      // CRs not directly followed by LF
     std::uint64_t after_mark = 0;   // bytes from the first Ctrl-Z on
@@ -21,6 +23,8 @@ inline ModelRead ModelReadFile(const std::vector<std::uint8_t>& raw, bool text) 
     ModelRead m;
     if (!text) {
         m.delivered = raw;
+        for (std::size_t i = 0; i < raw.size(); ++i)
+            m.positions.push_back(static_cast<std::int64_t>(i));
         return m;
     }
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -31,9 +35,12 @@ inline ModelRead ModelReadFile(const std::vector<std::uint8_t>& raw, bool text) 
         }
         if (raw[i] == 0x0D) {
             ++m.cr_dropped;
-            if (i + 1 == raw.size() || raw[i + 1] != 0x0A) ++m.lone_cr;
+            if (i + 1 == raw.size() || raw[i + 1] != 0x0A) {
+                if (m.lone_cr++ == 0) m.first_lone_cr = static_cast<std::int64_t>(i);
+            }
         } else {
             m.delivered.push_back(raw[i]);
+            m.positions.push_back(static_cast<std::int64_t>(i));
         }
     }
     return m;

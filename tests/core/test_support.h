@@ -39,6 +39,16 @@ inline void WriteFile(const std::string& path, const Bytes& data) {
     ASSERT_TRUE(out.good()) << path;
 }
 
+// Names in `dir` that begin with a dot: where a job's temporary files would be.
+inline std::vector<std::string> HiddenFiles(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name[0] == '.') names.push_back(name);
+    }
+    return names;
+}
+
 inline bool Exists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));

@@ -1,0 +1,232 @@
+#include "core/output_file.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <ctime>
+
+#include "core/byte_stream.h"
+
+namespace ottomix {
+
+namespace {
+
+constexpr int kMaxLinkDepth = 40;  // as the kernel's ELOOP limit
+constexpr std::size_t kNameMax = 255;
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where a chain of symlinks ends; the end need not exist.
+int FollowLinks(const std::string& name, std::string* end) {
+    std::string path = name;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *end = path;
+            return 0;
+        }
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+        if (n < 0) return errno;
+        if (static_cast<std::size_t>(n) == sizeof target) return ENAMETOOLONG;
+        std::string next(target, static_cast<std::size_t>(n));
+        if (next.empty()) return ENOENT;
+        path = next[0] == '/' ? next : DirectoryOf(path) + "/" + next;
+    }
+    return ELOOP;
+}
+
+// ".<name>.ottomix-XXXXXX": hidden, and recognisable should a crash leave it.
+std::string TemporaryName(const std::string& base) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[6] = {};
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        // A weak fallback is fine: the name is only ever created exclusively.
+        const auto seed = static_cast<unsigned>(::getpid()) ^ static_cast<unsigned>(::clock());
+        for (std::size_t i = 0; i < sizeof random; ++i)
+            random[i] = static_cast<unsigned char>(seed >> (i * 5));
+    }
+    std::string suffix = ".ottomix-";
+    for (const unsigned char r : random) suffix += kLetters[r % (sizeof kLetters - 1)];
+    const std::size_t room = kNameMax - 1 - suffix.size();
+    std::string name(1, '.');
+    name.append(base, 0, room);
+    name.append(suffix);
+    return name;
+}
+
+// Whether this process may replace `entry` in the directory `dir`: in a
+// sticky directory only the owner of the entry or of the directory may.
+bool MayReplace(const struct stat& dir, const struct stat& entry) {
+    if ((dir.st_mode & S_ISVTX) == 0) return true;
+    const uid_t me = ::geteuid();
+    return me == 0 || entry.st_uid == me || dir.st_uid == me;
+}
+
+}  // namespace
+
+OutputFile::~OutputFile() {
+    Abandon();
+}
+
+int OutputFile::Open(const std::string& name, bool follow_links, std::string_view mode) {
+    Abandon();
+    std::string path = name;
+    if (follow_links) {
+        if (const int err = FollowLinks(name, &path)) return err;
+    }
+    struct stat st {};
+    bool exists = true;
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return errno;
+        exists = false;
+    }
+    if (exists && S_ISDIR(st.st_mode)) return EISDIR;
+    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        // A pipe, terminal or device takes the bytes as they come.
+        way_ = Way::Direct;
+        writer_ = ByteWriter::Open(name, mode);
+        return writer_ != nullptr ? 0 : errno;
+    }
+
+    const auto slash = path.rfind('/');
+    base_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base_.empty() || base_ == "." || base_ == "..") return EISDIR;
+    dirfd_ = ::open(DirectoryOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd_ < 0) return errno;
+
+    replacing_ = exists && S_ISREG(st.st_mode);
+    if (replacing_) {
+        // Refused exactly when overwriting it would be: the user may not
+        // write it (read-only, somebody else's). Nothing is truncated.
+        const int probe = ::openat(dirfd_, base_.c_str(),
+                                   O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (probe < 0) {
+            const int err = errno;
+            Release();
+            return err;
+        }
+        ::close(probe);
+        mode_ = st.st_mode & 0777;
+        uid_ = st.st_uid;
+        gid_ = st.st_gid;
+    }
+    struct stat dir {};
+    const bool may_replace = !exists || ::fstat(dirfd_, &dir) != 0 || MayReplace(dir, st);
+    if (!may_replace && !replacing_) {
+        // Somebody else's link in a sticky directory: neither replaced nor followed.
+        Release();
+        return EPERM;
+    }
+    if (may_replace) {
+        const int err = CreateTemporary(mode);
+        if (err == 0) return 0;
+        if (!replacing_ || (err != EACCES && err != EPERM)) {
+            Release();
+            return err;
+        }
+    }
+    // The directory takes no new file, but the file itself may be written.
+    way_ = Way::InPlace;
+    writer_ = ByteWriter::OpenAt(dirfd_, base_, mode, O_TRUNC | O_NOFOLLOW);
+    if (writer_ == nullptr) {
+        const int err = errno;
+        Release();
+        return err;
+    }
+    return 0;
+}
+
+int OutputFile::CreateTemporary(std::string_view mode) {
+    way_ = Way::Replace;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = TemporaryName(base_);
+        writer_ = ByteWriter::OpenAt(dirfd_, temp_, mode, O_CREAT | O_EXCL | O_NOFOLLOW);
+        if (writer_ != nullptr) break;
+        if (errno != EEXIST) {
+            temp_.clear();
+            return errno;
+        }
+    }
+    if (writer_ == nullptr) {
+        temp_.clear();
+        return EEXIST;
+    }
+    if (replacing_) {
+        // What a replacement keeps of the file it replaces: its owner where
+        // this process may give it, and its permission bits.
+        if (uid_ != ::geteuid() || gid_ != ::getegid()) {
+            if (::fchown(writer_->fd(), uid_, gid_) != 0) {
+                // Not ours to give: the new file stays this user's.
+            }
+        }
+        ::fchmod(writer_->fd(), mode_);
+    }
+    return 0;
+}
+
+int OutputFile::Commit() {
+    if (writer_ == nullptr) return EBADF;
+    int err = 0;
+    if (way_ == Way::Replace) {
+        // On disk before the rename, so that after a crash the name holds
+        // either the whole earlier file or the whole new one.
+        if (!writer_->Flush()) {
+            err = writer_->error_code();
+        } else if (::fdatasync(writer_->fd()) != 0 && errno != EINVAL) {
+            err = errno;
+        }
+    }
+    ByteWriter* writer = writer_;
+    writer_ = nullptr;
+    if (ByteWriter::Close(writer) != 0 && err == 0) err = errno != 0 ? errno : EIO;
+    if (err == 0 && way_ == Way::Replace &&
+        ::renameat(dirfd_, temp_.c_str(), dirfd_, base_.c_str()) != 0) {
+        err = errno;
+    }
+    if (err == 0) {
+        temp_.clear();
+        Release();
+        return 0;
+    }
+    if (way_ == Way::Replace) {
+        ::unlinkat(dirfd_, temp_.c_str(), 0);
+        temp_.clear();
+    } else if (way_ == Way::InPlace) {
+        // The file holds part of the new output: never leave it looking complete.
+        const int fd = ::openat(dirfd_, base_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+    }
+    Release();
+    return err;
+}
+
+void OutputFile::Abandon() {
+    if (writer_ != nullptr) {
+        ByteWriter::Discard(writer_);  // cuts a regular file to nothing
+        writer_ = nullptr;
+    }
+    if (!temp_.empty()) {
+        ::unlinkat(dirfd_, temp_.c_str(), 0);
+        temp_.clear();
+    }
+    Release();
+}
+
+void OutputFile::Release() {
+    if (dirfd_ >= 0) ::close(dirfd_);
+    dirfd_ = -1;
+    base_.clear();
+    replacing_ = false;
+}
+
+}  // namespace ottomix

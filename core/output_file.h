@@ -1,0 +1,77 @@
+// How a job's output reaches its name without ever losing what was there.
+//
+// The new content is written into a hidden temporary file in the output's
+// own directory, created exclusively and never through a link, and renamed
+// over the name only once it is complete and on disk. Until then the name
+// keeps the earlier file byte for byte; a hard link to the earlier file
+// keeps the old content for good.
+//
+// Which way an output is written depends on what the name holds:
+// - a regular file, a missing name, or a symlink at a fixed name: replaced
+//   through the temporary file; a symlink's target is never opened;
+// - a symlink named explicitly (ottomix-cli -o): followed to its target,
+//   which is then replaced through a temporary file next to it, as cp would;
+// - something else (a pipe, a terminal, /dev/stdout): written straight into;
+// - a directory: refused.
+// An existing regular file is refused exactly when the user may not open it
+// for writing. When its directory takes no new file (no write permission, or
+// a sticky directory and somebody else's file), the file is written in place
+// instead, as a plain overwrite.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+namespace ottomix {
+
+class ByteWriter;
+
+class OutputFile {
+  public:
+    OutputFile() = default;
+    // Abandons an output that was not committed.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Prepares writing `name` with the stream mode "w" or "wb". With
+    // `follow_links` (a name the user chose) a symlink is followed to its
+    // target; without it (the fixed output name) a symlink is replaced.
+    // Returns 0 with writer() open, or an errno.
+    int Open(const std::string& name, bool follow_links, std::string_view mode);
+
+    ByteWriter* writer() const { return writer_; }
+    // True while the output goes to a temporary file first.
+    bool atomic() const { return way_ == Way::Replace; }
+    // The temporary file's name, relative to the output's directory.
+    const std::string& temporary_name() const { return temp_; }
+
+    // Makes the written bytes the file under the name: passes what is
+    // buffered, syncs it to disk, closes and renames. Returns 0 or an errno;
+    // after a failure everything is undone as by Abandon().
+    int Commit();
+    // Drops the new output. An earlier file under the name stays as it was;
+    // a file that was being overwritten in place is cut to nothing rather
+    // than left looking complete.
+    void Abandon();
+
+  private:
+    enum class Way { Replace, InPlace, Direct };
+
+    int CreateTemporary(std::string_view mode);
+    void Release();
+
+    Way way_ = Way::Replace;
+    int dirfd_ = -1;
+    std::string base_;  // the output's name in dirfd_
+    std::string temp_;  // the temporary file's name in dirfd_
+    ByteWriter* writer_ = nullptr;
+    bool replacing_ = false;  // a regular file is there now
+    mode_t mode_ = 0;         // its permission bits
+    uid_t uid_ = 0;
+    gid_t gid_ = 0;
+};
+
+}  // namespace ottomix

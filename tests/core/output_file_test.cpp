@@ -1,0 +1,276 @@
+// How outputs reach their names: through a hidden temporary file, never
+// through a planted link, keeping what a replacement should keep, and
+// refusing exactly the outputs the user may not write.
+#include "core/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "core/byte_stream.h"
+#include "core/cipher_job.h"
+#include "tests/core/test_support.h"
+
+namespace ottomix {
+namespace {
+
+using test::Bytes;
+using test::ToBytes;
+using test::WriteFile;
+
+constexpr Direction kEnc = Direction::Encrypt;
+
+JobResult Job(Mode m, const std::string& input, const std::string& output = "") {
+    NullProgress quiet;
+    double file_size = 0;
+    return RunCipherJob({kEnc, m, input, output}, quiet, file_size);
+}
+
+struct stat LinkStatus(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+void WriteBytes(ByteWriter* writer, std::size_t n, std::uint8_t value) {
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(writer->WriteByte(value), value);
+}
+
+TEST(OutputFile, NewContentAppearsOnlyWhenCommitted) {
+    test::TempDir dir;
+    WriteFile("out", ToBytes("old"));
+    ASSERT_EQ(::link("out", "hard"), 0);
+
+    OutputFile file;
+    ASSERT_EQ(file.Open("out", false, "wb"), 0);
+    ASSERT_TRUE(file.atomic());
+    // Hidden, beside the output, and the output untouched while it is written.
+    const std::string temp = file.temporary_name();
+    EXPECT_EQ(temp.rfind(".out.", 0), 0u) << temp;
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{temp});
+    WriteBytes(file.writer(), 3000, 'n');
+    EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
+
+    ASSERT_EQ(file.Commit(), 0);
+    EXPECT_EQ(test::ReadFile("out"), Bytes(3000, 'n'));
+    EXPECT_EQ(test::ReadFile("hard"), ToBytes("old")) << "a hard link keeps the old content";
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+TEST(OutputFile, AbandonedOutputLeavesTheEarlierFile) {
+    test::TempDir dir;
+    WriteFile("out", ToBytes("old"));
+    {
+        OutputFile file;
+        ASSERT_EQ(file.Open("out", false, "w"), 0);
+        WriteBytes(file.writer(), 5000, '\n');
+        file.Abandon();
+        EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
+        EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    }
+    {  // Going out of scope uncommitted abandons too.
+        OutputFile file;
+        ASSERT_EQ(file.Open(dir / "new", false, "wb"), 0);
+        WriteBytes(file.writer(), 10, 'x');
+    }
+    EXPECT_FALSE(test::Exists("new"));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+// A link planted at the fixed name is replaced; its target is never opened.
+TEST(OutputFile, LinkAtTheFixedNameIsReplacedNotFollowed) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir("private", 0700), 0);
+    WriteFile("private/victim", ToBytes("not yours"));
+    ASSERT_EQ(::chmod("private/victim", 0400), 0);
+    WriteFile("in", ToBytes("ABC"));
+    ASSERT_EQ(::symlink((dir / "private/victim").c_str(), "encrypt.txt"), 0);
+    ASSERT_EQ(::symlink((dir / "private/missing").c_str(), "encrypt.exe"), 0);
+
+    ASSERT_TRUE(Job(Mode::Text, dir / "in").ok());
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
+
+    EXPECT_TRUE(S_ISREG(LinkStatus("encrypt.txt").st_mode));
+    EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("??A"));
+    EXPECT_TRUE(S_ISREG(LinkStatus("encrypt.exe").st_mode));
+    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("BCD"));
+    EXPECT_EQ(test::ReadFile("private/victim"), ToBytes("not yours"));
+    EXPECT_EQ(LinkStatus(dir / "private/victim").st_mode & 0777, 0400u);
+    EXPECT_FALSE(test::Exists("private/missing"));
+}
+
+// A link the user names with -o is followed, as cp follows it: the target is
+// replaced through a temporary file beside it.
+TEST(OutputFile, ExplicitLinkWritesItsTargetAtomically) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir("sub", 0755), 0);
+    WriteFile("sub/target", ToBytes("old"));
+    ASSERT_EQ(::link("sub/target", "sub/hard"), 0);
+    ASSERT_EQ(::symlink("sub/target", "out"), 0);
+    ASSERT_EQ(::symlink("out", "chain"), 0);
+    ASSERT_EQ(::symlink("nowhere", "sub/dangling"), 0);
+    WriteFile("in", ToBytes("ABC"));
+
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "chain").ok());
+    EXPECT_TRUE(S_ISLNK(LinkStatus("out").st_mode));
+    EXPECT_TRUE(S_ISLNK(LinkStatus("chain").st_mode));
+    EXPECT_EQ(test::ReadFile("sub/target"), ToBytes("BCD"));
+    EXPECT_EQ(test::ReadFile("sub/hard"), ToBytes("old"));
+
+    // Through a dangling link the target is made.
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "sub/dangling").ok());
+    EXPECT_TRUE(S_ISLNK(LinkStatus("sub/dangling").st_mode));
+    EXPECT_EQ(test::ReadFile("sub/nowhere"), ToBytes("BCD"));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(test::HiddenFiles(dir / "sub"), std::vector<std::string>{});
+}
+
+TEST(OutputFile, PipesAndDevicesAreWrittenStraightInto) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(3000, 'a'));
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "/dev/null").ok());
+
+    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+    const int reader = ::open("pipe", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::string received;
+    std::thread drain([&] {
+        ::fcntl(reader, F_SETFL, 0);
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(reader, buf, sizeof buf)) > 0)
+            received.append(buf, static_cast<std::size_t>(n));
+    });
+    const JobResult r = Job(Mode::Binary, dir / "in", "pipe");
+    drain.join();
+    ::close(reader);
+    EXPECT_TRUE(r.ok()) << r.Describe();
+    EXPECT_EQ(received, std::string(3000, 'b'));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+}
+
+TEST(OutputFile, ReplacementKeepsThePermissionBits) {
+    test::TempDir dir;
+    const mode_t old_umask = ::umask(027);
+    WriteFile("in", ToBytes("x"));
+    for (const mode_t mode : {0640u, 0755u, 0600u, 0664u}) {
+        WriteFile("encrypt.exe", ToBytes("old"));
+        ASSERT_EQ(::chmod("encrypt.exe", mode), 0);
+        ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
+        EXPECT_EQ(LinkStatus("encrypt.exe").st_mode & 07777, mode);
+        EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("y"));
+    }
+    // A new file gets the usual mode under the umask.
+    ASSERT_TRUE(Job(Mode::Text, dir / "in").ok());
+    EXPECT_EQ(LinkStatus("encrypt.txt").st_mode & 07777, 0640u);
+    ::umask(old_umask);
+}
+
+// Runs `body` as an unprivileged user (nobody) when the tests run as root,
+// so that permissions count; returns what it wrote.
+std::string AsUnprivilegedUser(const std::function<std::string()>& body) {
+    if (::geteuid() != 0) return body();
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) return "pipe failed";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipe_fds[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        const std::string out = body();
+        if (::write(pipe_fds[1], out.data(), out.size()) < 0) ::_exit(4);
+        ::_exit(0);
+    }
+    ::close(pipe_fds[1]);
+    std::string out;
+    char buf[1024];
+    ssize_t n;
+    while ((n = ::read(pipe_fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<std::size_t>(n));
+    ::close(pipe_fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return out;
+}
+
+// The same refusals as when the output was truncated in place: an output the
+// user cannot open for writing. Where the directory takes no new file but
+// the output may be written, it is overwritten in place as before.
+TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    test::TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const auto make = [&](const std::string& name, mode_t mode, uid_t owner, const char* text) {
+        WriteFile(dir / name, ToBytes(text));
+        ASSERT_EQ(::chown((dir / name).c_str(), owner, owner), 0);
+        ASSERT_EQ(::chmod((dir / name).c_str(), mode), 0);
+    };
+    const auto make_dir = [&](const std::string& name, mode_t mode, uid_t owner) {
+        ASSERT_EQ(::mkdir((dir / name).c_str(), 0755), 0);
+        ASSERT_EQ(::chown((dir / name).c_str(), owner, owner), 0);
+        ASSERT_EQ(::chmod((dir / name).c_str(), mode), 0);
+    };
+    make("in", 0644, 0, "ABC");
+    make_dir("mine", 0755, 65534);
+    make("mine/readonly", 0444, 65534, "kept");
+    make("mine/rootfile", 0644, 0, "kept");
+    make("mine/shared", 0666, 0, "replaced");
+    make_dir("closed", 0555, 0);
+    make("closed/open", 0666, 65534, "in place");
+    make_dir("sticky", 01777, 0);
+    // Somebody else's link at the fixed name in a shared directory.
+    ASSERT_EQ(::symlink((dir / "mine/rootfile").c_str(), (dir / "sticky/encrypt.exe").c_str()), 0);
+    make("sticky/others", 0666, 0, "in place");
+
+    const std::string report = AsUnprivilegedUser([&] {
+        std::ostringstream out;
+        for (const char* name : {"mine/readonly", "mine/rootfile", "mine/shared", "closed/open",
+                                 "closed/new", "sticky/others"}) {
+            const JobResult r = Job(Mode::Binary, dir / "in", dir / name);
+            out << name << ": " << (r.ok() ? "ok" : r.Describe()) << "\n";
+        }
+        if (::chdir((dir / "sticky").c_str()) != 0) return std::string("chdir failed");
+        const JobResult r = Job(Mode::Binary, dir / "in");
+        out << "fixed name: " << (r.ok() ? "ok" : r.Describe()) << "\n";
+        return out.str();
+    });
+    const std::string denied = std::strerror(EACCES);
+    const std::string create = "Cannot create file " + dir.path() + "/";
+    EXPECT_EQ(report, "mine/readonly: " + create + "mine/readonly: " + denied + "\n" +
+                          "mine/rootfile: " + create + "mine/rootfile: " + denied + "\n" +
+                          "mine/shared: ok\n" + "closed/open: ok\n" + "closed/new: " + create +
+                          "closed/new: " + denied + "\n" + "sticky/others: ok\n" + "fixed name: " +
+                          create + "sticky/encrypt.exe: " + std::strerror(EPERM) + "\n");
+    EXPECT_EQ(test::ReadFile(dir / "mine/readonly"), ToBytes("kept"));
+    EXPECT_EQ(test::ReadFile(dir / "mine/rootfile"), ToBytes("kept"));
+    EXPECT_EQ(test::ReadFile(dir / "mine/shared"), ToBytes("BCD"));
+    EXPECT_EQ(LinkStatus(dir / "mine/shared").st_mode & 0777, 0666u);
+    EXPECT_EQ(test::ReadFile(dir / "closed/open"), ToBytes("BCD"));
+    EXPECT_TRUE(S_ISLNK(LinkStatus(dir / "sticky/encrypt.exe").st_mode));
+    EXPECT_EQ(test::ReadFile(dir / "sticky/others"), ToBytes("BCD"));
+    EXPECT_EQ(LinkStatus(dir / "sticky/others").st_uid, 0u) << "written in place, not replaced";
+    for (const char* sub : {"mine", "closed", "sticky"})
+        EXPECT_EQ(test::HiddenFiles(dir / sub), std::vector<std::string>{}) << sub;
+}
+
+TEST(OutputFile, DirectoriesAreRefused) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkdir("folder", 0755), 0);
+    OutputFile file;
+    EXPECT_EQ(file.Open("folder", false, "wb"), EISDIR);
+    EXPECT_EQ(file.Open("folder/", true, "wb"), EISDIR);
+    EXPECT_EQ(file.Open("missing/out", true, "wb"), ENOENT);
+    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+}  // namespace
+}  // namespace ottomix
