@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 PREFIX ?= /usr/local
 
-.PHONY: all setup build run test asan bench install format clean
+.PHONY: all setup build run test asan bench install package format clean
 
 all: build
 
@@ -33,6 +33,10 @@ bench: build
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, from the same install rules as install, into $(BUILD).
+package: build
+	@cmake --build $(BUILD) --target package
 
 format:
 	@find core cli ui widgets tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

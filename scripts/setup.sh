@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Ottomix need on Debian 12,
+# Installs what building, running, testing and packaging Ottomix need on Debian 12,
 # and only what is missing. Quiet when everything is there.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils libxcb1-dev
   desktop-file-utils
+  dpkg-dev file appstream groff-base man-db
 )
 
 missing=()
