@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 
 namespace {
 

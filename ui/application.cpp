@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 
 namespace ottomix {
 

@@ -22,7 +22,7 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 #include "ui/viewer.h"
 #include "widgets/hyperlnk.h"
 

@@ -26,7 +26,7 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/viewer.h"

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/browser.h"
-#include "ui/file_system.h"
+#include "ui/browser/browser.h"
+#include "ui/browser/file_system.h"
 
 // What the application's message box would have shown.
 std::vector<std::string>& CaughtErrors();

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/file_system.h"
+#include "ui/browser/file_system.h"
 
 class QPainter;
 class QStyleOptionViewItem;

@@ -1,4 +1,4 @@
-#include "ui/browser.h"
+#include "ui/browser/browser.h"
 
 #include <QAbstractListModel>
 #include <QApplication>

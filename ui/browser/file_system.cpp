@@ -1,4 +1,4 @@
-#include "ui/file_system.h"
+#include "ui/browser/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
