@@ -2,7 +2,7 @@
 // mouse and keyboard, failures, and the current directory after each step.
 #include <QTest>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <exception>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 std::vector<std::string>& CaughtErrors() {
     static std::vector<std::string> errors;

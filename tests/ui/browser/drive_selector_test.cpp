@@ -2,7 +2,7 @@
 // between volumes, a volume that cannot be entered, and the parsing helpers.
 #include <QTest>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 
