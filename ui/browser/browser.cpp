@@ -500,7 +500,7 @@ QItemSelectionModel::SelectionFlags TBrowserList::selectionCommand(const QModelI
 
 TFileListBox::TFileListBox(QWidget* parent)
     : TBrowserList(parent),
-      current_dir_(FileSystem::Get().CurrentDirectory()),
+      current_dir_(FileSystem::instance().currentDirectory()),
       executable_glyph_(LoadGlyph("EXECUTABLE")),
       unknown_glyph_(LoadGlyph("UNKNOWNFILE")),
       folder_glyph_(LoadGlyph("CLOSEDFOLDER")) {
@@ -541,17 +541,17 @@ void TFileListBox::CreateWindowContents() {
 
 void TFileListBox::Reread() {
     if (!WindowCreated()) return;
-    FileSystem& fs = FileSystem::Get();
+    FileSystem& fs = FileSystem::instance();
     const unsigned search =
         file_type_ & (ftReadOnly | ftHidden | ftSystem | ftVolumeID | ftDirectory | ftArchive);
     const bool normal = (file_type_ & ftNormal) != 0;
-    ThrowIfFailed(fs.ChangeDirectory(current_dir_));
+    ThrowIfFailed(fs.changeDirectory(current_dir_));
     Rows()->Clear();
     {
         BusyPointer busy;
         std::vector<ottomix::DirEntry> entries;
         // A directory that cannot be read lists nothing, like a search that finds nothing.
-        fs.ReadDirectory(".", (search & ftReadOnly) != 0 && !normal, &entries);
+        fs.readDirectory(".", (search & ftReadOnly) != 0 && !normal, &entries);
         const unsigned excluded = (ottomix::kAttrHidden | ottomix::kAttrSystem |
                                    ottomix::kAttrVolumeId | ottomix::kAttrDirectory) &
                                   ~search;
@@ -616,17 +616,17 @@ void TFileListBox::Reread() {
 
 std::string TFileListBox::FileName() const {
     const int index = ItemIndex();
-    return index < 0 ? std::string() : ottomix::JoinPath(current_dir_, Item(index));
+    return index < 0 ? std::string() : ottomix::joinPath(current_dir_, Item(index));
 }
 
 void TFileListBox::SetCurrentDir(const std::string& path) {
     // Names differ by case here, so the comparison is exact.
     if (path == current_dir_) return;
-    FileSystem& fs = FileSystem::Get();
+    FileSystem& fs = FileSystem::instance();
     // A relative path counts from the list's own directory.
-    if (path.empty() || path[0] != '/') ThrowIfFailed(fs.ChangeDirectory(current_dir_));
-    ThrowIfFailed(fs.ChangeDirectory(path));
-    current_dir_ = fs.CurrentDirectory();
+    if (path.empty() || path[0] != '/') ThrowIfFailed(fs.changeDirectory(current_dir_));
+    ThrowIfFailed(fs.changeDirectory(path));
+    current_dir_ = fs.currentDirectory();
     Reread();
 }
 
@@ -664,7 +664,7 @@ void TFileListBox::PaintRow(QPainter* painter, const QStyleOptionViewItem& optio
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     : TBrowserList(parent),
-      current_dir_(FileSystem::Get().CurrentDirectory()),
+      current_dir_(FileSystem::instance().currentDirectory()),
       open_glyph_(LoadGlyph("OPENFOLDER")),
       current_glyph_(LoadGlyph("CURRENTFOLDER")),
       closed_glyph_(LoadGlyph("CLOSEDFOLDER")) {
@@ -687,7 +687,7 @@ void TDirectoryListBox::SetFileList(TFileListBox* file_list) {
 }
 
 std::string TDirectoryListBox::DriveLetter() const {
-    return FileSystem::Get().VolumeOf(current_dir_);
+    return FileSystem::instance().volumeOf(current_dir_);
 }
 
 void TDirectoryListBox::CreateWindowContents() {
@@ -695,12 +695,12 @@ void TDirectoryListBox::CreateWindowContents() {
 }
 
 void TDirectoryListBox::FillTree() {
-    FileSystem& fs = FileSystem::Get();
+    FileSystem& fs = FileSystem::instance();
     setUpdatesEnabled(false);
     Rows()->Clear();
-    const ottomix::VolumeFlags flags = fs.FlagsOf(current_dir_);
-    case_sensitive_ = flags.case_sensitive;
-    preserve_case_ = flags.case_sensitive || flags.case_preserved;
+    const ottomix::VolumeFlags flags = fs.flagsOf(current_dir_);
+    case_sensitive_ = flags.caseSensitive;
+    preserve_case_ = flags.caseSensitive || flags.casePreserved;
 
     // "/", each ancestor, then the current directory.
     std::vector<Row> rows;
@@ -727,7 +727,7 @@ void TDirectoryListBox::FillTree() {
         1, static_cast<int>(std::count(current_dir_.begin(), current_dir_.end(), '/')));
     const int indent = 4 * (depth + 1) + 2;
     std::vector<ottomix::DirEntry> entries;
-    fs.ReadDirectory(current_dir_, false, &entries);
+    fs.readDirectory(current_dir_, false, &entries);
     std::vector<Row> subdirs;
     std::vector<QCollatorSortKey> keys;
     QCollator collator;
@@ -756,14 +756,14 @@ void TDirectoryListBox::FillTree() {
     Rows()->Append(std::move(rows));
     setUpdatesEnabled(true);
     if (WindowCreated()) SetItemIndex(current_row_);
-    fs.RememberDirectory(current_dir_);
+    fs.rememberDirectory(current_dir_);
 }
 
 std::string TDirectoryListBox::GetItemPath(int index) const {
     if (index < 0 || index >= Count()) return {};
     if (index == 0) return "/";
     if (index == current_row_) return current_dir_;
-    if (index > current_row_) return ottomix::JoinPath(current_dir_, Item(index));
+    if (index > current_row_) return ottomix::joinPath(current_dir_, Item(index));
     // An ancestor: the path up to, not including, its (index + 1)-th "/".
     size_t at = 0;
     for (int seen = 0; seen <= index && at != std::string::npos; ++seen) {
@@ -773,39 +773,39 @@ std::string TDirectoryListBox::GetItemPath(int index) const {
 }
 
 TDirectoryListBox::Resolved TDirectoryListBox::ResolvePath(const std::string& path) const {
-    FileSystem& fs = FileSystem::Get();
+    FileSystem& fs = FileSystem::instance();
     // Kept as a handle: the directory shown may have been deleted, and the
     // process must still be put back there, not left half-way.
     int saved = -1;
-    ThrowIfFailed(fs.OpenCurrentDirectory(&saved));
-    const std::string saved_name = fs.CurrentDirectory();
+    ThrowIfFailed(fs.openCurrentDirectory(&saved));
+    const std::string saved_name = fs.currentDirectory();
     Resolved result;
     try {
         // A relative path cannot count from a directory that is gone.
         if (path[0] != '/' && saved_name.empty()) ThrowIfFailed(ENOENT);
-        const std::string full = path[0] == '/' ? path : ottomix::JoinPath(saved_name, path);
+        const std::string full = path[0] == '/' ? path : ottomix::joinPath(saved_name, path);
         const size_t slash = full.rfind('/');
         std::string dir = slash == 0 ? "/" : full.substr(0, slash);
         const std::string file = full.substr(slash + 1);
-        ThrowIfFailed(fs.ChangeDirectory(dir));
+        ThrowIfFailed(fs.changeDirectory(dir));
         // The last part joins the directory unless it names a file or is a
         // pattern; "*" and "?" are legal in names here, so a directory that
         // carries them in its name is still entered.
-        if (!file.empty() && !fs.IsFile(file)) {
-            const int error = fs.ChangeDirectory(file);
+        if (!file.empty() && !fs.isFile(file)) {
+            const int error = fs.changeDirectory(file);
             if (error == 0) {
-                dir = ottomix::JoinPath(dir, file);
+                dir = ottomix::joinPath(dir, file);
             } else if (file.find_first_of("*?") == std::string::npos) {
                 ThrowIfFailed(error);
             }
         }
         result.dir = dir;
-        result.volume = fs.VolumeOf(fs.CurrentDirectory());
+        result.volume = fs.volumeOf(fs.currentDirectory());
     } catch (...) {
-        ThrowIfFailed(fs.ReturnToDirectory(saved));
+        ThrowIfFailed(fs.returnToDirectory(saved));
         throw;
     }
-    ThrowIfFailed(fs.ReturnToDirectory(saved));
+    ThrowIfFailed(fs.returnToDirectory(saved));
     return result;
 }
 
@@ -828,20 +828,20 @@ void TDirectoryListBox::ChangeDir(const std::string& path) {
         }
         switching_drive_ = false;
     }
-    FileSystem& fs = FileSystem::Get();
-    fs.ChangeDirectory(current_dir_);  // may fail: the next change decides
-    ThrowIfFailed(fs.ChangeDirectory(target.dir));
-    current_dir_ = fs.CurrentDirectory();
+    FileSystem& fs = FileSystem::instance();
+    fs.changeDirectory(current_dir_);  // may fail: the next change decides
+    ThrowIfFailed(fs.changeDirectory(target.dir));
+    current_dir_ = fs.currentDirectory();
     FillTree();
     NotifyChange();
 }
 
-void TDirectoryListBox::SetDriveLetter(const std::string& mount_point) {
-    if (mount_point == DriveLetter()) return;
-    if (!mount_point.empty()) {
-        FileSystem& fs = FileSystem::Get();
-        ThrowIfFailed(fs.ChangeToVolume(mount_point));
-        current_dir_ = fs.CurrentDirectory();
+void TDirectoryListBox::SetDriveLetter(const std::string& mountPoint) {
+    if (mountPoint == DriveLetter()) return;
+    if (!mountPoint.empty()) {
+        FileSystem& fs = FileSystem::instance();
+        ThrowIfFailed(fs.changeToVolume(mountPoint));
+        current_dir_ = fs.currentDirectory();
     }
     if (switching_drive_) return;
     FillTree();
@@ -908,8 +908,8 @@ TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent) {
         glyphs_.push_back(LoadGlyph(name));
     }
     ResetItemHeight();
-    FileSystem& fs = FileSystem::Get();
-    drive_letter_ = fs.VolumeOf(fs.CurrentDirectory());
+    FileSystem& fs = FileSystem::instance();
+    drive_letter_ = fs.volumeOf(fs.currentDirectory());
     connect(this, qOverload<int>(&QComboBox::activated), this, &TDriveComboBox::Chosen);
 }
 
@@ -933,8 +933,8 @@ std::string TDriveComboBox::ItemDrive(int index) const {
 
 void TDriveComboBox::FillDrives() {
     clear();
-    for (const ottomix::Volume& volume : FileSystem::Get().Volumes()) {
-        const QString point = ottomix::DisplayName(volume.mount_point);
+    for (const ottomix::Volume& volume : FileSystem::instance().volumes()) {
+        const QString point = ottomix::DisplayName(volume.mountPoint);
         auto cased = [this](const std::string& text) {
             const QString shown = ottomix::DisplayName(text);
             return text_case_ == tcUpperCase ? shown.toUpper() : shown.toLower();
@@ -953,18 +953,18 @@ void TDriveComboBox::FillDrives() {
         }
         addItem(text);
         const int index = count() - 1;
-        setItemData(index, QByteArray::fromStdString(volume.mount_point), kDriveRole);
+        setItemData(index, QByteArray::fromStdString(volume.mountPoint), kDriveRole);
         setItemData(index, static_cast<int>(volume.type), kGlyphRole);
     }
     setCurrentIndex(-1);  // the combo box would pick the first entry by itself
 }
 
-void TDriveComboBox::SelectDrive(const std::string& mount_point) {
-    if (currentIndex() >= 0 && mount_point == drive_letter_) return;
-    if (!mount_point.empty()) {
-        drive_letter_ = mount_point;
+void TDriveComboBox::SelectDrive(const std::string& mountPoint) {
+    if (currentIndex() >= 0 && mountPoint == drive_letter_) return;
+    if (!mountPoint.empty()) {
+        drive_letter_ = mountPoint;
         for (int i = 0; i < count(); ++i) {
-            if (ItemDrive(i) == mount_point) {
+            if (ItemDrive(i) == mountPoint) {
                 setCurrentIndex(i);
                 break;
             }

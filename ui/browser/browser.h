@@ -204,7 +204,7 @@ class TDirectoryListBox : public TBrowserList {
 
     // The volume holding CurrentDir; setting another one moves there.
     std::string DriveLetter() const;
-    void SetDriveLetter(const std::string& mount_point);
+    void SetDriveLetter(const std::string& mountPoint);
 
     TFileListBox* FileList() const { return file_list_; }
     void SetFileList(TFileListBox* file_list);
@@ -253,9 +253,9 @@ class TDriveComboBox : public QComboBox {
 
     // The chosen volume's mount point, or "" for none.
     const std::string& DriveLetter() const { return drive_letter_; }
-    // Makes the volume mounted at `mount_point` current and moves the
+    // Makes the volume mounted at `mountPoint` current and moves the
     // linked tree there; throws EInOutError when it cannot be entered.
-    void SelectDrive(const std::string& mount_point);
+    void SelectDrive(const std::string& mountPoint);
     void FillDrives();
 
     TTextCase TextCase() const { return text_case_; }

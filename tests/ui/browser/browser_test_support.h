@@ -26,7 +26,7 @@
 std::vector<std::string>& CaughtErrors();
 
 inline std::string Cwd() {
-    return ottomix::FileSystem().CurrentDirectory();
+    return ottomix::FileSystem().currentDirectory();
 }
 
 // Lets queued calls (exceptions raised again from the event loop) run.
@@ -57,14 +57,14 @@ class BrowserTest : public ::testing::Test {
     }
     void TearDown() override {
         window_.reset();
-        ottomix::FileSystem::Install(previous_fs_);
+        ottomix::FileSystem::install(previous_fs_);
         ASSERT_EQ(chdir(saved_cwd_.c_str()), 0);
         std::filesystem::remove_all(root_);
     }
 
     void UseFileSystem(ottomix::FileSystem::Options options) {
         fs_ = std::make_unique<ottomix::FileSystem>(std::move(options));
-        ottomix::FileSystem* previous = ottomix::FileSystem::Install(fs_.get());
+        ottomix::FileSystem* previous = ottomix::FileSystem::install(fs_.get());
         if (!installed_) previous_fs_ = previous;
         installed_ = true;
     }

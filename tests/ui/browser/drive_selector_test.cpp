@@ -31,7 +31,7 @@ class DrivesTest : public BrowserTest {
 
         const std::string r = root_;
         ottomix::FileSystem::Options options;
-        options.mount_table =
+        options.mountTable =
             "/dev/vda / ext4 rw 0 0\n"
             "proc /proc proc rw 0 0\n"
             "tmpfs /run/user/0 tmpfs rw 0 0\n"
@@ -41,8 +41,8 @@ class DrivesTest : public BrowserTest {
             "/ram tmpfs rw 0 0\n" + r + "/dev/sr0 " + r + "/cd iso9660 ro 0 0\n" + "/dev/sdc1 " +
             r + "/gone ext4 rw 0 0\n" + "/dev/sdd1 " + r + "/with\\040space ext4 rw 0 0\n" +
             "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n";
-        options.labels_dir = Path("labels");
-        options.block_class_dir = Path("sys/class/block");
+        options.labelsDir = Path("labels");
+        options.blockClassDir = Path("sys/class/block");
         UseFileSystem(options);
         Enter("fixed/sub");
     }
@@ -52,9 +52,9 @@ class DrivesTest : public BrowserTest {
             texts.push_back(drives->itemText(i).toStdString());
         return texts;
     }
-    int EntryOf(const std::string& mount_point) const {
+    int EntryOf(const std::string& mountPoint) const {
         for (int i = 0; i < drives->count(); ++i) {
-            if (drives->ItemDrive(i) == mount_point) return i;
+            if (drives->ItemDrive(i) == mountPoint) return i;
         }
         return -1;
     }
@@ -80,7 +80,7 @@ TEST_F(DrivesTest, EntriesFollowTheMountTable) {
     EXPECT_EQ(drives->itemText(EntryOf(r + "/net")).toStdString(), r + "/net SERVER:/EXPORT");
     EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
 
-    const auto volumes = ottomix::FileSystem::Get().Volumes();
+    const auto volumes = ottomix::FileSystem::instance().volumes();
     ASSERT_EQ(volumes.size(), 8u);
     EXPECT_EQ(volumes[1].type, ottomix::VolumeType::CdRom);
     EXPECT_EQ(volumes[2].type, ottomix::VolumeType::Fixed);
@@ -229,32 +229,32 @@ TEST_F(DrivesTest, RowHeightIsFontOrGlyph) {
 }
 
 TEST(MountTable, EscapesLabelsAndVolumeOfAPath) {
-    const auto entries = ottomix::ParseMountTable(
+    const auto entries = ottomix::parseMountTable(
         "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"
         "short line\n"
         "a\\134b /x\\011y ext4 rw 0 0\n");
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].mount_point, "/media/My Stick");
+    EXPECT_EQ(entries[0].mountPoint, "/media/My Stick");
     EXPECT_EQ(entries[1].source, "a\\b");
-    EXPECT_EQ(entries[1].mount_point, "/x\ty");
-    EXPECT_EQ(ottomix::DecodeLabelName("My\\x20Disk\\x2fA"), "My Disk/A");
-    EXPECT_EQ(ottomix::DecodeLabelName("bad\\xZZ"), "bad\\xZZ");
+    EXPECT_EQ(entries[1].mountPoint, "/x\ty");
+    EXPECT_EQ(ottomix::decodeLabelName("My\\x20Disk\\x2fA"), "My Disk/A");
+    EXPECT_EQ(ottomix::decodeLabelName("bad\\xZZ"), "bad\\xZZ");
 
     ottomix::FileSystem::Options options;
-    options.mount_table =
+    options.mountTable =
         "/dev/a /data ext4 rw 0 0\n/dev/b /data/inner ext4 rw 0 0\n"
         "/dev/c /media/stick ext4 rw 0 0\n/dev/d /mnt/fat msdos rw 0 0\n";
-    options.labels_dir = "/nonexistent";
+    options.labelsDir = "/nonexistent";
     const ottomix::FileSystem fs(options);
-    EXPECT_EQ(fs.VolumeOf("/data/inner/x"), "/data/inner");
-    EXPECT_EQ(fs.VolumeOf("/data/innermost"), "/data");
-    EXPECT_EQ(fs.VolumeOf("/etc"), "/");  // "/" is there even when the table lacks it
-    const auto volumes = fs.Volumes();
+    EXPECT_EQ(fs.volumeOf("/data/inner/x"), "/data/inner");
+    EXPECT_EQ(fs.volumeOf("/data/innermost"), "/data");
+    EXPECT_EQ(fs.volumeOf("/etc"), "/");  // "/" is there even when the table lacks it
+    const auto volumes = fs.volumes();
     ASSERT_EQ(volumes.size(), 5u);
-    EXPECT_EQ(volumes[0].mount_point, "/");
+    EXPECT_EQ(volumes[0].mountPoint, "/");
     EXPECT_EQ(volumes[3].type, ottomix::VolumeType::Removable);  // under /media
-    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_preserved);
-    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_sensitive);
+    EXPECT_FALSE(fs.flagsOf("/mnt/fat/x").casePreserved);
+    EXPECT_FALSE(fs.flagsOf("/mnt/fat/x").caseSensitive);
 }
 
 }  // namespace

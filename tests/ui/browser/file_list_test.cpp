@@ -121,8 +121,8 @@ TEST_F(FileListTest, FileNameJoinsDirectoryAndExactBytes) {
     std::FILE* file = std::fopen(list->FileName().c_str(), "rb");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
-    EXPECT_EQ(ottomix::JoinPath("/", "notes.txt"), "/notes.txt");
-    EXPECT_EQ(ottomix::JoinPath("/docs", "notes.txt"), "/docs/notes.txt");
+    EXPECT_EQ(ottomix::joinPath("/", "notes.txt"), "/notes.txt");
+    EXPECT_EQ(ottomix::joinPath("/docs", "notes.txt"), "/docs/notes.txt");
 }
 
 TEST_F(FileListTest, RereadClearsSelection) {
