@@ -84,7 +84,7 @@ void Application::ShowCurrentException() {
     try {
         throw;
     } catch (const std::exception& e) {
-        ShowException(DisplayName(e.what()));
+        ShowException(displayName(e.what()));
     } catch (...) {
         ShowException(QStringLiteral("Unknown exception"));
     }

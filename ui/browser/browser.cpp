@@ -17,14 +17,21 @@
 #include <numeric>
 #include <utility>
 
-using ottomix::FileSystem;
+// The artwork sits in an archive when this code does; naming its
+// registration pulls it into every program that uses the browser.
+static bool registerArtwork() {
+    Q_INIT_RESOURCE(ottomix);
+    return true;
+}
+
+namespace ottomix {
 
 // ---------------------------------------------------------------------------
-// EInOutError
+// BrowserError
 
-EInOutError::EInOutError(int code) : std::runtime_error(MessageFor(code)), code_(code) {}
+BrowserError::BrowserError(int code) : std::runtime_error(messageFor(code)), code_(code) {}
 
-std::string EInOutError::MessageFor(int code) {
+std::string BrowserError::messageFor(int code) {
     switch (code) {
         case 2:
             return "File not found";
@@ -54,7 +61,7 @@ std::string EInOutError::MessageFor(int code) {
 // Any other errno is reported as itself ("I/O error 19" for ENODEV), except
 // that one whose number is a code of the table above (EIO is 5, EINTR is 4)
 // becomes 1000 + errno, so it is not mistaken for that code's message.
-int EInOutError::CodeFromErrno(int error) {
+int BrowserError::codeFromErrno(int error) {
     switch (error) {
         case ENOENT:
             return 2;
@@ -90,24 +97,17 @@ int EInOutError::CodeFromErrno(int error) {
     }
 }
 
-// The artwork sits in an archive when this code does; naming its
-// registration pulls it into every program that uses the browser.
-static bool RegisterArtwork() {
-    Q_INIT_RESOURCE(ottomix);
-    return true;
-}
-
 namespace {
 
-void ThrowIfFailed(int error) {
-    if (error != 0) throw EInOutError::FromErrno(error);
+void throwIfFailed(int error) {
+    if (error != 0) throw BrowserError::fromErrno(error);
 }
 
-unsigned char FoldAscii(unsigned char c) {
+unsigned char foldAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
-bool WildMatch(const char* p, const char* pe, const char* s, const char* se) {
+bool wildMatch(const char* p, const char* pe, const char* s, const char* se) {
     const char* star_p = nullptr;
     const char* star_s = nullptr;
     while (s < se) {
@@ -117,8 +117,8 @@ bool WildMatch(const char* p, const char* pe, const char* s, const char* se) {
             while (s < se && (static_cast<unsigned char>(*s) & 0xC0) == 0x80) ++s;
             ++p;
         } else if (p < pe && *p != '*' &&
-                   FoldAscii(static_cast<unsigned char>(*p)) ==
-                       FoldAscii(static_cast<unsigned char>(*s))) {
+                   foldAscii(static_cast<unsigned char>(*p)) ==
+                       foldAscii(static_cast<unsigned char>(*s))) {
             ++p;
             ++s;
         } else if (p < pe && *p == '*') {
@@ -136,7 +136,7 @@ bool WildMatch(const char* p, const char* pe, const char* s, const char* se) {
 }
 
 // Length of the well-formed UTF-8 sequence at `s`, or 0.
-size_t Utf8SequenceLength(const unsigned char* s, size_t available) {
+size_t utf8SequenceLength(const unsigned char* s, size_t available) {
     const unsigned char c = s[0];
     if (c < 0x80) return 1;
     size_t length;
@@ -164,8 +164,8 @@ size_t Utf8SequenceLength(const unsigned char* s, size_t available) {
 }
 
 // Glyphs are drawn with one transparent colour, the bottom-left pixel's.
-QPixmap LoadGlyph(const char* name) {
-    static const bool registered = RegisterArtwork();
+QPixmap loadGlyph(const char* name) {
+    static const bool registered = registerArtwork();
     (void)registered;
     QImage image(QStringLiteral(":/ottomix/%1.png").arg(QLatin1String(name)));
     if (image.isNull()) return {};
@@ -182,18 +182,18 @@ QPixmap LoadGlyph(const char* name) {
 
 // Pixel rows the font's text may touch: its exact height rounded up, so
 // an 11-pixel sans face gets rows of 13 as the layout expects.
-int CharacterHeight(const QFont& font) {
+int characterHeight(const QFont& font) {
     return qCeil(QFontMetricsF(font).height());
 }
 
 // Height of a glyph, or the artwork's nominal height while it is missing,
 // so row heights do not depend on whether the images are there.
-int GlyphHeight(const QPixmap& glyph, int nominal) {
+int glyphHeight(const QPixmap& glyph, int nominal) {
     return glyph.isNull() ? nominal : glyph.height();
 }
 
 // A glyph `x` pixels into a row, centred in its height; nothing while the artwork is missing.
-void DrawGlyph(QPainter* painter, const QPixmap& glyph, int x, const QRect& row) {
+void drawGlyph(QPainter* painter, const QPixmap& glyph, int x, const QRect& row) {
     if (glyph.isNull()) return;
     painter->drawPixmap(row.left() + x, row.top() + (row.height() - glyph.height()) / 2, glyph);
 }
@@ -207,7 +207,7 @@ class BusyPointer {
     ~BusyPointer() {
         if (armed_) QApplication::restoreOverrideCursor();
     }
-    void Arm() {
+    void arm() {
         if (armed_) return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         armed_ = true;
@@ -221,18 +221,18 @@ enum Glyph { kNoGlyph = -1, kExecutable, kUnknownFile, kClosedFolder, kOpenFolde
 
 // Runs a user-triggered action; an exception is raised again from the event loop.
 template <typename F>
-void Guarded(F&& action) {
+void runUserAction(F&& action) {
     try {
         action();
     } catch (...) {
-        ottomix::RaiseFromEventLoop(std::current_exception());
+        raiseFromEventLoop(std::current_exception());
     }
 }
 
 // Paths compared ignoring case. Decoding turns every stray byte into the
 // same replacement character, so a path that is not UTF-8 counts only when
 // its bytes are equal.
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
     if (a == b) return true;
     const QString wide_a = QString::fromStdString(a);
     const QString wide_b = QString::fromStdString(b);
@@ -242,32 +242,30 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-namespace ottomix {
-
-bool MaskMatches(const std::string& pattern, const std::string& name) {
+bool maskMatches(const std::string& pattern, const std::string& name) {
     if (pattern.empty()) return false;
     const char* p = pattern.data();
     const char* s = name.data();
-    if (WildMatch(p, p + pattern.size(), s, s + name.size())) return true;
+    if (wildMatch(p, p + pattern.size(), s, s + name.size())) return true;
     // "*.*", "data.*": the dot and extension may be absent altogether.
     const size_t n = pattern.size();
     return n >= 2 && pattern[n - 2] == '.' && pattern[n - 1] == '*' &&
-           WildMatch(p, p + n - 2, s, s + name.size());
+           wildMatch(p, p + n - 2, s, s + name.size());
 }
 
-QString DisplayName(const std::string& bytes) {
+QString displayName(const std::string& bytes) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     size_t i = 0;
     while (i < size) {
-        const size_t length = Utf8SequenceLength(data + i, size - i);
+        const size_t length = utf8SequenceLength(data + i, size - i);
         if (length == 0) break;
         i += length;
     }
     if (i == size) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(size));
     QString out = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(i));
     while (i < size) {
-        const size_t length = Utf8SequenceLength(data + i, size - i);
+        const size_t length = utf8SequenceLength(data + i, size - i);
         if (length == 0) {
             out += QStringLiteral("\\x%1").arg(data[i], 2, 16, QLatin1Char('0'));
             ++i;
@@ -279,7 +277,7 @@ QString DisplayName(const std::string& bytes) {
     return out;
 }
 
-void RaiseFromEventLoop(std::exception_ptr error) {
+void raiseFromEventLoop(std::exception_ptr error) {
     QObject* target = QCoreApplication::instance();
     if (target == nullptr) std::rethrow_exception(error);
     QMetaObject::invokeMethod(
@@ -309,13 +307,13 @@ class RowModel : public QAbstractListModel {
     const Row& at(int row) const { return rows_[static_cast<size_t>(row)]; }
     int size() const { return static_cast<int>(rows_.size()); }
 
-    void Clear() {
+    void clear() {
         beginResetModel();
         rows_.clear();
         endResetModel();
     }
     // All rows in one insertion, so views lay out once.
-    void Append(std::vector<Row>&& rows) {
+    void append(std::vector<Row>&& rows) {
         if (rows.empty()) return;
         const int first = size();
         beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
@@ -332,53 +330,52 @@ class RowModel : public QAbstractListModel {
 };
 
 }  // namespace browser_detail
-}  // namespace ottomix
 
-using ottomix::browser_detail::Row;
-using ottomix::browser_detail::RowModel;
+using browser_detail::Row;
+using browser_detail::RowModel;
 
 // ---------------------------------------------------------------------------
 // Drawing delegates
 
 class RowDelegate : public QStyledItemDelegate {
   public:
-    explicit RowDelegate(TBrowserList* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    explicit RowDelegate(BrowserList* owner) : QStyledItemDelegate(owner), owner_(owner) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         painter->save();
-        owner_->PaintRow(painter, option, index.row());
+        owner_->paintRow(painter, option, index.row());
         painter->restore();
     }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return QSize(1, owner_->item_height_);
+        return QSize(1, owner_->itemHeight_);
     }
 
   private:
-    TBrowserList* owner_;
+    BrowserList* owner_;
 };
 
 class DriveDelegate : public QStyledItemDelegate {
   public:
-    explicit DriveDelegate(TDriveComboBox* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    explicit DriveDelegate(DriveSelector* owner) : QStyledItemDelegate(owner), owner_(owner) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         painter->save();
-        owner_->PaintEntry(painter, option.rect, index.row(),
+        owner_->paintEntry(painter, option.rect, index.row(),
                            option.state & (QStyle::State_Selected | QStyle::State_MouseOver));
         painter->restore();
     }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return QSize(1, owner_->item_height_);
+        return QSize(1, owner_->itemHeight_);
     }
 
   private:
-    TDriveComboBox* owner_;
+    DriveSelector* owner_;
 };
 
 // ---------------------------------------------------------------------------
-// TBrowserList
+// BrowserList
 
-TBrowserList::TBrowserList(QWidget* parent) : QListView(parent), model_(new RowModel(this)) {
+BrowserList::BrowserList(QWidget* parent) : QListView(parent), model_(new RowModel(this)) {
     setModel(model_);
     setItemDelegate(new RowDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -388,19 +385,19 @@ TBrowserList::TBrowserList(QWidget* parent) : QListView(parent), model_(new RowM
     setFocusPolicy(Qt::StrongFocus);
 }
 
-TBrowserList::~TBrowserList() = default;
+BrowserList::~BrowserList() = default;
 
-int TBrowserList::Count() const {
+int BrowserList::count() const {
     return model_->size();
 }
 
-int TBrowserList::ItemIndex() const {
+int BrowserList::selectedRow() const {
     const QModelIndexList selected = selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void TBrowserList::SetItemIndex(int index) {
-    if (index < 0 || index >= Count()) {
+void BrowserList::setSelectedRow(int index) {
+    if (index < 0 || index >= count()) {
         selectionModel()->clearSelection();
         return;
     }
@@ -409,17 +406,17 @@ void TBrowserList::SetItemIndex(int index) {
     scrollTo(at);
 }
 
-QString TBrowserList::ItemText(int index) const {
-    return index >= 0 && index < Count() ? model_->at(index).text : QString();
+QString BrowserList::itemText(int index) const {
+    return index >= 0 && index < count() ? model_->at(index).text : QString();
 }
 
-std::string TBrowserList::Item(int index) const {
-    return index >= 0 && index < Count() ? model_->at(index).name : std::string();
+std::string BrowserList::itemName(int index) const {
+    return index >= 0 && index < count() ? model_->at(index).name : std::string();
 }
 
-void TBrowserList::SetItemHeight(int height) {
-    if (height <= 0 || height == item_height_) return;
-    item_height_ = height;
+void BrowserList::setItemHeight(int height) {
+    if (height <= 0 || height == itemHeight_) return;
+    itemHeight_ = height;
     // Forget the cached uniform row size.
     setUniformItemSizes(false);
     setUniformItemSizes(true);
@@ -427,12 +424,12 @@ void TBrowserList::SetItemHeight(int height) {
     viewport()->update();
 }
 
-void TBrowserList::ResetItemHeight() {
-    SetItemHeight(NaturalItemHeight());
+void BrowserList::resetItemHeight() {
+    setItemHeight(naturalItemHeight());
 }
 
-QColor TBrowserList::PaintRowBackground(QPainter* painter,
-                                        const QStyleOptionViewItem& option) const {
+QColor BrowserList::paintRowBackground(QPainter* painter,
+                                       const QStyleOptionViewItem& option) const {
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette& colours = palette();
     painter->fillRect(option.rect, selected ? colours.color(QPalette::Active, QPalette::Highlight)
@@ -447,47 +444,47 @@ QColor TBrowserList::PaintRowBackground(QPainter* painter,
     return text;
 }
 
-void TBrowserList::showEvent(QShowEvent* event) {
+void BrowserList::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
-    if (created_) return;
-    created_ = true;
-    Guarded([this] { CreateWindowContents(); });
+    if (shown_) return;
+    shown_ = true;
+    runUserAction([this] { fillOnFirstShow(); });
 }
 
-void TBrowserList::changeEvent(QEvent* event) {
+void BrowserList::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
-    if (event->type() == QEvent::FontChange) ResetItemHeight();
+    if (event->type() == QEvent::FontChange) resetItemHeight();
 }
 
-void TBrowserList::mousePressEvent(QMouseEvent* event) {
-    const int before = ItemIndex();
+void BrowserList::mousePressEvent(QMouseEvent* event) {
+    const int before = selectedRow();
     QListView::mousePressEvent(event);
-    const int after = ItemIndex();
+    const int after = selectedRow();
     if (after < 0) return;
     // A click on the row already selected is a selection by the user too.
     const bool on_row =
         event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).row() == after;
-    if (after != before || on_row) Guarded([this, after] { UserSelected(after); });
+    if (after != before || on_row) runUserAction([this, after] { handleUserSelection(after); });
 }
 
-void TBrowserList::mouseMoveEvent(QMouseEvent* event) {
-    const int before = ItemIndex();
+void BrowserList::mouseMoveEvent(QMouseEvent* event) {
+    const int before = selectedRow();
     QListView::mouseMoveEvent(event);
-    const int after = ItemIndex();
-    if (after >= 0 && after != before) Guarded([this, after] { UserSelected(after); });
+    const int after = selectedRow();
+    if (after >= 0 && after != before) runUserAction([this, after] { handleUserSelection(after); });
 }
 
-void TBrowserList::keyPressEvent(QKeyEvent* event) {
-    const int before = ItemIndex();
+void BrowserList::keyPressEvent(QKeyEvent* event) {
+    const int before = selectedRow();
     QListView::keyPressEvent(event);
-    const int after = ItemIndex();
-    if (after >= 0 && after != before) Guarded([this, after] { UserSelected(after); });
+    const int after = selectedRow();
+    if (after >= 0 && after != before) runUserAction([this, after] { handleUserSelection(after); });
 }
 
 // The user moves the selection but cannot take it away (Ctrl+click,
-// Ctrl+Space, a click below the last row): only Reread clears it.
-QItemSelectionModel::SelectionFlags TBrowserList::selectionCommand(const QModelIndex& index,
-                                                                   const QEvent* event) const {
+// Ctrl+Space, a click below the last row): only reread clears it.
+QItemSelectionModel::SelectionFlags BrowserList::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const {
     const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
     if (!index.isValid() || (flags & QItemSelectionModel::Deselect)) {
         return QItemSelectionModel::NoUpdate;
@@ -496,69 +493,71 @@ QItemSelectionModel::SelectionFlags TBrowserList::selectionCommand(const QModelI
 }
 
 // ---------------------------------------------------------------------------
-// TFileListBox
+// FileList
 
-TFileListBox::TFileListBox(QWidget* parent)
-    : TBrowserList(parent),
-      current_dir_(FileSystem::instance().currentDirectory()),
-      executable_glyph_(LoadGlyph("EXECUTABLE")),
-      unknown_glyph_(LoadGlyph("UNKNOWNFILE")),
-      folder_glyph_(LoadGlyph("CLOSEDFOLDER")) {
-    ResetItemHeight();
+FileList::FileList(QWidget* parent)
+    : BrowserList(parent),
+      currentDir_(FileSystem::instance().currentDirectory()),
+      executableGlyph_(loadGlyph("EXECUTABLE")),
+      unknownGlyph_(loadGlyph("UNKNOWNFILE")),
+      folderGlyph_(loadGlyph("CLOSEDFOLDER")) {
+    resetItemHeight();
 }
 
-TFileListBox::~TFileListBox() {
-    if (dir_list_ && dir_list_->file_list_ == this) dir_list_->file_list_ = nullptr;
+FileList::~FileList() {
+    if (directoryTree_ && directoryTree_->fileList_ == this) directoryTree_->fileList_ = nullptr;
 }
 
-int TFileListBox::NaturalItemHeight() const {
-    const int text = CharacterHeight(font());
-    return show_glyphs_ ? std::max(text, GlyphHeight(executable_glyph_, 15) + 1) : text;
+int FileList::naturalItemHeight() const {
+    const int text = characterHeight(font());
+    return showGlyphs_ ? std::max(text, glyphHeight(executableGlyph_, 15) + 1) : text;
 }
 
-void TFileListBox::SetMask(const std::string& mask) {
+void FileList::setMask(const std::string& mask) {
     if (mask == mask_) return;
     mask_ = mask;
-    Reread();
+    reread();
 }
 
-void TFileListBox::SetFileType(TFileType file_type) {
-    if (file_type == file_type_) return;
-    file_type_ = file_type;
-    Reread();
+void FileList::setFileTypes(FileTypes file_type) {
+    if (file_type == fileTypes_) return;
+    fileTypes_ = file_type;
+    reread();
 }
 
-void TFileListBox::SetShowGlyphs(bool show) {
-    if (show == show_glyphs_) return;
-    show_glyphs_ = show;
-    ResetItemHeight();
+void FileList::setShowGlyphs(bool show) {
+    if (show == showGlyphs_) return;
+    showGlyphs_ = show;
+    resetItemHeight();
     viewport()->update();
 }
 
-void TFileListBox::CreateWindowContents() {
-    Reread();
+void FileList::fillOnFirstShow() {
+    reread();
 }
 
-void TFileListBox::Reread() {
-    if (!WindowCreated()) return;
+void FileList::reread() {
+    if (!hasBeenShown()) return;
     FileSystem& fs = FileSystem::instance();
+    // The attribute flags carry the attribute bits themselves.
     const unsigned search =
-        file_type_ & (ftReadOnly | ftHidden | ftSystem | ftVolumeID | ftDirectory | ftArchive);
-    const bool normal = (file_type_ & ftNormal) != 0;
-    ThrowIfFailed(fs.changeDirectory(current_dir_));
-    Rows()->Clear();
+        (fileTypes_ & (FileTypeFlag::ReadOnly | FileTypeFlag::Hidden | FileTypeFlag::System |
+                       FileTypeFlag::VolumeId | FileTypeFlag::Directory | FileTypeFlag::Archive))
+            .toInt();
+    const bool normal = fileTypes_.testFlag(FileTypeFlag::Normal);
+    throwIfFailed(fs.changeDirectory(currentDir_));
+    rowModel()->clear();
     {
         BusyPointer busy;
-        std::vector<ottomix::DirEntry> entries;
+        std::vector<DirEntry> entries;
         // A directory that cannot be read lists nothing, like a search that finds nothing.
-        fs.readDirectory(".", (search & ftReadOnly) != 0 && !normal, &entries);
-        const unsigned excluded = (ottomix::kAttrHidden | ottomix::kAttrSystem |
-                                   ottomix::kAttrVolumeId | ottomix::kAttrDirectory) &
-                                  ~search;
+        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries);
+        const unsigned excluded =
+            (kAttrHidden | kAttrSystem | kAttrVolumeId | kAttrDirectory) & ~search;
 
         // Every pattern over the one reading of the directory, left to right:
         // a name that two patterns match is listed twice.
-        std::vector<const ottomix::DirEntry*> found;
+        std::vector<const DirEntry*> found;
         size_t start = 0;
         while (true) {
             const size_t end = std::min(mask_.find(';', start), mask_.size());
@@ -567,9 +566,9 @@ void TFileListBox::Reread() {
                 for (const auto& entry : entries) {
                     if ((entry.attributes & excluded) != 0) continue;
                     if (!normal && (entry.attributes & search) == 0) continue;
-                    if (!ottomix::MaskMatches(pattern, entry.name)) continue;
+                    if (!maskMatches(pattern, entry.name)) continue;
                     found.push_back(&entry);
-                    if (found.size() == 101) busy.Arm();  // a row now sits at place 100
+                    if (found.size() == 101) busy.arm();  // a row now sits at place 100
                 }
             }
             if (end == mask_.size()) break;
@@ -579,23 +578,23 @@ void TFileListBox::Reread() {
         std::vector<Row> rows(found.size());
         std::vector<std::string> keys(found.size());
         for (size_t i = 0; i < found.size(); ++i) {
-            const ottomix::DirEntry& entry = *found[i];
+            const DirEntry& entry = *found[i];
             Row& row = rows[i];
-            if (entry.attributes & ottomix::kAttrDirectory) {
+            if (entry.attributes & kAttrDirectory) {
                 row.name = "[" + entry.name + "]";
                 row.glyph = kClosedFolder;
             } else {
                 const size_t dot = entry.name.rfind('.');
                 std::string extension = dot == std::string::npos ? "" : entry.name.substr(dot);
-                for (char& c : extension) c = static_cast<char>(FoldAscii(c));
+                for (char& c : extension) c = static_cast<char>(foldAscii(c));
                 const bool program = extension == ".exe" || extension == ".com" ||
                                      extension == ".bat" || extension == ".pif";
                 row.name = entry.name;
                 row.glyph = program ? kExecutable : kUnknownFile;
             }
-            row.text = ottomix::DisplayName(row.name);
+            row.text = displayName(row.name);
             keys[i] = row.name;
-            for (char& c : keys[i]) c = static_cast<char>(FoldAscii(c));
+            for (char& c : keys[i]) c = static_cast<char>(foldAscii(c));
         }
         // Sorted once, ignoring case; equal keys keep a fixed byte order.
         std::vector<size_t> order(rows.size());
@@ -609,47 +608,47 @@ void TFileListBox::Reread() {
         std::vector<Row> sorted;
         sorted.reserve(rows.size());
         for (size_t i : order) sorted.push_back(std::move(rows[i]));
-        Rows()->Append(std::move(sorted));
+        rowModel()->append(std::move(sorted));
     }
-    NotifyChange();
+    notifyChange();
 }
 
-std::string TFileListBox::FileName() const {
-    const int index = ItemIndex();
-    return index < 0 ? std::string() : ottomix::joinPath(current_dir_, Item(index));
+std::string FileList::fileName() const {
+    const int index = selectedRow();
+    return index < 0 ? std::string() : joinPath(currentDir_, itemName(index));
 }
 
-void TFileListBox::SetCurrentDir(const std::string& path) {
+void FileList::setCurrentDir(const std::string& path) {
     // Names differ by case here, so the comparison is exact.
-    if (path == current_dir_) return;
+    if (path == currentDir_) return;
     FileSystem& fs = FileSystem::instance();
     // A relative path counts from the list's own directory.
-    if (path.empty() || path[0] != '/') ThrowIfFailed(fs.changeDirectory(current_dir_));
-    ThrowIfFailed(fs.changeDirectory(path));
-    current_dir_ = fs.currentDirectory();
-    Reread();
+    if (path.empty() || path[0] != '/') throwIfFailed(fs.changeDirectory(currentDir_));
+    throwIfFailed(fs.changeDirectory(path));
+    currentDir_ = fs.currentDirectory();
+    reread();
 }
 
-void TFileListBox::NotifyChange() {
-    last_index_ = ItemIndex();
-    emit OnChange(this);
+void FileList::notifyChange() {
+    rowAtLastChange_ = selectedRow();
+    emit changed();
 }
 
-void TFileListBox::UserSelected(int row) {
-    emit OnClick(this);
-    if (row != last_index_) NotifyChange();
+void FileList::handleUserSelection(int row) {
+    emit userSelected();
+    if (row != rowAtLastChange_) notifyChange();
 }
 
-void TFileListBox::PaintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
-    const Row& entry = Rows()->at(row);
-    const QColor text = PaintRowBackground(painter, option);
+void FileList::paintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
+    const Row& entry = rowModel()->at(row);
+    const QColor text = paintRowBackground(painter, option);
     int x = 2;
-    if (show_glyphs_) {
-        const QPixmap* glyph = entry.glyph == kExecutable     ? &executable_glyph_
-                               : entry.glyph == kClosedFolder ? &folder_glyph_
-                                                              : &unknown_glyph_;
+    if (showGlyphs_) {
+        const QPixmap* glyph = entry.glyph == kExecutable     ? &executableGlyph_
+                               : entry.glyph == kClosedFolder ? &folderGlyph_
+                                                              : &unknownGlyph_;
         if (!glyph->isNull()) {
-            DrawGlyph(painter, *glyph, 2, option.rect);
+            drawGlyph(painter, *glyph, 2, option.rect);
             x = glyph->width() + 6;
         }
     }
@@ -660,53 +659,54 @@ void TFileListBox::PaintRow(QPainter* painter, const QStyleOptionViewItem& optio
 }
 
 // ---------------------------------------------------------------------------
-// TDirectoryListBox
+// DirectoryTree
 
-TDirectoryListBox::TDirectoryListBox(QWidget* parent)
-    : TBrowserList(parent),
-      current_dir_(FileSystem::instance().currentDirectory()),
-      open_glyph_(LoadGlyph("OPENFOLDER")),
-      current_glyph_(LoadGlyph("CURRENTFOLDER")),
-      closed_glyph_(LoadGlyph("CLOSEDFOLDER")) {
-    ResetItemHeight();
+DirectoryTree::DirectoryTree(QWidget* parent)
+    : BrowserList(parent),
+      currentDir_(FileSystem::instance().currentDirectory()),
+      openGlyph_(loadGlyph("OPENFOLDER")),
+      currentGlyph_(loadGlyph("CURRENTFOLDER")),
+      closedGlyph_(loadGlyph("CLOSEDFOLDER")) {
+    resetItemHeight();
 }
 
-TDirectoryListBox::~TDirectoryListBox() {
-    if (file_list_ && file_list_->dir_list_ == this) file_list_->dir_list_ = nullptr;
-    if (drive_combo_ && drive_combo_->dir_list_ == this) drive_combo_->dir_list_ = nullptr;
+DirectoryTree::~DirectoryTree() {
+    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
+    if (driveSelector_ && driveSelector_->directoryTree_ == this)
+        driveSelector_->directoryTree_ = nullptr;
 }
 
-int TDirectoryListBox::NaturalItemHeight() const {
-    return std::max(CharacterHeight(font()), GlyphHeight(open_glyph_, 15) + 1);
+int DirectoryTree::naturalItemHeight() const {
+    return std::max(characterHeight(font()), glyphHeight(openGlyph_, 15) + 1);
 }
 
-void TDirectoryListBox::SetFileList(TFileListBox* file_list) {
-    if (file_list_ && file_list_->dir_list_ == this) file_list_->dir_list_ = nullptr;
-    file_list_ = file_list;
-    if (file_list_) file_list_->dir_list_ = this;
+void DirectoryTree::setFileList(FileList* file_list) {
+    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
+    fileList_ = file_list;
+    if (fileList_) fileList_->directoryTree_ = this;
 }
 
-std::string TDirectoryListBox::DriveLetter() const {
-    return FileSystem::instance().volumeOf(current_dir_);
+std::string DirectoryTree::volume() const {
+    return FileSystem::instance().volumeOf(currentDir_);
 }
 
-void TDirectoryListBox::CreateWindowContents() {
-    FillTree();
+void DirectoryTree::fillOnFirstShow() {
+    fillTree();
 }
 
-void TDirectoryListBox::FillTree() {
+void DirectoryTree::fillTree() {
     FileSystem& fs = FileSystem::instance();
     setUpdatesEnabled(false);
-    Rows()->Clear();
-    const ottomix::VolumeFlags flags = fs.flagsOf(current_dir_);
-    case_sensitive_ = flags.caseSensitive;
-    preserve_case_ = flags.caseSensitive || flags.casePreserved;
+    rowModel()->clear();
+    const VolumeFlags flags = fs.flagsOf(currentDir_);
+    caseSensitive_ = flags.caseSensitive;
+    preserveCase_ = flags.caseSensitive || flags.casePreserved;
 
     // "/", each ancestor, then the current directory.
     std::vector<Row> rows;
     auto add = [&rows](std::string name, int glyph) {
         Row row;
-        row.text = ottomix::DisplayName(name);
+        row.text = displayName(name);
         row.name = std::move(name);
         row.glyph = glyph;
         row.indent = 4 * static_cast<int>(rows.size()) + 2;
@@ -714,30 +714,30 @@ void TDirectoryListBox::FillTree() {
     };
     add("/", kOpenFolder);
     size_t start = 1;
-    while (start < current_dir_.size()) {
-        const size_t end = std::min(current_dir_.find('/', start), current_dir_.size());
-        if (end > start) add(current_dir_.substr(start, end - start), kOpenFolder);
+    while (start < currentDir_.size()) {
+        const size_t end = std::min(currentDir_.find('/', start), currentDir_.size());
+        if (end > start) add(currentDir_.substr(start, end - start), kOpenFolder);
         start = end + 1;
     }
     rows.back().glyph = kCurrentFolder;
-    current_row_ = static_cast<int>(rows.size()) - 1;
+    currentRow_ = static_cast<int>(rows.size()) - 1;
 
     // The subdirectories, indented one level below the current directory's depth.
-    const int depth = std::max<int>(
-        1, static_cast<int>(std::count(current_dir_.begin(), current_dir_.end(), '/')));
+    const int depth =
+        std::max<int>(1, static_cast<int>(std::count(currentDir_.begin(), currentDir_.end(), '/')));
     const int indent = 4 * (depth + 1) + 2;
-    std::vector<ottomix::DirEntry> entries;
-    fs.readDirectory(current_dir_, false, &entries);
+    std::vector<DirEntry> entries;
+    fs.readDirectory(currentDir_, false, &entries);
     std::vector<Row> subdirs;
     std::vector<QCollatorSortKey> keys;
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     for (auto& entry : entries) {
-        if ((entry.attributes & ottomix::kAttrDirectory) == 0) continue;
-        if (entry.attributes & (ottomix::kAttrHidden | ottomix::kAttrSystem)) continue;
+        if ((entry.attributes & kAttrDirectory) == 0) continue;
+        if (entry.attributes & (kAttrHidden | kAttrSystem)) continue;
         if (entry.name == "." || entry.name == "..") continue;
         Row row;
-        row.text = ottomix::DisplayName(entry.name);
+        row.text = displayName(entry.name);
         row.name = std::move(entry.name);
         row.glyph = kClosedFolder;
         row.indent = indent;
@@ -753,198 +753,200 @@ void TDirectoryListBox::FillTree() {
         return subdirs[a].name < subdirs[b].name;
     });
     for (size_t i : order) rows.push_back(std::move(subdirs[i]));
-    Rows()->Append(std::move(rows));
+    rowModel()->append(std::move(rows));
     setUpdatesEnabled(true);
-    if (WindowCreated()) SetItemIndex(current_row_);
-    fs.rememberDirectory(current_dir_);
+    if (hasBeenShown()) setSelectedRow(currentRow_);
+    fs.rememberDirectory(currentDir_);
 }
 
-std::string TDirectoryListBox::GetItemPath(int index) const {
-    if (index < 0 || index >= Count()) return {};
+std::string DirectoryTree::rowPath(int index) const {
+    if (index < 0 || index >= count()) return {};
     if (index == 0) return "/";
-    if (index == current_row_) return current_dir_;
-    if (index > current_row_) return ottomix::joinPath(current_dir_, Item(index));
+    if (index == currentRow_) return currentDir_;
+    if (index > currentRow_) return joinPath(currentDir_, itemName(index));
     // An ancestor: the path up to, not including, its (index + 1)-th "/".
     size_t at = 0;
     for (int seen = 0; seen <= index && at != std::string::npos; ++seen) {
-        at = current_dir_.find('/', seen == 0 ? 0 : at + 1);
+        at = currentDir_.find('/', seen == 0 ? 0 : at + 1);
     }
-    return at == std::string::npos ? current_dir_ : current_dir_.substr(0, at);
+    return at == std::string::npos ? currentDir_ : currentDir_.substr(0, at);
 }
 
-TDirectoryListBox::Resolved TDirectoryListBox::ResolvePath(const std::string& path) const {
+DirectoryTree::Resolved DirectoryTree::resolvePath(const std::string& path) const {
     FileSystem& fs = FileSystem::instance();
     // Kept as a handle: the directory shown may have been deleted, and the
     // process must still be put back there, not left half-way.
     int saved = -1;
-    ThrowIfFailed(fs.openCurrentDirectory(&saved));
+    throwIfFailed(fs.openCurrentDirectory(&saved));
     const std::string saved_name = fs.currentDirectory();
     Resolved result;
     try {
         // A relative path cannot count from a directory that is gone.
-        if (path[0] != '/' && saved_name.empty()) ThrowIfFailed(ENOENT);
-        const std::string full = path[0] == '/' ? path : ottomix::joinPath(saved_name, path);
+        if (path[0] != '/' && saved_name.empty()) throwIfFailed(ENOENT);
+        const std::string full = path[0] == '/' ? path : joinPath(saved_name, path);
         const size_t slash = full.rfind('/');
         std::string dir = slash == 0 ? "/" : full.substr(0, slash);
         const std::string file = full.substr(slash + 1);
-        ThrowIfFailed(fs.changeDirectory(dir));
+        throwIfFailed(fs.changeDirectory(dir));
         // The last part joins the directory unless it names a file or is a
         // pattern; "*" and "?" are legal in names here, so a directory that
         // carries them in its name is still entered.
         if (!file.empty() && !fs.isFile(file)) {
             const int error = fs.changeDirectory(file);
             if (error == 0) {
-                dir = ottomix::joinPath(dir, file);
+                dir = joinPath(dir, file);
             } else if (file.find_first_of("*?") == std::string::npos) {
-                ThrowIfFailed(error);
+                throwIfFailed(error);
             }
         }
         result.dir = dir;
         result.volume = fs.volumeOf(fs.currentDirectory());
     } catch (...) {
-        ThrowIfFailed(fs.returnToDirectory(saved));
+        throwIfFailed(fs.returnToDirectory(saved));
         throw;
     }
-    ThrowIfFailed(fs.returnToDirectory(saved));
+    throwIfFailed(fs.returnToDirectory(saved));
     return result;
 }
 
-void TDirectoryListBox::ChangeDir(const std::string& path) {
+void DirectoryTree::changeDir(const std::string& path) {
     if (path.empty()) return;
-    const bool same = case_sensitive_ ? path == current_dir_ : SameIgnoringCase(path, current_dir_);
+    const bool same = caseSensitive_ ? path == currentDir_ : sameIgnoringCase(path, currentDir_);
     if (same) return;
-    const Resolved target = ResolvePath(path);
-    if (target.volume != DriveLetter()) {
-        switching_drive_ = true;
+    const Resolved target = resolvePath(path);
+    if (target.volume != volume()) {
+        switchingVolume_ = true;
         try {
-            if (drive_combo_) {
-                drive_combo_->SelectDrive(target.volume);
+            if (driveSelector_) {
+                driveSelector_->selectVolume(target.volume);
             } else {
-                SetDriveLetter(target.volume);
+                setVolume(target.volume);
             }
         } catch (...) {
-            switching_drive_ = false;
+            switchingVolume_ = false;
             throw;
         }
-        switching_drive_ = false;
+        switchingVolume_ = false;
     }
     FileSystem& fs = FileSystem::instance();
-    fs.changeDirectory(current_dir_);  // may fail: the next change decides
-    ThrowIfFailed(fs.changeDirectory(target.dir));
-    current_dir_ = fs.currentDirectory();
-    FillTree();
-    NotifyChange();
+    fs.changeDirectory(currentDir_);  // may fail: the next change decides
+    throwIfFailed(fs.changeDirectory(target.dir));
+    currentDir_ = fs.currentDirectory();
+    fillTree();
+    notifyChange();
 }
 
-void TDirectoryListBox::SetDriveLetter(const std::string& mountPoint) {
-    if (mountPoint == DriveLetter()) return;
+void DirectoryTree::setVolume(const std::string& mountPoint) {
+    if (mountPoint == volume()) return;
     if (!mountPoint.empty()) {
         FileSystem& fs = FileSystem::instance();
-        ThrowIfFailed(fs.changeToVolume(mountPoint));
-        current_dir_ = fs.currentDirectory();
+        throwIfFailed(fs.changeToVolume(mountPoint));
+        currentDir_ = fs.currentDirectory();
     }
-    if (switching_drive_) return;
-    FillTree();
-    NotifyChange();
+    if (switchingVolume_) return;
+    fillTree();
+    notifyChange();
 }
 
-void TDirectoryListBox::OpenSelected() {
-    ChangeDir(GetItemPath(ItemIndex()));
+void DirectoryTree::openSelected() {
+    changeDir(rowPath(selectedRow()));
 }
 
-void TDirectoryListBox::NotifyChange() {
-    if (file_list_) file_list_->SetCurrentDir(current_dir_);
-    emit OnChange(this);
+void DirectoryTree::notifyChange() {
+    if (fileList_) fileList_->setCurrentDir(currentDir_);
+    emit changed();
 }
 
-void TDirectoryListBox::UserSelected(int) {
-    emit OnClick(this);
+void DirectoryTree::handleUserSelection(int) {
+    emit userSelected();
 }
 
-void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void DirectoryTree::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton) return;
     const int row = indexAt(event->position().toPoint()).row();
-    if (row >= 0 && row == ItemIndex()) Guarded([this] { OpenSelected(); });
+    if (row >= 0 && row == selectedRow()) runUserAction([this] { openSelected(); });
 }
 
-void TDirectoryListBox::keyPressEvent(QKeyEvent* event) {
+void DirectoryTree::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Guarded([this] { OpenSelected(); });
+        runUserAction([this] { openSelected(); });
         return;
     }
-    TBrowserList::keyPressEvent(event);
+    BrowserList::keyPressEvent(event);
 }
 
-void TDirectoryListBox::PaintRow(QPainter* painter, const QStyleOptionViewItem& option,
-                                 int row) const {
-    const Row& entry = Rows()->at(row);
-    const QColor text = PaintRowBackground(painter, option);
-    const QPixmap& glyph = entry.glyph == kOpenFolder      ? open_glyph_
-                           : entry.glyph == kCurrentFolder ? current_glyph_
-                                                           : closed_glyph_;
-    DrawGlyph(painter, glyph, entry.indent, option.rect);
+void DirectoryTree::paintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
+    const Row& entry = rowModel()->at(row);
+    const QColor text = paintRowBackground(painter, option);
+    const QPixmap& glyph = entry.glyph == kOpenFolder      ? openGlyph_
+                           : entry.glyph == kCurrentFolder ? currentGlyph_
+                                                           : closedGlyph_;
+    drawGlyph(painter, glyph, entry.indent, option.rect);
     painter->setPen(text);
     painter->setFont(font());
     // A volume that keeps no case shows its names in lower case.
-    const QString shown = preserve_case_ || case_sensitive_ ? entry.text : entry.text.toLower();
+    const QString shown = preserveCase_ || caseSensitive_ ? entry.text : entry.text.toLower();
     painter->drawText(option.rect.adjusted(entry.indent + 16 + 4, 0, 0, 0),
                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
 }
 
 // ---------------------------------------------------------------------------
-// TDriveComboBox
+// DriveSelector
 
 namespace {
 constexpr int kDriveRole = Qt::UserRole + 1;
 constexpr int kGlyphRole = Qt::UserRole + 2;
 }  // namespace
 
-TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent) {
+DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     setItemDelegate(new DriveDelegate(this));
     // In VolumeType order.
     for (const char* name : {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"}) {
-        glyphs_.push_back(LoadGlyph(name));
+        glyphs_.push_back(loadGlyph(name));
     }
-    ResetItemHeight();
+    resetItemHeight();
     FileSystem& fs = FileSystem::instance();
-    drive_letter_ = fs.volumeOf(fs.currentDirectory());
-    connect(this, qOverload<int>(&QComboBox::activated), this, &TDriveComboBox::Chosen);
+    volume_ = fs.volumeOf(fs.currentDirectory());
+    connect(this, qOverload<int>(&QComboBox::activated), this,
+            &DriveSelector::selectActivatedEntry);
 }
 
-TDriveComboBox::~TDriveComboBox() {
-    if (dir_list_ && dir_list_->drive_combo_ == this) dir_list_->drive_combo_ = nullptr;
+DriveSelector::~DriveSelector() {
+    if (directoryTree_ && directoryTree_->driveSelector_ == this)
+        directoryTree_->driveSelector_ = nullptr;
 }
 
-void TDriveComboBox::SetDirList(TDirectoryListBox* dir_list) {
-    if (dir_list_ && dir_list_->drive_combo_ == this) dir_list_->drive_combo_ = nullptr;
-    dir_list_ = dir_list;
-    if (dir_list_) dir_list_->drive_combo_ = this;
+void DriveSelector::setDirectoryTree(DirectoryTree* dir_list) {
+    if (directoryTree_ && directoryTree_->driveSelector_ == this)
+        directoryTree_->driveSelector_ = nullptr;
+    directoryTree_ = dir_list;
+    if (directoryTree_) directoryTree_->driveSelector_ = this;
 }
 
-void TDriveComboBox::ResetItemHeight() {
-    item_height_ = std::max(CharacterHeight(font()), GlyphHeight(glyphs_[0], 11));
+void DriveSelector::resetItemHeight() {
+    itemHeight_ = std::max(characterHeight(font()), glyphHeight(glyphs_[0], 11));
 }
 
-std::string TDriveComboBox::ItemDrive(int index) const {
+std::string DriveSelector::itemVolume(int index) const {
     return itemData(index, kDriveRole).toByteArray().toStdString();
 }
 
-void TDriveComboBox::FillDrives() {
+void DriveSelector::fillVolumes() {
     clear();
-    for (const ottomix::Volume& volume : FileSystem::instance().volumes()) {
-        const QString point = ottomix::DisplayName(volume.mountPoint);
+    for (const Volume& volume : FileSystem::instance().volumes()) {
+        const QString point = displayName(volume.mountPoint);
         auto cased = [this](const std::string& text) {
-            const QString shown = ottomix::DisplayName(text);
-            return text_case_ == tcUpperCase ? shown.toUpper() : shown.toLower();
+            const QString shown = displayName(text);
+            return textCase_ == TextCase::Upper ? shown.toUpper() : shown.toLower();
         };
         QString text;
         switch (volume.type) {
-            case ottomix::VolumeType::Removable:
+            case VolumeType::Removable:
                 text = point;
                 break;  // the medium is not read
-            case ottomix::VolumeType::Remote:
+            case VolumeType::Remote:
                 text = point + ' ' + cased(volume.source);
                 break;
             default:
@@ -959,62 +961,62 @@ void TDriveComboBox::FillDrives() {
     setCurrentIndex(-1);  // the combo box would pick the first entry by itself
 }
 
-void TDriveComboBox::SelectDrive(const std::string& mountPoint) {
-    if (currentIndex() >= 0 && mountPoint == drive_letter_) return;
+void DriveSelector::selectVolume(const std::string& mountPoint) {
+    if (currentIndex() >= 0 && mountPoint == volume_) return;
     if (!mountPoint.empty()) {
-        drive_letter_ = mountPoint;
+        volume_ = mountPoint;
         for (int i = 0; i < count(); ++i) {
-            if (ItemDrive(i) == mountPoint) {
+            if (itemVolume(i) == mountPoint) {
                 setCurrentIndex(i);
                 break;
             }
         }
     } else {
-        drive_letter_.clear();
+        volume_.clear();
         setCurrentIndex(-1);
     }
-    if (dir_list_) dir_list_->SetDriveLetter(drive_letter_);
-    emit OnChange(this);
+    if (directoryTree_) directoryTree_->setVolume(volume_);
+    emit changed();
 }
 
-void TDriveComboBox::SetTextCase(TTextCase text_case) {
-    if (text_case == text_case_) return;
-    text_case_ = text_case;
-    FillDrives();
-    SelectDrive(drive_letter_);
+void DriveSelector::setTextCase(TextCase text_case) {
+    if (text_case == textCase_) return;
+    textCase_ = text_case;
+    fillVolumes();
+    selectVolume(volume_);
 }
 
-void TDriveComboBox::Chosen(int index) {
-    Guarded([this, index] {
-        emit OnClick(this);
-        SelectDrive(ItemDrive(index));
+void DriveSelector::selectActivatedEntry(int index) {
+    runUserAction([this, index] {
+        emit userSelected();
+        selectVolume(itemVolume(index));
     });
 }
 
-void TDriveComboBox::showEvent(QShowEvent* event) {
+void DriveSelector::showEvent(QShowEvent* event) {
     QComboBox::showEvent(event);
-    if (created_) return;
-    created_ = true;
-    Guarded([this] {
-        FillDrives();
-        SelectDrive(drive_letter_);
+    if (shown_) return;
+    shown_ = true;
+    runUserAction([this] {
+        fillVolumes();
+        selectVolume(volume_);
     });
 }
 
-void TDriveComboBox::changeEvent(QEvent* event) {
+void DriveSelector::changeEvent(QEvent* event) {
     QComboBox::changeEvent(event);
-    if (event->type() == QEvent::FontChange) ResetItemHeight();
+    if (event->type() == QEvent::FontChange) resetItemHeight();
 }
 
-void TDriveComboBox::PaintEntry(QPainter* painter, const QRect& rect, int index,
-                                bool selected) const {
+void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
+                               bool selected) const {
     const QPalette& colours = palette();
     painter->fillRect(rect, selected ? colours.color(QPalette::Active, QPalette::Highlight)
                                      : colours.color(QPalette::Base));
     if (index < 0 || index >= count()) return;
     const int type = itemData(index, kGlyphRole).toInt();
     if (type >= 0 && type < static_cast<int>(glyphs_.size())) {
-        DrawGlyph(painter, glyphs_[static_cast<size_t>(type)], 2, rect);
+        drawGlyph(painter, glyphs_[static_cast<size_t>(type)], 2, rect);
     }
     painter->setPen(selected ? colours.color(QPalette::Active, QPalette::HighlightedText)
                              : colours.color(QPalette::Text));
@@ -1024,7 +1026,7 @@ void TDriveComboBox::PaintEntry(QPainter* painter, const QRect& rect, int index,
                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, itemText(index));
 }
 
-void TDriveComboBox::paintEvent(QPaintEvent*) {
+void DriveSelector::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionComboBox option;
     initStyleOption(&option);
@@ -1033,5 +1035,7 @@ void TDriveComboBox::paintEvent(QPaintEvent*) {
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    PaintEntry(&painter, field, currentIndex(), hasFocus());
+    paintEntry(&painter, field, currentIndex(), hasFocus());
 }
+
+}  // namespace ottomix
