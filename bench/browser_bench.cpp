@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/browser/browser.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/file_list.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "ui/browser/browser.h"
+#include "ui/browser/display_name.h"
 
 namespace ottomix {
 

@@ -22,7 +22,11 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser/browser.h"
+#include "ui/browser/deferred_error.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/display_name.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
 #include "ui/viewer.h"
 #include "widgets/hyperlnk.h"
 

@@ -20,7 +20,7 @@
 #include "core/byte_stream.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser/browser.h"
+#include "ui/browser/file_list.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
 

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/browser/browser.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
