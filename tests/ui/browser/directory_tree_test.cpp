@@ -10,7 +10,7 @@ using ::testing::ElementsAreArray;
 namespace ottomix {
 namespace {
 
-class TreeTest : public BrowserTest {
+class DirectoryTreeTest : public BrowserTest {
   protected:
     void SetUp() override {
         BrowserTest::SetUp();
@@ -48,7 +48,7 @@ class TreeTest : public BrowserTest {
     std::vector<std::string> events;
 };
 
-TEST_F(TreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
+TEST_F(DirectoryTreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
     std::vector<std::string> expected = Ancestors();
     const int current = static_cast<int>(expected.size()) + 1;
     for (const char* row : {"a", "b", "alpha", "Beta", "Gamma", "linkdir"}) expected.push_back(row);
@@ -66,7 +66,7 @@ TEST_F(TreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, OpeningRowsMovesTreeListAndProcess) {
+TEST_F(DirectoryTreeTest, OpeningRowsMovesTreeListAndProcess) {
     DoubleClick(RowOf("alpha"));
     EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
     EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
@@ -90,7 +90,7 @@ TEST_F(TreeTest, OpeningRowsMovesTreeListAndProcess) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, OpeningTheCurrentRowDoesNothing) {
+TEST_F(DirectoryTreeTest, OpeningTheCurrentRowDoesNothing) {
     DoubleClick(tree->selectedRow());
     tree->changeDir(tree->currentDir());
     EXPECT_TRUE(events.empty());
@@ -98,7 +98,7 @@ TEST_F(TreeTest, OpeningTheCurrentRowDoesNothing) {
     EXPECT_TRUE(CaughtErrors().empty());
 }
 
-TEST_F(TreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
+TEST_F(DirectoryTreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
     const std::vector<std::string> rows = TreeRows();
     std::filesystem::remove_all(Path("a/b/alpha"));
     DoubleClick(RowOf("alpha"));
@@ -114,7 +114,7 @@ TEST_F(TreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
+TEST_F(DirectoryTreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
     tree->changeDir(Path("a/b/alpha"));
     std::filesystem::remove_all(Path("a/b/alpha"));
     // A mode switch: the list cannot read, reports it and keeps its rows.
@@ -137,7 +137,7 @@ TEST_F(TreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
+TEST_F(DirectoryTreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
     tree->changeDir("alpha");  // relative to the current directory
     EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
     tree->changeDir("..");
@@ -169,7 +169,7 @@ TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, LinksAreClearedWhenAControlGoes) {
+TEST_F(DirectoryTreeTest, LinksAreClearedWhenAControlGoes) {
     delete list;
     list = nullptr;
     EXPECT_EQ(tree->fileList(), nullptr);
@@ -182,12 +182,12 @@ TEST_F(TreeTest, LinksAreClearedWhenAControlGoes) {
     EXPECT_EQ(drives->volume(), "/");
 }
 
-TEST_F(TreeTest, RowHeightIsGlyphPlusOneAtLeast) {
+TEST_F(DirectoryTreeTest, RowHeightIsGlyphPlusOneAtLeast) {
     EXPECT_EQ(tree->itemHeight(), 16);
     EXPECT_EQ(tree->visualRect(tree->model()->index(0, 0)).height(), tree->itemHeight());
 }
 
-TEST_F(TreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
+TEST_F(DirectoryTreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
     const QImage image = tree->viewport()->grab().toImage();
     const QColor base = tree->palette().color(QPalette::Base);
     const QColor highlight = tree->palette().color(QPalette::Active, QPalette::Highlight);

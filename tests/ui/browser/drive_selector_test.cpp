@@ -1,5 +1,5 @@
 // The drive selector over a mount table given as text: the entries, moving
-// between volumes, a volume that cannot be entered, and the parsing helpers.
+// between volumes, and a volume that cannot be entered.
 #include <QTest>
 
 #include "browser_test_support.h"
@@ -9,7 +9,7 @@ using ::testing::ElementsAre;
 namespace ottomix {
 namespace {
 
-class DrivesTest : public BrowserTest {
+class DriveSelectorTest : public BrowserTest {
   protected:
     void SetUp() override {
         BrowserTest::SetUp();
@@ -68,7 +68,7 @@ class DrivesTest : public BrowserTest {
     std::vector<std::string> events;
 };
 
-TEST_F(DrivesTest, EntriesFollowTheMountTable) {
+TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     CreateBrowser();
     const std::string r = root_;
     EXPECT_THAT(Entries(), ElementsAre("/ []", r + "/cd []", r + "/fixed [my disk]", r + "/gone []",
@@ -92,7 +92,7 @@ TEST_F(DrivesTest, EntriesFollowTheMountTable) {
     EXPECT_EQ(volumes[6].label, "");  // a removable medium is not asked for its label
 }
 
-TEST_F(DrivesTest, FirstShowingSelectsTheCurrentVolumeOnce) {
+TEST_F(DriveSelectorTest, FirstShowingSelectsTheCurrentVolumeOnce) {
     CreateBrowser("*.txt", false);
     Track();
     EXPECT_EQ(drives->volume(), Path("fixed"));
@@ -104,7 +104,7 @@ TEST_F(DrivesTest, FirstShowingSelectsTheCurrentVolumeOnce) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, ChoosingVolumesRemembersWhereEachWasLeft) {
+TEST_F(DriveSelectorTest, ChoosingVolumesRemembersWhereEachWasLeft) {
     CreateBrowser();
     Track();
     drives->selectVolume(Path("usb"));
@@ -130,7 +130,7 @@ TEST_F(DrivesTest, ChoosingVolumesRemembersWhereEachWasLeft) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(DrivesTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
+TEST_F(DriveSelectorTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
     MakeDir("usb/caf\xe9");
     MakeDir("usb/caf\xe8");
     CreateBrowser();
@@ -147,7 +147,7 @@ TEST_F(DrivesTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
     EXPECT_EQ(tree->currentDir(), Path("usb/docs"));
 }
 
-TEST_F(DrivesTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
+TEST_F(DriveSelectorTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
     CreateBrowser();
     Track();
     tree->changeDir(Path("usb/docs"));
@@ -160,7 +160,7 @@ TEST_F(DrivesTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
+TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     CreateBrowser();
     Track();
     const std::string gone = Path("gone");
@@ -184,7 +184,7 @@ TEST_F(DrivesTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
+TEST_F(DriveSelectorTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
     CreateBrowser();
     Track();
     drives->setFocus();
@@ -204,7 +204,7 @@ TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
+TEST_F(DriveSelectorTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     CreateBrowser();
     drives->selectVolume("");  // no volume: nothing selected, the tree stays
     EXPECT_EQ(drives->currentIndex(), -1);
@@ -221,42 +221,13 @@ TEST_F(DrivesTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, RowHeightIsFontOrGlyph) {
+TEST_F(DriveSelectorTest, RowHeightIsFontOrGlyph) {
     CreateBrowser();
     EXPECT_EQ(drives->itemHeight(), 13);
     QFont big = drives->font();
     big.setPixelSize(30);
     drives->setFont(big);
     EXPECT_GE(drives->itemHeight(), QFontMetrics(big).height());
-}
-
-TEST(MountTable, EscapesLabelsAndVolumeOfAPath) {
-    const auto entries = parseMountTable(
-        "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"
-        "short line\n"
-        "a\\134b /x\\011y ext4 rw 0 0\n");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].mountPoint, "/media/My Stick");
-    EXPECT_EQ(entries[1].source, "a\\b");
-    EXPECT_EQ(entries[1].mountPoint, "/x\ty");
-    EXPECT_EQ(decodeLabelName("My\\x20Disk\\x2fA"), "My Disk/A");
-    EXPECT_EQ(decodeLabelName("bad\\xZZ"), "bad\\xZZ");
-
-    FileSystem::Options options;
-    options.mountTable =
-        "/dev/a /data ext4 rw 0 0\n/dev/b /data/inner ext4 rw 0 0\n"
-        "/dev/c /media/stick ext4 rw 0 0\n/dev/d /mnt/fat msdos rw 0 0\n";
-    options.labelsDir = "/nonexistent";
-    const FileSystem fs(options);
-    EXPECT_EQ(fs.volumeOf("/data/inner/x"), "/data/inner");
-    EXPECT_EQ(fs.volumeOf("/data/innermost"), "/data");
-    EXPECT_EQ(fs.volumeOf("/etc"), "/");  // "/" is there even when the table lacks it
-    const auto volumes = fs.volumes();
-    ASSERT_EQ(volumes.size(), 5u);
-    EXPECT_EQ(volumes[0].mountPoint, "/");
-    EXPECT_EQ(volumes[3].type, VolumeType::Removable);  // under /media
-    EXPECT_FALSE(fs.flagsOf("/mnt/fat/x").casePreserved);
-    EXPECT_FALSE(fs.flagsOf("/mnt/fat/x").caseSensitive);
 }
 
 }  // namespace

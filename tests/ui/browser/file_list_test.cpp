@@ -252,43 +252,5 @@ TEST_F(FileListTest, RowHeightFollowsFontAndGlyphs) {
     EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), list->itemHeight());
 }
 
-TEST(DisplayName, ValidUtf8AsItIsOtherBytesEscaped) {
-    EXPECT_EQ(displayName("caf\xc3\xa9 \xf0\x9f\x98\x80"),
-              QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
-    EXPECT_EQ(displayName("a\xc0\xaf"
-                          "b"),
-              QStringLiteral("a\\xc0\\xafb"));  // overlong
-    EXPECT_EQ(displayName("\xed\xa0\x80"),
-              QStringLiteral("\\xed\\xa0\\x80"));  // surrogate
-    EXPECT_EQ(displayName("\xff\xc3\xa9"), QString::fromUtf8("\\xff\xc3\xa9"));
-}
-
-TEST(maskMatches, WildcardsIgnoreCase) {
-    EXPECT_TRUE(maskMatches("*.*", "README"));
-    EXPECT_TRUE(maskMatches("*.*", ".profile"));
-    EXPECT_TRUE(maskMatches("*.TXT", "notes.txt"));
-    EXPECT_FALSE(maskMatches("*.txt", "notes.txt.bak"));
-    EXPECT_TRUE(maskMatches("data.*", "data"));
-    EXPECT_FALSE(maskMatches("data.*", "database"));
-    EXPECT_TRUE(maskMatches("?x", "\xc3\xa9x"));  // one character, two bytes
-    EXPECT_TRUE(maskMatches("a*b*c", "aXbYbZc"));
-    EXPECT_FALSE(maskMatches("", "anything"));
-}
-
-TEST(InOutError, MessagesAndErrnoCodes) {
-    EXPECT_EQ(BrowserError(2).what(), std::string("File not found"));
-    EXPECT_EQ(BrowserError(3).what(), std::string("Invalid filename"));
-    EXPECT_EQ(BrowserError(4).what(), std::string("Too many open files"));
-    EXPECT_EQ(BrowserError(5).what(), std::string("File access denied"));
-    EXPECT_EQ(BrowserError(101).what(), std::string("Disk full"));
-    EXPECT_EQ(BrowserError(21).what(), std::string("I/O error 21"));
-    EXPECT_EQ(BrowserError::fromErrno(ENOENT).code(), 2);
-    EXPECT_EQ(BrowserError::fromErrno(ENOTDIR).code(), 3);
-    EXPECT_EQ(BrowserError::fromErrno(EMFILE).code(), 4);
-    EXPECT_EQ(BrowserError::fromErrno(EACCES).code(), 5);
-    EXPECT_EQ(BrowserError::fromErrno(ENODEV).code(), ENODEV);
-    EXPECT_EQ(BrowserError::fromErrno(EIO).code(), 1000 + EIO);  // not "File access denied"
-}
-
 }  // namespace
 }  // namespace ottomix
