@@ -63,9 +63,9 @@ DriveSelector* DirectoryTree::driveSelector() const {
     return driveSelector_;
 }
 
-void DirectoryTree::setFileList(FileList* file_list) {
+void DirectoryTree::setFileList(FileList* list) {
     if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
-    fileList_ = file_list;
+    fileList_ = list;
     if (fileList_) fileList_->directoryTree_ = this;
 }
 

@@ -52,7 +52,7 @@ class DirectoryTree : public BrowserList {
     // The list that follows this tree; linking it moves nothing until the
     // next change of directory.
     FileList* fileList() const;
-    void setFileList(FileList* file_list);
+    void setFileList(FileList* list);
     // The selector linked by DriveSelector::setDirectoryTree().
     DriveSelector* driveSelector() const;
 

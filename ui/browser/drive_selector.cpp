@@ -63,10 +63,10 @@ DirectoryTree* DriveSelector::directoryTree() const {
     return directoryTree_;
 }
 
-void DriveSelector::setDirectoryTree(DirectoryTree* dir_list) {
+void DriveSelector::setDirectoryTree(DirectoryTree* tree) {
     if (directoryTree_ && directoryTree_->driveSelector_ == this)
         directoryTree_->driveSelector_ = nullptr;
-    directoryTree_ = dir_list;
+    directoryTree_ = tree;
     if (directoryTree_) directoryTree_->driveSelector_ = this;
 }
 

@@ -45,7 +45,7 @@ class DriveSelector : public QComboBox {
     TextCase textCase() const { return textCase_; }
     void setTextCase(TextCase text_case);
     DirectoryTree* directoryTree() const;
-    void setDirectoryTree(DirectoryTree* dir_list);
+    void setDirectoryTree(DirectoryTree* tree);
 
     // The mount point an entry stands for.
     std::string itemVolume(int index) const;

@@ -67,9 +67,9 @@ void FileList::setMask(const std::string& mask) {
     reread();
 }
 
-void FileList::setFileTypes(FileTypes file_type) {
-    if (file_type == fileTypes_) return;
-    fileTypes_ = file_type;
+void FileList::setFileTypes(FileTypes types) {
+    if (types == fileTypes_) return;
+    fileTypes_ = types;
     reread();
 }
 

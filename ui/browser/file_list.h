@@ -52,7 +52,7 @@ class FileList : public BrowserList {
     void setMask(const std::string& mask);
     // Normal by default; a change reads the directory at once.
     FileTypes fileTypes() const { return fileTypes_; }
-    void setFileTypes(FileTypes file_type);
+    void setFileTypes(FileTypes types);
     // Glyphs for programs, other files and folders in front of the names.
     bool showGlyphs() const { return showGlyphs_; }
     void setShowGlyphs(bool show);

@@ -1,6 +1,7 @@
 // The platform calls of the file browser, in one place: the mounted volumes
-// with their labels and kinds, a directory read that reports DOS-style
-// attribute bits, and the process's current directory.
+// with their labels and kinds, a directory read that reports attribute bits
+// in the style of DOS (hidden, system, read-only, directory), and the
+// process's current directory.
 //
 // Paths and names are bytes (std::string), exactly as the kernel gives them;
 // nothing here assumes they are valid UTF-8.
@@ -84,9 +85,9 @@ class FileSystem {
     int openCurrentDirectory(int* handle) const;
     // Changes to the handle's directory and closes the handle; returns 0 or errno.
     int returnToDirectory(int handle) const;
-    // The counterpart of changing to a bare drive: the directory last shown
-    // on that volume during this run, or its mount point when there is none
-    // or it can no longer be entered. Returns 0 or errno.
+    // Changes to a volume: to the directory last shown on it during this
+    // run, or to its mount point when there is none or it can no longer be
+    // entered. Returns 0 or errno.
     int changeToVolume(const std::string& mountPoint);
     // Records `dir` as the directory last shown on its volume.
     void rememberDirectory(const std::string& dir);

@@ -21,10 +21,8 @@
 
 #include "ui/browser/browser_error.h"
 #include "ui/browser/directory_tree.h"
-#include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
-#include "ui/browser/file_mask.h"
 #include "ui/browser/file_system.h"
 
 namespace ottomix {
