@@ -1,5 +1,5 @@
-// Times the browser's two long reads: the file list's Reread of a directory
-// of 100,000 files and the tree's FillTree of one with 20,000 subdirectories.
+// Times the browser's two long reads: the file list's reread() of a directory
+// of 100,000 files and the tree's fillTree() of one with 20,000 subdirectories.
 // Prints figures; runs offscreen unless DISPLAY is set.
 //
 //   ottomix_bench_browser [--files N] [--dirs N] [--runs N] [--dir PARENT]
@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/browser.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/file_list.h"
 
 namespace {
 
@@ -91,38 +92,38 @@ int main(int argc, char** argv) {
     {
         QWidget window;
         window.resize(500, 306);
-        auto* tree = new TDirectoryListBox(&window);
+        auto* tree = new ottomix::DirectoryTree(&window);
         tree->setGeometry(40, 24, 201, 129);
-        auto* list = new TFileListBox(&window);
+        auto* list = new ottomix::FileList(&window);
         list->setGeometry(256, 24, 185, 129);
-        tree->SetFileList(list);
+        tree->setFileList(list);
         window.show();
         QCoreApplication::processEvents();
 
-        tree->ChangeDir(file_dir);
-        std::printf("file list: %d rows with \"*.*\"\n", list->Count());
-        Time("Reread, 100k files, mask \"*.*\"", runs, [&] { list->Reread(); });
-        Time("Reread + repaint, mask \"*.*\"", runs, [&] {
-            list->Reread();
+        tree->changeDir(file_dir);
+        std::printf("file list: %d rows with \"*.*\"\n", list->count());
+        Time("reread, 100k files, mask \"*.*\"", runs, [&] { list->reread(); });
+        Time("reread + repaint, mask \"*.*\"", runs, [&] {
+            list->reread();
             QCoreApplication::processEvents();
         });
-        list->SetMask("*.txt");
-        std::printf("file list: %d rows with \"*.txt\"\n", list->Count());
-        Time("Reread, 100k files, mask \"*.txt\"", runs, [&] { list->Reread(); });
-        list->SetMask("*.txt;*.*");
-        std::printf("file list: %d rows with \"*.txt;*.*\"\n", list->Count());
-        Time("Reread, 100k files, mask \"*.txt;*.*\"", runs, [&] { list->Reread(); });
+        list->setMask("*.txt");
+        std::printf("file list: %d rows with \"*.txt\"\n", list->count());
+        Time("reread, 100k files, mask \"*.txt\"", runs, [&] { list->reread(); });
+        list->setMask("*.txt;*.*");
+        std::printf("file list: %d rows with \"*.txt;*.*\"\n", list->count());
+        Time("reread, 100k files, mask \"*.txt;*.*\"", runs, [&] { list->reread(); });
 
-        tree->ChangeDir(tree_dir);
-        std::printf("tree: %d rows\n", tree->Count());
-        Time("FillTree, 20k subdirectories", runs, [&] { tree->FillTree(); });
-        Time("FillTree + repaint", runs, [&] {
-            tree->FillTree();
+        tree->changeDir(tree_dir);
+        std::printf("tree: %d rows\n", tree->count());
+        Time("fillTree, 20k subdirectories", runs, [&] { tree->fillTree(); });
+        Time("fillTree + repaint", runs, [&] {
+            tree->fillTree();
             QCoreApplication::processEvents();
         });
-        Time("ChangeDir out and back (tree + list)", runs, [&] {
-            tree->ChangeDir(root);
-            tree->ChangeDir(tree_dir);
+        Time("changeDir out and back (tree + list)", runs, [&] {
+            tree->changeDir(root);
+            tree->changeDir(tree_dir);
         });
     }
     if (chdir(saved.c_str()) != 0) std::perror(saved.c_str());

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "ui/browser.h"
+#include "ui/browser/display_name.h"
 
 namespace ottomix {
 
@@ -84,7 +84,7 @@ void Application::ShowCurrentException() {
     try {
         throw;
     } catch (const std::exception& e) {
-        ShowException(DisplayName(e.what()));
+        ShowException(displayName(e.what()));
     } catch (...) {
         ShowException(QStringLiteral("Unknown exception"));
     }

@@ -22,7 +22,11 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser.h"
+#include "ui/browser/deferred_error.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/display_name.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
 #include "ui/viewer.h"
 #include "widgets/window_font.h"
 
@@ -120,7 +124,7 @@ QString Bytes(std::uint64_t n) {
 
 QString BaseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    return DisplayName(slash == std::string::npos ? path : path.substr(slash + 1));
+    return displayName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
@@ -152,18 +156,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     RichEdit1->setGeometry(16, 8, 473, 249);
     RichEdit1->hide();
 
-    DirectoryListBox1 = new TDirectoryListBox(client_);
+    DirectoryListBox1 = new DirectoryTree(client_);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setGeometry(40, 24, 201, 129);
-    DirectoryListBox1->SetItemHeight(16);
+    DirectoryListBox1->setItemHeight(16);
 
-    FileListBox1 = new TFileListBox(client_);
+    FileListBox1 = new FileList(client_);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setGeometry(256, 24, 185, 129);
-    FileListBox1->SetItemHeight(13);
-    FileListBox1->SetMask("*.txt");
+    FileListBox1->setItemHeight(13);
+    FileListBox1->setMask("*.txt");
 
-    DriveComboBox1 = new TDriveComboBox(client_);
+    DriveComboBox1 = new DriveSelector(client_);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(40, 168, 201, 19);
 
@@ -212,8 +216,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     }
 
     // The browser's links: drive -> tree -> list.
-    DirectoryListBox1->SetFileList(FileListBox1);
-    DriveComboBox1->SetDirList(DirectoryListBox1);
+    DirectoryListBox1->setFileList(FileListBox1);
+    DriveComboBox1->setDirectoryTree(DirectoryListBox1);
 
     QWidget::setTabOrder(DirectoryListBox1, FileListBox1);
     QWidget::setTabOrder(FileListBox1, DriveComboBox1);
@@ -241,13 +245,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
             try {
                 (this->*handler)();
             } catch (...) {
-                RaiseFromEventLoop(std::current_exception());
+                raiseFromEventLoop(std::current_exception());
             }
         });
     };
     bind(RadioButton1, &QRadioButton::clicked, &TForm1::RadioButton1Click);
     bind(RadioButton2, &QRadioButton::clicked, &TForm1::RadioButton2Click);
-    bind(FileListBox1, &TFileListBox::OnClick, &TForm1::FileListBox1Click);
+    bind(FileListBox1, &FileList::userSelected, &TForm1::FileListBox1Click);
     bind(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
     bind(Encrypt, &QPushButton::clicked, &TForm1::EncryptClick);
     bind(Decrypt, &QPushButton::clicked, &TForm1::DecryptClick);
@@ -299,20 +303,20 @@ void TForm1::FormCreate() {
 
 void TForm1::RadioButton1Click() {
     text_mode = true;
-    FileListBox1->SetMask("*.txt");
-    FileListBox1->Reread();
+    FileListBox1->setMask("*.txt");
+    FileListBox1->reread();
     BitBtn2->show();
 }
 
 void TForm1::RadioButton2Click() {
     text_mode = false;
-    FileListBox1->SetMask("*.*");
-    FileListBox1->Reread();
+    FileListBox1->setMask("*.*");
+    FileListBox1->reread();
     BitBtn2->hide();
 }
 
 void TForm1::FileListBox1Click() {
-    if (text_mode) RichEdit1->LoadFromFile(FileListBox1->FileName());
+    if (text_mode) RichEdit1->LoadFromFile(FileListBox1->fileName());
 }
 
 void TForm1::ShowViewerPage(bool viewer) {
@@ -360,7 +364,7 @@ void TForm1::RunJob(Direction direction) {
     JobRequest request;
     request.direction = direction;
     request.mode = text_mode ? Mode::Text : Mode::Binary;
-    request.input = FileListBox1->FileName();
+    request.input = FileListBox1->fileName();
     const JobResult result = RunCipherJob(request, *progress_, file_size);
 
     const JobReport report = DescribeJob(request, result, result.lone_cr_dropped);
@@ -370,7 +374,7 @@ void TForm1::RunJob(Direction direction) {
     };
     // The list is read again first, so the output is listed behind the box.
     try {
-        FileListBox1->Reread();
+        FileListBox1->reread();
     } catch (...) {
         tell();
         throw;
@@ -385,12 +389,12 @@ TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult
     report.caption = encrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
     if (result.silent()) return report;  // nothing selected: nothing to say
     if (result.status == JobStatus::InputIsOutput) {
-        report.text = DisplayName(result.Describe()) +
+        report.text = displayName(result.Describe()) +
                       QStringLiteral(".\n\nSelect another file, or rename this one first.");
         return report;
     }
     if (!result.ok()) {
-        report.text = DisplayName(result.Describe()) + u'.';
+        report.text = displayName(result.Describe()) + u'.';
         return report;
     }
     if (request.mode != Mode::Text || !encrypt) return report;

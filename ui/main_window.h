@@ -15,13 +15,13 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class TDirectoryListBox;
-class TDriveComboBox;
-class TFileListBox;
 class TForm3;
 
 namespace ottomix {
 
+class DirectoryTree;
+class DriveSelector;
+class FileList;
 class TBitBtn;
 class TRichEdit;
 
@@ -50,9 +50,9 @@ class TForm1 : public QMainWindow {
     // Controls, in creation order.
     QLabel* Image1;
     TRichEdit* RichEdit1;
-    TDirectoryListBox* DirectoryListBox1;
-    TFileListBox* FileListBox1;
-    TDriveComboBox* DriveComboBox1;
+    DirectoryTree* DirectoryListBox1;
+    FileList* FileListBox1;
+    DriveSelector* DriveComboBox1;
     TBitBtn* BitBtn1;
     TBitBtn* Encrypt;
     TBitBtn* Decrypt;

@@ -26,7 +26,9 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/viewer.h"
@@ -81,14 +83,14 @@ class MainWindowTest : public ::testing::Test {
     }
     QStringList Listed() const {
         QStringList names;
-        for (int i = 0; i < form_->FileListBox1->Count(); ++i)
-            names << form_->FileListBox1->ItemText(i);
+        for (int i = 0; i < form_->FileListBox1->count(); ++i)
+            names << form_->FileListBox1->itemText(i);
         return names;
     }
     // A click on the file's row, as the user makes it; then the event loop
     // runs, which is where a handler's exception surfaces.
     void ClickFile(const QString& name) {
-        TFileListBox* list = form_->FileListBox1;
+        ottomix::FileList* list = form_->FileListBox1;
         const int row = static_cast<int>(Listed().indexOf(name));
         ASSERT_GE(row, 0) << name.toStdString() << " is not listed";
         const QRect rect = list->visualRect(list->model()->index(row, 0));
@@ -120,10 +122,10 @@ TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
 
     EXPECT_TRUE(f.text_mode);
     EXPECT_TRUE(f.RadioButton1->isChecked());
-    EXPECT_EQ(f.FileListBox1->Mask(), "*.txt");
+    EXPECT_EQ(f.FileListBox1->mask(), "*.txt");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->FileName(), "");
-    EXPECT_EQ(f.DirectoryListBox1->CurrentDir(), Dir());
+    EXPECT_EQ(f.FileListBox1->fileName(), "");
+    EXPECT_EQ(f.DirectoryListBox1->currentDir(), Dir());
 
     const struct {
         QWidget* w;
@@ -263,19 +265,19 @@ TEST_F(MainWindowTest, ModeSwitchChangesMaskListAndViewButton) {
 
     Click(f.RadioButton2);
     EXPECT_FALSE(f.text_mode);
-    EXPECT_EQ(f.FileListBox1->Mask(), "*.*");
+    EXPECT_EQ(f.FileListBox1->mask(), "*.*");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "data.bin", "notes.txt"}));
     EXPECT_FALSE(f.BitBtn2->isVisible());
     // Binary Mode loads nothing into the viewer.
     ClickFile("alpha.txt");
-    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt"));
+    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt"));
     EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
 
     Click(f.RadioButton1);
     EXPECT_TRUE(f.text_mode);
-    EXPECT_EQ(f.FileListBox1->Mask(), "*.txt");
+    EXPECT_EQ(f.FileListBox1->mask(), "*.txt");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->FileName(), "") << "a mode switch reads the list again";
+    EXPECT_EQ(f.FileListBox1->fileName(), "") << "a mode switch reads the list again";
     EXPECT_TRUE(f.BitBtn2->isVisible());
     EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n")) << "the viewer keeps its file";
     EXPECT_TRUE(boxes_.empty());
@@ -296,12 +298,12 @@ TEST_F(MainWindowTest, ViewAndOkSwapExactlyTheListedControls) {
         EXPECT_EQ(w->isVisible(), shown) << w->objectName().toStdString();
     }
     EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
-    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt")) << "hiding keeps the selection";
+    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt")) << "hiding keeps the selection";
 
     Click(f.Button1);
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(all[i]->isVisible(), before[i]) << all[i]->objectName().toStdString();
-    EXPECT_EQ(f.FileListBox1->FileName(), Path("alpha.txt"));
+    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt"));
 }
 
 TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSelection) {
@@ -312,8 +314,8 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
     EXPECT_DOUBLE_EQ(f.file_size, 5.0);
     EXPECT_TRUE(Listed().contains(QStringLiteral("encrypt.txt")));
-    EXPECT_EQ(f.FileListBox1->ItemIndex(), -1);
-    EXPECT_EQ(f.FileListBox1->FileName(), "");
+    EXPECT_EQ(f.FileListBox1->selectedRow(), -1);
+    EXPECT_EQ(f.FileListBox1->fileName(), "");
     EXPECT_TRUE(progress_.isVisible());
     EXPECT_EQ(progress_.Label1->text(), QStringLiteral("File Successfully Encrypted!"));
 
@@ -321,7 +323,7 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     Click(f.Decrypt);
     EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "ABC\r\n");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "dencrypt.txt", "encrypt.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->FileName(), "");
+    EXPECT_EQ(f.FileListBox1->fileName(), "");
 
     Click(f.RadioButton2);
     ClickFile("data.bin");
@@ -384,7 +386,7 @@ TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("own output file")));
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("Select another file")));
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), "previous output");
-    EXPECT_EQ(f.FileListBox1->FileName(), "") << "the list is read again after a refusal too";
+    EXPECT_EQ(f.FileListBox1->fileName(), "") << "the list is read again after a refusal too";
 }
 
 TEST_F(MainWindowTest, JobFailureNamesTheFileAndTheReason) {
@@ -446,7 +448,7 @@ TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
     TForm1& f = *form_;
     const std::string sub = Path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    f.DirectoryListBox1->ChangeDir(sub);
+    f.DirectoryListBox1->changeDir(sub);
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
     Click(f.RadioButton2);
     ASSERT_EQ(boxes_.size(), 1u);
@@ -460,7 +462,7 @@ TEST_F(MainWindowTest, JobInAVanishedDirectoryReportsTheJobThenTheIoError) {
     TForm1& f = *form_;
     const std::string sub = Path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    f.DirectoryListBox1->ChangeDir(sub);
+    f.DirectoryListBox1->changeDir(sub);
     std::ofstream(sub + "/in.txt") << "text";
     Click(f.RadioButton1);
     ClickFile("in.txt");

@@ -20,7 +20,7 @@
 #include "core/byte_stream.h"
 #include "ui/application.h"
 #include "ui/bit_button.h"
-#include "ui/browser.h"
+#include "ui/browser/file_list.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
 
@@ -56,9 +56,9 @@ std::string ReadAll(const std::string& path) {
 }
 
 void Select(TForm1& form, const char* name) {
-    TFileListBox* list = form.FileListBox1;
-    for (int i = 0; i < list->Count(); ++i)
-        if (list->ItemText(i) == QLatin1String(name)) list->SetItemIndex(i);
+    ottomix::FileList* list = form.FileListBox1;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->itemText(i) == QLatin1String(name)) list->setSelectedRow(i);
 }
 
 class StartUpTest : public ::testing::Test {

@@ -7,10 +7,11 @@
 #include <QTest>
 #include <cstdio>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 
+namespace ottomix {
 namespace {
 
 class FileListTest : public BrowserTest {
@@ -23,11 +24,11 @@ class FileListTest : public BrowserTest {
     // A list on its own, read for the first time by show().
     void CreateList(const std::string& mask) {
         window_ = MainWindowLike();
-        list = new TFileListBox(window_.get());
+        list = new FileList(window_.get());
         list->setGeometry(0, 0, 185, 129);
-        list->SetMask(mask);
-        QObject::connect(list, &TFileListBox::OnClick, [this] { events.push_back("click"); });
-        QObject::connect(list, &TFileListBox::OnChange, [this] { events.push_back("change"); });
+        list->setMask(mask);
+        QObject::connect(list, &FileList::userSelected, [this] { events.push_back("click"); });
+        QObject::connect(list, &FileList::changed, [this] { events.push_back("change"); });
         window_->show();
     }
     void ClickRow(int row) {
@@ -40,14 +41,14 @@ class FileListTest : public BrowserTest {
 TEST_F(FileListTest, FirstReadWaitsForTheFirstShowing) {
     MakeFile("docs/a.txt");
     window_ = std::make_unique<QWidget>();
-    list = new TFileListBox(window_.get());
-    EXPECT_EQ(list->CurrentDir(), Path("docs"));
-    list->SetMask("*.txt");
-    list->Reread();
-    EXPECT_EQ(list->Count(), 0);
+    list = new FileList(window_.get());
+    EXPECT_EQ(list->currentDir(), Path("docs"));
+    list->setMask("*.txt");
+    list->reread();
+    EXPECT_EQ(list->count(), 0);
     window_->show();
     EXPECT_THAT(ListRows(), ElementsAre("a.txt"));
-    EXPECT_EQ(list->LastIndex(), -1);
+    EXPECT_EQ(list->rowAtLastChange(), -1);
 }
 
 TEST_F(FileListTest, MaskSelectsAndRowsSortIgnoringCase) {
@@ -58,18 +59,18 @@ TEST_F(FileListTest, MaskSelectsAndRowsSortIgnoringCase) {
     EXPECT_THAT(ListRows(), ElementsAre("A.TXT", "a.txt", "b.txt", "Notes.Txt"));
 
     events.clear();
-    list->SetMask("*.*");  // every plain file, with or without a dot
+    list->setMask("*.*");  // every plain file, with or without a dot
     EXPECT_THAT(ListRows(), ElementsAre("A.TXT", "a.txt", "b.txt", "c.dat", "Notes.Txt", "README"));
     EXPECT_THAT(events, ElementsAre("change"));
 
-    list->SetMask("*.*");  // the same text reads nothing
+    list->setMask("*.*");  // the same text reads nothing
     EXPECT_THAT(events, ElementsAre("change"));
-    list->Reread();  // an explicit read always reads
+    list->reread();  // an explicit read always reads
     EXPECT_THAT(events, ElementsAre("change", "change"));
 
-    list->SetMask("?.txt");
+    list->setMask("?.txt");
     EXPECT_THAT(ListRows(), ElementsAre("A.TXT", "a.txt", "b.txt"));
-    list->SetMask("*.TXT;c*");
+    list->setMask("*.TXT;c*");
     EXPECT_THAT(ListRows(), ElementsAre("A.TXT", "a.txt", "b.txt", "c.dat", "Notes.Txt"));
 }
 
@@ -78,10 +79,10 @@ TEST_F(FileListTest, OverlappingPatternsListTwiceAndEmptyMaskListsNothing) {
     MakeFile("docs/two.bin");
     CreateList("*.txt;*.*");
     EXPECT_THAT(ListRows(), ElementsAre("one.txt", "one.txt", "two.bin"));
-    list->SetMask("");
-    EXPECT_EQ(list->Count(), 0);
-    list->SetMask(";");
-    EXPECT_EQ(list->Count(), 0);
+    list->setMask("");
+    EXPECT_EQ(list->count(), 0);
+    list->setMask(";");
+    EXPECT_EQ(list->count(), 0);
     RunPostedEvents();
     EXPECT_TRUE(CaughtErrors().empty());
 }
@@ -98,13 +99,13 @@ TEST_F(FileListTest, OnlyPlainFilesUnlessFileTypeAsksForMore) {
     CreateList("*.txt");
     EXPECT_THAT(ListRows(), ElementsAre("link.txt", "locked.txt", "plain.txt"));
 
-    list->SetFileType(ftNormal | ftDirectory | ftHidden);
+    list->setFileTypes(FileTypeFlag::Normal | FileTypeFlag::Directory | FileTypeFlag::Hidden);
     EXPECT_THAT(ListRows(),
                 ElementsAre(".hidden.txt", "[folder.txt]", "link.txt", "locked.txt", "plain.txt"));
-    // Without ftNormal only entries carrying a searched attribute come back.
-    list->SetFileType(ftSystem);
+    // Without FileTypeFlag::Normal only entries carrying a searched attribute come back.
+    list->setFileTypes(FileTypeFlag::System);
     EXPECT_THAT(ListRows(), ElementsAre("dead.txt", "pipe.txt"));
-    list->SetFileType(ftDirectory);
+    list->setFileTypes(FileTypeFlag::Directory);
     EXPECT_THAT(ListRows(), ElementsAre("[folder.txt]"));
 }
 
@@ -113,16 +114,16 @@ TEST_F(FileListTest, FileNameJoinsDirectoryAndExactBytes) {
     MakeFile("docs/" + latin1, "bytes");
     MakeFile("docs/plain.txt");
     CreateList("*.txt");
-    ASSERT_EQ(list->Count(), 2);
-    EXPECT_EQ(list->FileName(), "");
-    EXPECT_EQ(list->ItemText(0), QStringLiteral("caf\\xe9.txt"));
-    list->SetItemIndex(0);
-    EXPECT_EQ(list->FileName(), Path("docs/") + latin1);
-    std::FILE* file = std::fopen(list->FileName().c_str(), "rb");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->fileName(), "");
+    EXPECT_EQ(list->itemText(0), QStringLiteral("caf\\xe9.txt"));
+    list->setSelectedRow(0);
+    EXPECT_EQ(list->fileName(), Path("docs/") + latin1);
+    std::FILE* file = std::fopen(list->fileName().c_str(), "rb");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
-    EXPECT_EQ(ottomix::JoinPath("/", "notes.txt"), "/notes.txt");
-    EXPECT_EQ(ottomix::JoinPath("/docs", "notes.txt"), "/docs/notes.txt");
+    EXPECT_EQ(joinPath("/", "notes.txt"), "/notes.txt");
+    EXPECT_EQ(joinPath("/docs", "notes.txt"), "/docs/notes.txt");
 }
 
 TEST_F(FileListTest, RereadClearsSelection) {
@@ -130,14 +131,14 @@ TEST_F(FileListTest, RereadClearsSelection) {
     MakeFile("docs/b.txt");
     CreateList("*.txt");
     ClickRow(1);
-    EXPECT_EQ(list->FileName(), Path("docs/b.txt"));
-    EXPECT_EQ(list->LastIndex(), 1);
+    EXPECT_EQ(list->fileName(), Path("docs/b.txt"));
+    EXPECT_EQ(list->rowAtLastChange(), 1);
     MakeFile("docs/encrypt.txt");
-    list->Reread();
+    list->reread();
     EXPECT_THAT(ListRows(), ElementsAre("a.txt", "b.txt", "encrypt.txt"));
-    EXPECT_EQ(list->ItemIndex(), -1);
-    EXPECT_EQ(list->FileName(), "");
-    EXPECT_EQ(list->LastIndex(), -1);
+    EXPECT_EQ(list->selectedRow(), -1);
+    EXPECT_EQ(list->fileName(), "");
+    EXPECT_EQ(list->rowAtLastChange(), -1);
 }
 
 TEST_F(FileListTest, UserSelectionFiresClickThenChange) {
@@ -148,17 +149,17 @@ TEST_F(FileListTest, UserSelectionFiresClickThenChange) {
     events.clear();
     ClickRow(1);
     EXPECT_THAT(events, ElementsAre("click", "change"));
-    EXPECT_EQ(list->LastIndex(), 1);
+    EXPECT_EQ(list->rowAtLastChange(), 1);
     events.clear();
     ClickRow(1);  // the same row again: a click, no change
     EXPECT_THAT(events, ElementsAre("click"));
     events.clear();
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_THAT(events, ElementsAre("click", "change"));
-    EXPECT_EQ(list->ItemIndex(), 2);
-    EXPECT_EQ(list->LastIndex(), 2);
+    EXPECT_EQ(list->selectedRow(), 2);
+    EXPECT_EQ(list->rowAtLastChange(), 2);
     events.clear();
-    list->SetItemIndex(0);
+    list->setSelectedRow(0);
     EXPECT_TRUE(events.empty());
 }
 
@@ -169,16 +170,16 @@ TEST_F(FileListTest, UserCannotTakeTheSelectionAway) {
     ClickRow(1);
     events.clear();
     // Ctrl+click on the selected row, Ctrl+Space, a click below the rows:
-    // the file stays selected, so FileName still names what the user chose.
+    // the file stays selected, so fileName() still names what the user chose.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
                       list->visualRect(list->model()->index(1, 0)).center());
-    EXPECT_EQ(list->FileName(), Path("docs/b.txt"));
+    EXPECT_EQ(list->fileName(), Path("docs/b.txt"));
     EXPECT_THAT(events, ElementsAre("click"));
     QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(list->selectedRow(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->height() - 10));
-    EXPECT_EQ(list->ItemIndex(), 1);
-    EXPECT_EQ(list->LastIndex(), 1);
+    EXPECT_EQ(list->selectedRow(), 1);
+    EXPECT_EQ(list->rowAtLastChange(), 1);
 }
 
 TEST_F(FileListTest, BusyPointerOnlyFromRowHundred) {
@@ -191,10 +192,10 @@ TEST_F(FileListTest, BusyPointerOnlyFromRowHundred) {
             const QCursor* cursor = QApplication::overrideCursor();
             shapes.push_back(cursor != nullptr ? cursor->shape() : -1);
         });
-        list->Reread();
+        list->reread();
         QObject::disconnect(connection);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(list->Count(), files);
+        EXPECT_EQ(list->count(), files);
         return shapes;
     };
     CreateList("*.txt");
@@ -208,9 +209,9 @@ TEST_F(FileListTest, RereadOfAVanishedDirectoryKeepsRows) {
     std::filesystem::remove_all(Path("docs"));
     Enter("");
     try {
-        list->Reread();
+        list->reread();
         FAIL() << "no error";
-    } catch (const EInOutError& error) {
+    } catch (const BrowserError& error) {
         EXPECT_EQ(error.code(), 2);
         EXPECT_STREQ(error.what(), "File not found");
     }
@@ -223,70 +224,33 @@ TEST_F(FileListTest, CurrentDirMovesListAndProcess) {
     MakeDir("other");
     MakeFile("other/x.txt");
     CreateList("*.txt");
-    list->SetCurrentDir("sub");  // relative to the list's directory
-    EXPECT_EQ(list->CurrentDir(), Path("docs/sub"));
+    list->setCurrentDir("sub");  // relative to the list's directory
+    EXPECT_EQ(list->currentDir(), Path("docs/sub"));
     EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
-    EXPECT_EQ(Cwd(), list->CurrentDir());
-    list->SetCurrentDir(Path("other"));
+    EXPECT_EQ(Cwd(), list->currentDir());
+    list->setCurrentDir(Path("other"));
     EXPECT_THAT(ListRows(), ElementsAre("x.txt"));
     EXPECT_EQ(Cwd(), Path("other"));
-    EXPECT_THROW(list->SetCurrentDir(Path("nowhere")), EInOutError);
+    EXPECT_THROW(list->setCurrentDir(Path("nowhere")), BrowserError);
     EXPECT_EQ(Cwd(), Path("other"));
-    EXPECT_EQ(list->CurrentDir(), Path("other"));
+    EXPECT_EQ(list->currentDir(), Path("other"));
 }
 
 TEST_F(FileListTest, RowHeightFollowsFontAndGlyphs) {
     CreateList("*.txt");
-    EXPECT_EQ(list->ItemHeight(), 13);  // the main window's font
-    list->SetShowGlyphs(true);
-    EXPECT_EQ(list->ItemHeight(), 16);  // glyph height + 1
-    list->SetShowGlyphs(false);
+    EXPECT_EQ(list->itemHeight(), 13);  // the main window's font
+    list->setShowGlyphs(true);
+    EXPECT_EQ(list->itemHeight(), 16);  // glyph height + 1
+    list->setShowGlyphs(false);
     QFont big = list->font();
     big.setPixelSize(30);
     list->setFont(big);
-    EXPECT_GE(list->ItemHeight(), QFontMetrics(big).height());
-    EXPECT_LE(list->ItemHeight(), QFontMetrics(big).height() + 1);
+    EXPECT_GE(list->itemHeight(), QFontMetrics(big).height());
+    EXPECT_LE(list->itemHeight(), QFontMetrics(big).height() + 1);
     MakeFile("docs/a.txt");
-    list->Reread();
-    EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), list->ItemHeight());
-}
-
-TEST(DisplayName, ValidUtf8AsItIsOtherBytesEscaped) {
-    EXPECT_EQ(ottomix::DisplayName("caf\xc3\xa9 \xf0\x9f\x98\x80"),
-              QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
-    EXPECT_EQ(ottomix::DisplayName("a\xc0\xaf"
-                                   "b"),
-              QStringLiteral("a\\xc0\\xafb"));  // overlong
-    EXPECT_EQ(ottomix::DisplayName("\xed\xa0\x80"),
-              QStringLiteral("\\xed\\xa0\\x80"));  // surrogate
-    EXPECT_EQ(ottomix::DisplayName("\xff\xc3\xa9"), QString::fromUtf8("\\xff\xc3\xa9"));
-}
-
-TEST(MaskMatches, WildcardsIgnoreCase) {
-    EXPECT_TRUE(ottomix::MaskMatches("*.*", "README"));
-    EXPECT_TRUE(ottomix::MaskMatches("*.*", ".profile"));
-    EXPECT_TRUE(ottomix::MaskMatches("*.TXT", "notes.txt"));
-    EXPECT_FALSE(ottomix::MaskMatches("*.txt", "notes.txt.bak"));
-    EXPECT_TRUE(ottomix::MaskMatches("data.*", "data"));
-    EXPECT_FALSE(ottomix::MaskMatches("data.*", "database"));
-    EXPECT_TRUE(ottomix::MaskMatches("?x", "\xc3\xa9x"));  // one character, two bytes
-    EXPECT_TRUE(ottomix::MaskMatches("a*b*c", "aXbYbZc"));
-    EXPECT_FALSE(ottomix::MaskMatches("", "anything"));
-}
-
-TEST(InOutError, MessagesAndErrnoCodes) {
-    EXPECT_EQ(EInOutError(2).what(), std::string("File not found"));
-    EXPECT_EQ(EInOutError(3).what(), std::string("Invalid filename"));
-    EXPECT_EQ(EInOutError(4).what(), std::string("Too many open files"));
-    EXPECT_EQ(EInOutError(5).what(), std::string("File access denied"));
-    EXPECT_EQ(EInOutError(101).what(), std::string("Disk full"));
-    EXPECT_EQ(EInOutError(21).what(), std::string("I/O error 21"));
-    EXPECT_EQ(EInOutError::FromErrno(ENOENT).code(), 2);
-    EXPECT_EQ(EInOutError::FromErrno(ENOTDIR).code(), 3);
-    EXPECT_EQ(EInOutError::FromErrno(EMFILE).code(), 4);
-    EXPECT_EQ(EInOutError::FromErrno(EACCES).code(), 5);
-    EXPECT_EQ(EInOutError::FromErrno(ENODEV).code(), ENODEV);
-    EXPECT_EQ(EInOutError::FromErrno(EIO).code(), 1000 + EIO);  // not "File access denied"
+    list->reread();
+    EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), list->itemHeight());
 }
 
 }  // namespace
+}  // namespace ottomix

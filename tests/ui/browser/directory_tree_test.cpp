@@ -2,14 +2,15 @@
 // mouse and keyboard, failures, and the current directory after each step.
 #include <QTest>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
+namespace ottomix {
 namespace {
 
-class TreeTest : public BrowserTest {
+class DirectoryTreeTest : public BrowserTest {
   protected:
     void SetUp() override {
         BrowserTest::SetUp();
@@ -21,8 +22,8 @@ class TreeTest : public BrowserTest {
         ASSERT_EQ(symlink("Gamma", Path("a/b/linkdir").c_str()), 0);
         Enter("a/b");
         CreateBrowser("*.txt");
-        QObject::connect(tree, &TDirectoryListBox::OnChange, [this] { events.push_back("tree"); });
-        QObject::connect(list, &TFileListBox::OnChange, [this] { events.push_back("list"); });
+        QObject::connect(tree, &DirectoryTree::changed, [this] { events.push_back("tree"); });
+        QObject::connect(list, &FileList::changed, [this] { events.push_back("list"); });
     }
     // Rows of the tree for root_ and below: "/" and root_'s own components first.
     std::vector<std::string> Ancestors() const {
@@ -35,8 +36,8 @@ class TreeTest : public BrowserTest {
         return rows;
     }
     int RowOf(const std::string& name) const {
-        for (int i = 0; i < tree->Count(); ++i) {
-            if (tree->Item(i) == name) return i;
+        for (int i = 0; i < tree->count(); ++i) {
+            if (tree->itemName(i) == name) return i;
         }
         return -1;
     }
@@ -47,146 +48,146 @@ class TreeTest : public BrowserTest {
     std::vector<std::string> events;
 };
 
-TEST_F(TreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
+TEST_F(DirectoryTreeTest, RowsAreRootAncestorsCurrentThenSortedSubdirectories) {
     std::vector<std::string> expected = Ancestors();
     const int current = static_cast<int>(expected.size()) + 1;
     for (const char* row : {"a", "b", "alpha", "Beta", "Gamma", "linkdir"}) expected.push_back(row);
     EXPECT_THAT(TreeRows(), ElementsAreArray(expected));
-    EXPECT_EQ(tree->ItemIndex(), current);  // the current row is selected
-    EXPECT_TRUE(tree->CaseSensitive());
-    EXPECT_TRUE(tree->PreserveCase());
+    EXPECT_EQ(tree->selectedRow(), current);  // the current row is selected
+    EXPECT_TRUE(tree->isCaseSensitive());
+    EXPECT_TRUE(tree->preservesCase());
 
-    EXPECT_EQ(tree->GetItemPath(0), "/");
-    EXPECT_EQ(tree->GetItemPath(current - 1), Path("a"));
-    EXPECT_EQ(tree->GetItemPath(current), Path("a/b"));
-    EXPECT_EQ(tree->GetItemPath(current + 1), Path("a/b/alpha"));
-    EXPECT_EQ(tree->GetItemPath(tree->Count()), "");
+    EXPECT_EQ(tree->rowPath(0), "/");
+    EXPECT_EQ(tree->rowPath(current - 1), Path("a"));
+    EXPECT_EQ(tree->rowPath(current), Path("a/b"));
+    EXPECT_EQ(tree->rowPath(current + 1), Path("a/b/alpha"));
+    EXPECT_EQ(tree->rowPath(tree->count()), "");
     EXPECT_THAT(ListRows(), ElementsAre("top.txt"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, OpeningRowsMovesTreeListAndProcess) {
+TEST_F(DirectoryTreeTest, OpeningRowsMovesTreeListAndProcess) {
     DoubleClick(RowOf("alpha"));
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
     EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
     EXPECT_THAT(events, ElementsAre("list", "tree"));
     ExpectCwdMatchesList();
 
     // An ancestor, chosen with the keyboard and opened with Enter.
     events.clear();
-    tree->SetItemIndex(RowOf("a"));
+    tree->setSelectedRow(RowOf("a"));
     QTest::keyClick(tree, Qt::Key_Return);
-    EXPECT_EQ(tree->CurrentDir(), Path("a"));
-    EXPECT_EQ(tree->Item(tree->ItemIndex()), "a");
+    EXPECT_EQ(tree->currentDir(), Path("a"));
+    EXPECT_EQ(tree->itemName(tree->selectedRow()), "a");
     EXPECT_THAT(ListRows(), ElementsAre("up.txt"));
     EXPECT_THAT(events, ElementsAre("list", "tree"));
     ExpectCwdMatchesList();
 
     // A symbolic link to a directory is entered like one; the directory
     // then shows under its real path, as the system reports it.
-    tree->ChangeDir(Path("a/b/linkdir"));
-    EXPECT_EQ(list->CurrentDir(), Path("a/b/Gamma"));
+    tree->changeDir(Path("a/b/linkdir"));
+    EXPECT_EQ(list->currentDir(), Path("a/b/Gamma"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, OpeningTheCurrentRowDoesNothing) {
-    DoubleClick(tree->ItemIndex());
-    tree->ChangeDir(tree->CurrentDir());
+TEST_F(DirectoryTreeTest, OpeningTheCurrentRowDoesNothing) {
+    DoubleClick(tree->selectedRow());
+    tree->changeDir(tree->currentDir());
     EXPECT_TRUE(events.empty());
     RunPostedEvents();
     EXPECT_TRUE(CaughtErrors().empty());
 }
 
-TEST_F(TreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
+TEST_F(DirectoryTreeTest, VanishedDirectoryIsReportedAndNothingMoves) {
     const std::vector<std::string> rows = TreeRows();
     std::filesystem::remove_all(Path("a/b/alpha"));
     DoubleClick(RowOf("alpha"));
     RunPostedEvents();
     EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
+    EXPECT_EQ(tree->currentDir(), Path("a/b"));
     EXPECT_EQ(TreeRows(), rows);
     EXPECT_TRUE(events.empty());
     ExpectCwdMatchesList();
 
-    EXPECT_THROW(tree->ChangeDir(Path("a/b/alpha")), EInOutError);
-    EXPECT_THROW(tree->ChangeDir(Path("a/b/file/deeper")), EInOutError);
+    EXPECT_THROW(tree->changeDir(Path("a/b/alpha")), BrowserError);
+    EXPECT_THROW(tree->changeDir(Path("a/b/file/deeper")), BrowserError);
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
-    tree->ChangeDir(Path("a/b/alpha"));
+TEST_F(DirectoryTreeTest, DirectoryDeletedWhileShownCanStillBeLeft) {
+    tree->changeDir(Path("a/b/alpha"));
     std::filesystem::remove_all(Path("a/b/alpha"));
     // A mode switch: the list cannot read, reports it and keeps its rows.
-    EXPECT_THROW(list->Reread(), EInOutError);
+    EXPECT_THROW(list->reread(), BrowserError);
     EXPECT_THAT(ListRows(), ElementsAre("inner.txt"));
     // A failed change puts the process back into the deleted directory, not
     // half-way; nothing relative can be found from there.
-    EXPECT_THROW(tree->ChangeDir(Path("a/nowhere")), EInOutError);
-    EXPECT_THROW(tree->ChangeDir("Beta"), EInOutError);
+    EXPECT_THROW(tree->changeDir(Path("a/nowhere")), BrowserError);
+    EXPECT_THROW(tree->changeDir("Beta"), BrowserError);
     EXPECT_EQ(Cwd(), "");  // still inside the deleted directory
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
     // Its parent, an ancestor row, can be opened.
     events.clear();
     DoubleClick(RowOf("b"));
     RunPostedEvents();
     EXPECT_TRUE(CaughtErrors().empty());
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
+    EXPECT_EQ(tree->currentDir(), Path("a/b"));
     EXPECT_THAT(ListRows(), ElementsAre("top.txt"));
     EXPECT_THAT(events, ElementsAre("list", "tree"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
-    tree->ChangeDir("alpha");  // relative to the current directory
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
-    tree->ChangeDir("..");
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b"));
-    tree->ChangeDir(Path("a/up.txt"));  // a file: its directory
-    EXPECT_EQ(tree->CurrentDir(), Path("a"));
-    tree->ChangeDir(Path("a/b/alpha/*.txt"));  // a pattern: its directory
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha"));
+TEST_F(DirectoryTreeTest, ChangeDirResolvesFilesPatternsAndRelativePaths) {
+    tree->changeDir("alpha");  // relative to the current directory
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
+    tree->changeDir("..");
+    EXPECT_EQ(tree->currentDir(), Path("a/b"));
+    tree->changeDir(Path("a/up.txt"));  // a file: its directory
+    EXPECT_EQ(tree->currentDir(), Path("a"));
+    tree->changeDir(Path("a/b/alpha/*.txt"));  // a pattern: its directory
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha"));
     ExpectCwdMatchesList();
     // Unless a directory is called that: wildcards are legal in names.
     MakeDir("a/b/alpha/why?");
     MakeDir("a/b/alpha/why?/*");
-    tree->ChangeDir(Path("a/b/alpha/why?"));
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?"));
-    tree->SetItemIndex(tree->Count() - 1);
-    ASSERT_EQ(tree->Item(tree->ItemIndex()), "*");
-    tree->OpenSelected();
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?/*"));
-    tree->SetItemIndex(tree->Count() - 2);  // the ancestor "why?"
-    tree->OpenSelected();
-    EXPECT_EQ(tree->CurrentDir(), Path("a/b/alpha/why?"));
+    tree->changeDir(Path("a/b/alpha/why?"));
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha/why?"));
+    tree->setSelectedRow(tree->count() - 1);
+    ASSERT_EQ(tree->itemName(tree->selectedRow()), "*");
+    tree->openSelected();
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha/why?/*"));
+    tree->setSelectedRow(tree->count() - 2);  // the ancestor "why?"
+    tree->openSelected();
+    EXPECT_EQ(tree->currentDir(), Path("a/b/alpha/why?"));
     ExpectCwdMatchesList();
 
-    tree->ChangeDir("/");
-    EXPECT_EQ(tree->Item(0), "/");
-    EXPECT_EQ(tree->ItemIndex(), 0);
-    ASSERT_GT(tree->Count(), 1);
-    EXPECT_EQ(tree->GetItemPath(1), "/" + tree->Item(1));
+    tree->changeDir("/");
+    EXPECT_EQ(tree->itemName(0), "/");
+    EXPECT_EQ(tree->selectedRow(), 0);
+    ASSERT_GT(tree->count(), 1);
+    EXPECT_EQ(tree->rowPath(1), "/" + tree->itemName(1));
     ExpectCwdMatchesList();
 }
 
-TEST_F(TreeTest, LinksAreClearedWhenAControlGoes) {
+TEST_F(DirectoryTreeTest, LinksAreClearedWhenAControlGoes) {
     delete list;
     list = nullptr;
-    EXPECT_EQ(tree->FileList(), nullptr);
-    tree->ChangeDir(Path("a"));
+    EXPECT_EQ(tree->fileList(), nullptr);
+    tree->changeDir(Path("a"));
     EXPECT_EQ(Cwd(), Path("a"));
     delete tree;
     tree = nullptr;
-    EXPECT_EQ(drives->DirList(), nullptr);
-    drives->SelectDrive("/");
-    EXPECT_EQ(drives->DriveLetter(), "/");
+    EXPECT_EQ(drives->directoryTree(), nullptr);
+    drives->selectVolume("/");
+    EXPECT_EQ(drives->volume(), "/");
 }
 
-TEST_F(TreeTest, RowHeightIsGlyphPlusOneAtLeast) {
-    EXPECT_EQ(tree->ItemHeight(), 16);
-    EXPECT_EQ(tree->visualRect(tree->model()->index(0, 0)).height(), tree->ItemHeight());
+TEST_F(DirectoryTreeTest, RowHeightIsGlyphPlusOneAtLeast) {
+    EXPECT_EQ(tree->itemHeight(), 16);
+    EXPECT_EQ(tree->visualRect(tree->model()->index(0, 0)).height(), tree->itemHeight());
 }
 
-TEST_F(TreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
+TEST_F(DirectoryTreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
     const QImage image = tree->viewport()->grab().toImage();
     const QColor base = tree->palette().color(QPalette::Base);
     const QColor highlight = tree->palette().color(QPalette::Active, QPalette::Highlight);
@@ -206,7 +207,7 @@ TEST_F(TreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
         }
         return differing;
     };
-    const int current = tree->ItemIndex();
+    const int current = tree->selectedRow();
     const int depth = static_cast<int>(std::count(root_.begin(), root_.end(), '/')) + 2;
     EXPECT_EQ(corner(0, 2), base);
     EXPECT_GT(drawn(0, 2), 20);
@@ -217,3 +218,4 @@ TEST_F(TreeTest, GlyphsAreIndentedAndKeyedToTheRowColour) {
 }
 
 }  // namespace
+}  // namespace ottomix

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <exception>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
+
+namespace ottomix {
 
 std::vector<std::string>& CaughtErrors() {
     static std::vector<std::string> errors;
     return errors;
 }
+
+}  // namespace ottomix
 
 namespace {
 
@@ -21,7 +25,7 @@ class CatchingApplication : public QApplication {
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& error) {
-            CaughtErrors().push_back(error.what());
+            ottomix::CaughtErrors().push_back(error.what());
             return false;
         }
     }

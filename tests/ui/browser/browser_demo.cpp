@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/browser.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -35,20 +37,20 @@ int main(int argc, char** argv) {
     window.setFont(font);
     window.setFixedSize(500, 306);
     window.setWindowTitle(QStringLiteral("Browser"));
-    auto* tree = new TDirectoryListBox(&window);
+    auto* tree = new ottomix::DirectoryTree(&window);
     tree->setGeometry(40, 24, 201, 129);
-    auto* list = new TFileListBox(&window);
+    auto* list = new ottomix::FileList(&window);
     list->setGeometry(256, 24, 185, 129);
-    list->SetMask(mask);
-    list->SetShowGlyphs(glyphs);
-    auto* drives = new TDriveComboBox(&window);
+    list->setMask(mask);
+    list->setShowGlyphs(glyphs);
+    auto* drives = new ottomix::DriveSelector(&window);
     drives->setGeometry(40, 168, 201, 19);
-    tree->SetFileList(list);
-    drives->SetDirList(tree);
+    tree->setFileList(list);
+    drives->setDirectoryTree(tree);
     window.move(0, 0);
     window.show();
-    std::printf("row heights: tree %d, list %d, drives %d; font height %d\n", tree->ItemHeight(),
-                list->ItemHeight(), drives->ItemHeight(), QFontMetrics(font).height());
+    std::printf("row heights: tree %d, list %d, drives %d; font height %d\n", tree->itemHeight(),
+                list->itemHeight(), drives->itemHeight(), QFontMetrics(font).height());
     std::fflush(stdout);
     if (popup) QTimer::singleShot(300, drives, [drives] { drives->showPopup(); });
     return app.exec();

@@ -1,14 +1,15 @@
 // The drive selector over a mount table given as text: the entries, moving
-// between volumes, a volume that cannot be entered, and the parsing helpers.
+// between volumes, and a volume that cannot be entered.
 #include <QTest>
 
-#include "browser_support.h"
+#include "browser_test_support.h"
 
 using ::testing::ElementsAre;
 
+namespace ottomix {
 namespace {
 
-class DrivesTest : public BrowserTest {
+class DriveSelectorTest : public BrowserTest {
   protected:
     void SetUp() override {
         BrowserTest::SetUp();
@@ -30,8 +31,8 @@ class DrivesTest : public BrowserTest {
         ASSERT_EQ(symlink("../../devices/sdb/sdb1", Path("sys/class/block/sdb1").c_str()), 0);
 
         const std::string r = root_;
-        ottomix::FileSystem::Options options;
-        options.mount_table =
+        FileSystem::Options options;
+        options.mountTable =
             "/dev/vda / ext4 rw 0 0\n"
             "proc /proc proc rw 0 0\n"
             "tmpfs /run/user/0 tmpfs rw 0 0\n"
@@ -41,8 +42,8 @@ class DrivesTest : public BrowserTest {
             "/ram tmpfs rw 0 0\n" + r + "/dev/sr0 " + r + "/cd iso9660 ro 0 0\n" + "/dev/sdc1 " +
             r + "/gone ext4 rw 0 0\n" + "/dev/sdd1 " + r + "/with\\040space ext4 rw 0 0\n" +
             "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n";
-        options.labels_dir = Path("labels");
-        options.block_class_dir = Path("sys/class/block");
+        options.labelsDir = Path("labels");
+        options.blockClassDir = Path("sys/class/block");
         UseFileSystem(options);
         Enter("fixed/sub");
     }
@@ -52,137 +53,138 @@ class DrivesTest : public BrowserTest {
             texts.push_back(drives->itemText(i).toStdString());
         return texts;
     }
-    int EntryOf(const std::string& mount_point) const {
+    int EntryOf(const std::string& mountPoint) const {
         for (int i = 0; i < drives->count(); ++i) {
-            if (drives->ItemDrive(i) == mount_point) return i;
+            if (drives->itemVolume(i) == mountPoint) return i;
         }
         return -1;
     }
     void Track() {
-        QObject::connect(drives, &TDriveComboBox::OnClick, [this] { events.push_back("click"); });
-        QObject::connect(drives, &TDriveComboBox::OnChange, [this] { events.push_back("drives"); });
-        QObject::connect(tree, &TDirectoryListBox::OnChange, [this] { events.push_back("tree"); });
+        QObject::connect(drives, &DriveSelector::userSelected,
+                         [this] { events.push_back("click"); });
+        QObject::connect(drives, &DriveSelector::changed, [this] { events.push_back("drives"); });
+        QObject::connect(tree, &DirectoryTree::changed, [this] { events.push_back("tree"); });
     }
     std::vector<std::string> events;
 };
 
-TEST_F(DrivesTest, EntriesFollowTheMountTable) {
+TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     CreateBrowser();
     const std::string r = root_;
     EXPECT_THAT(Entries(), ElementsAre("/ []", r + "/cd []", r + "/fixed [my disk]", r + "/gone []",
                                        r + "/net server:/export", r + "/ram []", r + "/usb",
                                        r + "/with space []"));
-    EXPECT_EQ(drives->DriveLetter(), r + "/fixed");
+    EXPECT_EQ(drives->volume(), r + "/fixed");
     EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
 
-    drives->SetTextCase(tcUpperCase);
+    drives->setTextCase(TextCase::Upper);
     EXPECT_EQ(drives->itemText(EntryOf(r + "/fixed")).toStdString(), r + "/fixed [MY DISK]");
     EXPECT_EQ(drives->itemText(EntryOf(r + "/net")).toStdString(), r + "/net SERVER:/EXPORT");
     EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
 
-    const auto volumes = ottomix::FileSystem::Get().Volumes();
+    const auto volumes = FileSystem::instance().volumes();
     ASSERT_EQ(volumes.size(), 8u);
-    EXPECT_EQ(volumes[1].type, ottomix::VolumeType::CdRom);
-    EXPECT_EQ(volumes[2].type, ottomix::VolumeType::Fixed);
-    EXPECT_EQ(volumes[4].type, ottomix::VolumeType::Remote);
-    EXPECT_EQ(volumes[5].type, ottomix::VolumeType::Ram);
-    EXPECT_EQ(volumes[6].type, ottomix::VolumeType::Removable);
+    EXPECT_EQ(volumes[1].type, VolumeType::CdRom);
+    EXPECT_EQ(volumes[2].type, VolumeType::Fixed);
+    EXPECT_EQ(volumes[4].type, VolumeType::Remote);
+    EXPECT_EQ(volumes[5].type, VolumeType::Ram);
+    EXPECT_EQ(volumes[6].type, VolumeType::Removable);
     EXPECT_EQ(volumes[6].label, "");  // a removable medium is not asked for its label
 }
 
-TEST_F(DrivesTest, FirstShowingSelectsTheCurrentVolumeOnce) {
+TEST_F(DriveSelectorTest, FirstShowingSelectsTheCurrentVolumeOnce) {
     CreateBrowser("*.txt", false);
     Track();
-    EXPECT_EQ(drives->DriveLetter(), Path("fixed"));
+    EXPECT_EQ(drives->volume(), Path("fixed"));
     EXPECT_EQ(drives->count(), 0);
     window_->show();
     EXPECT_THAT(events, ElementsAre("drives"));
     EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
-    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, ChoosingVolumesRemembersWhereEachWasLeft) {
+TEST_F(DriveSelectorTest, ChoosingVolumesRemembersWhereEachWasLeft) {
     CreateBrowser();
     Track();
-    drives->SelectDrive(Path("usb"));
+    drives->selectVolume(Path("usb"));
     EXPECT_THAT(events, ElementsAre("tree", "drives"));
-    EXPECT_EQ(tree->CurrentDir(), Path("usb"));
+    EXPECT_EQ(tree->currentDir(), Path("usb"));
     EXPECT_THAT(ListRows(), ElementsAre("u.txt"));
-    EXPECT_FALSE(tree->CaseSensitive());  // vfat keeps case but ignores it
-    EXPECT_TRUE(tree->PreserveCase());
+    EXPECT_FALSE(tree->isCaseSensitive());  // vfat keeps case but ignores it
+    EXPECT_TRUE(tree->preservesCase());
     ExpectCwdMatchesList();
 
-    tree->ChangeDir(Path("usb/docs"));
-    drives->SelectDrive(Path("fixed"));
-    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    tree->changeDir(Path("usb/docs"));
+    drives->selectVolume(Path("fixed"));
+    EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     ExpectCwdMatchesList();
-    drives->SelectDrive(Path("usb"));
-    EXPECT_EQ(tree->CurrentDir(), Path("usb/docs"));
+    drives->selectVolume(Path("usb"));
+    EXPECT_EQ(tree->currentDir(), Path("usb/docs"));
     EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
     ExpectCwdMatchesList();
 
     // Choosing the volume already shown does nothing.
     events.clear();
-    drives->SelectDrive(Path("usb"));
+    drives->selectVolume(Path("usb"));
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(DrivesTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
+TEST_F(DriveSelectorTest, CaseBlindVolumeStillTellsNamesThatAreNotUtf8Apart) {
     MakeDir("usb/caf\xe9");
     MakeDir("usb/caf\xe8");
     CreateBrowser();
     Track();
-    tree->ChangeDir(Path("usb/caf\xe9"));
-    ASSERT_FALSE(tree->CaseSensitive());  // vfat
-    tree->ChangeDir(Path("usb/caf\xe8"));
-    EXPECT_EQ(tree->CurrentDir(), Path("usb/caf\xe8"));
+    tree->changeDir(Path("usb/caf\xe9"));
+    ASSERT_FALSE(tree->isCaseSensitive());  // vfat
+    tree->changeDir(Path("usb/caf\xe8"));
+    EXPECT_EQ(tree->currentDir(), Path("usb/caf\xe8"));
     ExpectCwdMatchesList();
-    tree->ChangeDir(Path("usb/docs"));
+    tree->changeDir(Path("usb/docs"));
     events.clear();
-    tree->ChangeDir(Path("usb/DOCS"));  // the same directory there
+    tree->changeDir(Path("usb/DOCS"));  // the same directory there
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(tree->CurrentDir(), Path("usb/docs"));
+    EXPECT_EQ(tree->currentDir(), Path("usb/docs"));
 }
 
-TEST_F(DrivesTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
+TEST_F(DriveSelectorTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
     CreateBrowser();
     Track();
-    tree->ChangeDir(Path("usb/docs"));
-    EXPECT_EQ(drives->DriveLetter(), Path("usb"));
+    tree->changeDir(Path("usb/docs"));
+    EXPECT_EQ(drives->volume(), Path("usb"));
     EXPECT_EQ(drives->currentIndex(), EntryOf(Path("usb")));
-    EXPECT_EQ(tree->DriveLetter(), Path("usb"));
+    EXPECT_EQ(tree->volume(), Path("usb"));
     // The drive switch does not refill the tree; only the final change does.
     EXPECT_THAT(events, ElementsAre("drives", "tree"));
     EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
+TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     CreateBrowser();
     Track();
     const std::string gone = Path("gone");
     try {
-        drives->SelectDrive(gone);
+        drives->selectVolume(gone);
         FAIL() << "no error";
-    } catch (const EInOutError& error) {
+    } catch (const BrowserError& error) {
         EXPECT_STREQ(error.what(), "File not found");
     }
     // The selector shows the chosen volume; nothing else moved.
-    EXPECT_EQ(drives->DriveLetter(), gone);
+    EXPECT_EQ(drives->volume(), gone);
     EXPECT_EQ(drives->currentIndex(), EntryOf(gone));
-    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     EXPECT_TRUE(events.empty());
     ExpectCwdMatchesList();
 
-    drives->SelectDrive(gone);  // the same volume again is ignored
+    drives->selectVolume(gone);  // the same volume again is ignored
     EXPECT_TRUE(events.empty());
-    drives->SelectDrive(Path("ram"));
-    EXPECT_EQ(tree->CurrentDir(), Path("ram"));
+    drives->selectVolume(Path("ram"));
+    EXPECT_EQ(tree->currentDir(), Path("ram"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
+TEST_F(DriveSelectorTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
     CreateBrowser();
     Track();
     drives->setFocus();
@@ -197,64 +199,36 @@ TEST_F(DrivesTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
     QTest::keyClick(drives, Qt::Key_Down);  // the network volume
     RunPostedEvents();
     EXPECT_THAT(events, ElementsAre("click", "tree", "drives"));
-    EXPECT_EQ(tree->CurrentDir(), Path("net"));
+    EXPECT_EQ(tree->currentDir(), Path("net"));
     EXPECT_EQ(CaughtErrors().size(), 1u);
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
+TEST_F(DriveSelectorTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     CreateBrowser();
-    drives->SelectDrive("");  // no volume: nothing selected, the tree stays
+    drives->selectVolume("");  // no volume: nothing selected, the tree stays
     EXPECT_EQ(drives->currentIndex(), -1);
-    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     delete drives;
     drives = nullptr;
-    EXPECT_EQ(tree->DriveCombo(), nullptr);
-    tree->ChangeDir(Path("usb/docs"));
-    EXPECT_EQ(tree->DriveLetter(), Path("usb"));
+    EXPECT_EQ(tree->driveSelector(), nullptr);
+    tree->changeDir(Path("usb/docs"));
+    EXPECT_EQ(tree->volume(), Path("usb"));
     EXPECT_THAT(ListRows(), ElementsAre("d.txt"));
     ExpectCwdMatchesList();
-    tree->SetDriveLetter(Path("fixed"));
-    EXPECT_EQ(tree->CurrentDir(), Path("fixed/sub"));
+    tree->setVolume(Path("fixed"));
+    EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(DrivesTest, RowHeightIsFontOrGlyph) {
+TEST_F(DriveSelectorTest, RowHeightIsFontOrGlyph) {
     CreateBrowser();
-    EXPECT_EQ(drives->ItemHeight(), 13);
+    EXPECT_EQ(drives->itemHeight(), 13);
     QFont big = drives->font();
     big.setPixelSize(30);
     drives->setFont(big);
-    EXPECT_GE(drives->ItemHeight(), QFontMetrics(big).height());
-}
-
-TEST(MountTable, EscapesLabelsAndVolumeOfAPath) {
-    const auto entries = ottomix::ParseMountTable(
-        "/dev/sdb1 /media/My\\040Stick vfat rw 0 0\n"
-        "short line\n"
-        "a\\134b /x\\011y ext4 rw 0 0\n");
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].mount_point, "/media/My Stick");
-    EXPECT_EQ(entries[1].source, "a\\b");
-    EXPECT_EQ(entries[1].mount_point, "/x\ty");
-    EXPECT_EQ(ottomix::DecodeLabelName("My\\x20Disk\\x2fA"), "My Disk/A");
-    EXPECT_EQ(ottomix::DecodeLabelName("bad\\xZZ"), "bad\\xZZ");
-
-    ottomix::FileSystem::Options options;
-    options.mount_table =
-        "/dev/a /data ext4 rw 0 0\n/dev/b /data/inner ext4 rw 0 0\n"
-        "/dev/c /media/stick ext4 rw 0 0\n/dev/d /mnt/fat msdos rw 0 0\n";
-    options.labels_dir = "/nonexistent";
-    const ottomix::FileSystem fs(options);
-    EXPECT_EQ(fs.VolumeOf("/data/inner/x"), "/data/inner");
-    EXPECT_EQ(fs.VolumeOf("/data/innermost"), "/data");
-    EXPECT_EQ(fs.VolumeOf("/etc"), "/");  // "/" is there even when the table lacks it
-    const auto volumes = fs.Volumes();
-    ASSERT_EQ(volumes.size(), 5u);
-    EXPECT_EQ(volumes[0].mount_point, "/");
-    EXPECT_EQ(volumes[3].type, ottomix::VolumeType::Removable);  // under /media
-    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_preserved);
-    EXPECT_FALSE(fs.FlagsOf("/mnt/fat/x").case_sensitive);
+    EXPECT_GE(drives->itemHeight(), QFontMetrics(big).height());
 }
 
 }  // namespace
+}  // namespace ottomix

@@ -19,14 +19,19 @@
 #include <string>
 #include <vector>
 
-#include "ui/browser.h"
-#include "ui/file_system.h"
+#include "ui/browser/browser_error.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
+#include "ui/browser/file_system.h"
+
+namespace ottomix {
 
 // What the application's message box would have shown.
 std::vector<std::string>& CaughtErrors();
 
 inline std::string Cwd() {
-    return ottomix::FileSystem().CurrentDirectory();
+    return FileSystem().currentDirectory();
 }
 
 // Lets queued calls (exceptions raised again from the event loop) run.
@@ -53,18 +58,18 @@ class BrowserTest : public ::testing::Test {
         ASSERT_NE(realpath(pattern, real), nullptr);
         root_ = real;
         CaughtErrors().clear();
-        UseFileSystem(ottomix::FileSystem::Options{});
+        UseFileSystem(FileSystem::Options{});
     }
     void TearDown() override {
         window_.reset();
-        ottomix::FileSystem::Install(previous_fs_);
+        FileSystem::install(previous_fs_);
         ASSERT_EQ(chdir(saved_cwd_.c_str()), 0);
         std::filesystem::remove_all(root_);
     }
 
-    void UseFileSystem(ottomix::FileSystem::Options options) {
-        fs_ = std::make_unique<ottomix::FileSystem>(std::move(options));
-        ottomix::FileSystem* previous = ottomix::FileSystem::Install(fs_.get());
+    void UseFileSystem(FileSystem::Options options) {
+        fs_ = std::make_unique<FileSystem>(std::move(options));
+        FileSystem* previous = FileSystem::install(fs_.get());
         if (!installed_) previous_fs_ = previous;
         installed_ = true;
     }
@@ -83,46 +88,48 @@ class BrowserTest : public ::testing::Test {
     void CreateBrowser(const std::string& mask = "*.txt", bool show = true) {
         window_ = MainWindowLike();
         window_->resize(500, 306);
-        tree = new TDirectoryListBox(window_.get());
+        tree = new DirectoryTree(window_.get());
         tree->setGeometry(40, 24, 201, 129);
-        list = new TFileListBox(window_.get());
+        list = new FileList(window_.get());
         list->setGeometry(256, 24, 185, 129);
-        list->SetMask(mask);
-        drives = new TDriveComboBox(window_.get());
+        list->setMask(mask);
+        drives = new DriveSelector(window_.get());
         drives->setGeometry(40, 168, 201, 19);
-        tree->SetFileList(list);
-        drives->SetDirList(tree);
+        tree->setFileList(list);
+        drives->setDirectoryTree(tree);
         if (show) window_->show();
     }
 
     std::vector<std::string> ListRows() const {
         std::vector<std::string> rows;
-        for (int i = 0; i < list->Count(); ++i) rows.push_back(list->Item(i));
+        for (int i = 0; i < list->count(); ++i) rows.push_back(list->itemName(i));
         return rows;
     }
     std::vector<std::string> TreeRows() const {
         std::vector<std::string> rows;
-        for (int i = 0; i < tree->Count(); ++i) rows.push_back(tree->Item(i));
+        for (int i = 0; i < tree->count(); ++i) rows.push_back(tree->itemName(i));
         return rows;
     }
 
     // The contract with the cipher job: the process sits where the list looks.
     void ExpectCwdMatchesList() const {
-        EXPECT_EQ(Cwd(), list->CurrentDir());
-        if (list->DirList() != nullptr) {
-            EXPECT_EQ(tree->CurrentDir(), list->CurrentDir());
+        EXPECT_EQ(Cwd(), list->currentDir());
+        if (list->directoryTree() != nullptr) {
+            EXPECT_EQ(tree->currentDir(), list->currentDir());
         }
     }
 
     std::string root_;
     std::unique_ptr<QWidget> window_;
-    TDirectoryListBox* tree = nullptr;
-    TFileListBox* list = nullptr;
-    TDriveComboBox* drives = nullptr;
+    DirectoryTree* tree = nullptr;
+    FileList* list = nullptr;
+    DriveSelector* drives = nullptr;
 
   private:
     std::string saved_cwd_;
-    std::unique_ptr<ottomix::FileSystem> fs_;
-    ottomix::FileSystem* previous_fs_ = nullptr;
+    std::unique_ptr<FileSystem> fs_;
+    FileSystem* previous_fs_ = nullptr;
     bool installed_ = false;
 };
+
+}  // namespace ottomix

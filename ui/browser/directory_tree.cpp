@@ -1,0 +1,277 @@
+#include "ui/browser/directory_tree.h"
+
+#include <QCollator>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cerrno>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "ui/browser/browser_error.h"
+#include "ui/browser/browser_row_model.h"
+#include "ui/browser/deferred_error.h"
+#include "ui/browser/display_name.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/browser/file_list.h"
+#include "ui/browser/file_system.h"
+#include "ui/browser/row_drawing.h"
+
+namespace ottomix {
+
+namespace {
+
+// Paths compared ignoring case. Decoding turns every stray byte into the
+// same replacement character, so a path that is not UTF-8 counts only when
+// its bytes are equal.
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    const QString wide_a = QString::fromStdString(a);
+    const QString wide_b = QString::fromStdString(b);
+    if (wide_a.toStdString() != a || wide_b.toStdString() != b) return false;
+    return wide_a.compare(wide_b, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+DirectoryTree::DirectoryTree(QWidget* parent)
+    : BrowserList(parent),
+      currentDir_(FileSystem::instance().currentDirectory()),
+      openGlyph_(loadGlyph("OPENFOLDER")),
+      currentGlyph_(loadGlyph("CURRENTFOLDER")),
+      closedGlyph_(loadGlyph("CLOSEDFOLDER")) {
+    resetItemHeight();
+}
+
+DirectoryTree::~DirectoryTree() {
+    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
+    if (driveSelector_ && driveSelector_->directoryTree_ == this)
+        driveSelector_->directoryTree_ = nullptr;
+}
+
+int DirectoryTree::naturalItemHeight() const {
+    return std::max(characterHeight(font()), glyphHeight(openGlyph_, 15) + 1);
+}
+
+FileList* DirectoryTree::fileList() const {
+    return fileList_;
+}
+
+DriveSelector* DirectoryTree::driveSelector() const {
+    return driveSelector_;
+}
+
+void DirectoryTree::setFileList(FileList* list) {
+    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
+    fileList_ = list;
+    if (fileList_) fileList_->directoryTree_ = this;
+}
+
+std::string DirectoryTree::volume() const {
+    return FileSystem::instance().volumeOf(currentDir_);
+}
+
+void DirectoryTree::fillOnFirstShow() {
+    fillTree();
+}
+
+void DirectoryTree::fillTree() {
+    FileSystem& fs = FileSystem::instance();
+    setUpdatesEnabled(false);
+    rowModel()->clear();
+    const VolumeFlags flags = fs.flagsOf(currentDir_);
+    caseSensitive_ = flags.caseSensitive;
+    preserveCase_ = flags.caseSensitive || flags.casePreserved;
+
+    // "/", each ancestor, then the current directory.
+    std::vector<BrowserRow> rows;
+    auto add = [&rows](std::string name, RowGlyph glyph) {
+        BrowserRow row;
+        row.text = displayName(name);
+        row.name = std::move(name);
+        row.glyph = glyph;
+        row.indent = 4 * static_cast<int>(rows.size()) + 2;
+        rows.push_back(std::move(row));
+    };
+    add("/", RowGlyph::OpenFolder);
+    size_t start = 1;
+    while (start < currentDir_.size()) {
+        const size_t end = std::min(currentDir_.find('/', start), currentDir_.size());
+        if (end > start) add(currentDir_.substr(start, end - start), RowGlyph::OpenFolder);
+        start = end + 1;
+    }
+    rows.back().glyph = RowGlyph::CurrentFolder;
+    currentRow_ = static_cast<int>(rows.size()) - 1;
+
+    // The subdirectories, indented one level below the current directory's depth.
+    const int depth =
+        std::max<int>(1, static_cast<int>(std::count(currentDir_.begin(), currentDir_.end(), '/')));
+    const int indent = 4 * (depth + 1) + 2;
+    std::vector<DirEntry> entries;
+    fs.readDirectory(currentDir_, false, &entries);
+    std::vector<BrowserRow> subdirs;
+    std::vector<QCollatorSortKey> keys;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    for (auto& entry : entries) {
+        if ((entry.attributes & kAttrDirectory) == 0) continue;
+        if (entry.attributes & (kAttrHidden | kAttrSystem)) continue;
+        if (entry.name == "." || entry.name == "..") continue;
+        BrowserRow row;
+        row.text = displayName(entry.name);
+        row.name = std::move(entry.name);
+        row.glyph = RowGlyph::ClosedFolder;
+        row.indent = indent;
+        // Folded first: the C locale's collation would otherwise order by case.
+        keys.push_back(collator.sortKey(row.text.toCaseFolded()));
+        subdirs.push_back(std::move(row));
+    }
+    std::vector<size_t> order(subdirs.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int c = keys[a].compare(keys[b]);
+        if (c != 0) return c < 0;
+        return subdirs[a].name < subdirs[b].name;
+    });
+    for (size_t i : order) rows.push_back(std::move(subdirs[i]));
+    rowModel()->append(std::move(rows));
+    setUpdatesEnabled(true);
+    if (hasBeenShown()) setSelectedRow(currentRow_);
+    fs.rememberDirectory(currentDir_);
+}
+
+std::string DirectoryTree::rowPath(int index) const {
+    if (index < 0 || index >= count()) return {};
+    if (index == 0) return "/";
+    if (index == currentRow_) return currentDir_;
+    if (index > currentRow_) return joinPath(currentDir_, itemName(index));
+    // An ancestor: the path up to, not including, its (index + 1)-th "/".
+    size_t at = 0;
+    for (int seen = 0; seen <= index && at != std::string::npos; ++seen) {
+        at = currentDir_.find('/', seen == 0 ? 0 : at + 1);
+    }
+    return at == std::string::npos ? currentDir_ : currentDir_.substr(0, at);
+}
+
+DirectoryTree::Resolved DirectoryTree::resolvePath(const std::string& path) const {
+    FileSystem& fs = FileSystem::instance();
+    // Kept as a handle: the directory shown may have been deleted, and the
+    // process must still be put back there, not left half-way.
+    int saved = -1;
+    throwIfFailed(fs.openCurrentDirectory(&saved));
+    const std::string saved_name = fs.currentDirectory();
+    Resolved result;
+    try {
+        // A relative path cannot count from a directory that is gone.
+        if (path[0] != '/' && saved_name.empty()) throwIfFailed(ENOENT);
+        const std::string full = path[0] == '/' ? path : joinPath(saved_name, path);
+        const size_t slash = full.rfind('/');
+        std::string dir = slash == 0 ? "/" : full.substr(0, slash);
+        const std::string file = full.substr(slash + 1);
+        throwIfFailed(fs.changeDirectory(dir));
+        // The last part joins the directory unless it names a file or is a
+        // pattern; "*" and "?" are legal in names here, so a directory that
+        // carries them in its name is still entered.
+        if (!file.empty() && !fs.isFile(file)) {
+            const int error = fs.changeDirectory(file);
+            if (error == 0) {
+                dir = joinPath(dir, file);
+            } else if (file.find_first_of("*?") == std::string::npos) {
+                throwIfFailed(error);
+            }
+        }
+        result.dir = dir;
+        result.volume = fs.volumeOf(fs.currentDirectory());
+    } catch (...) {
+        throwIfFailed(fs.returnToDirectory(saved));
+        throw;
+    }
+    throwIfFailed(fs.returnToDirectory(saved));
+    return result;
+}
+
+void DirectoryTree::changeDir(const std::string& path) {
+    if (path.empty()) return;
+    const bool same = caseSensitive_ ? path == currentDir_ : sameIgnoringCase(path, currentDir_);
+    if (same) return;
+    const Resolved target = resolvePath(path);
+    if (target.volume != volume()) {
+        switchingVolume_ = true;
+        try {
+            if (driveSelector_) {
+                driveSelector_->selectVolume(target.volume);
+            } else {
+                setVolume(target.volume);
+            }
+        } catch (...) {
+            switchingVolume_ = false;
+            throw;
+        }
+        switchingVolume_ = false;
+    }
+    FileSystem& fs = FileSystem::instance();
+    fs.changeDirectory(currentDir_);  // may fail: the next change decides
+    throwIfFailed(fs.changeDirectory(target.dir));
+    currentDir_ = fs.currentDirectory();
+    fillTree();
+    notifyChange();
+}
+
+void DirectoryTree::setVolume(const std::string& mountPoint) {
+    if (mountPoint == volume()) return;
+    if (!mountPoint.empty()) {
+        FileSystem& fs = FileSystem::instance();
+        throwIfFailed(fs.changeToVolume(mountPoint));
+        currentDir_ = fs.currentDirectory();
+    }
+    if (switchingVolume_) return;
+    fillTree();
+    notifyChange();
+}
+
+void DirectoryTree::openSelected() {
+    changeDir(rowPath(selectedRow()));
+}
+
+void DirectoryTree::notifyChange() {
+    if (fileList_) fileList_->setCurrentDir(currentDir_);
+    emit changed();
+}
+
+void DirectoryTree::handleUserSelection(int) {
+    emit userSelected();
+}
+
+void DirectoryTree::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    const int row = indexAt(event->position().toPoint()).row();
+    if (row >= 0 && row == selectedRow()) runUserAction([this] { openSelected(); });
+}
+
+void DirectoryTree::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        runUserAction([this] { openSelected(); });
+        return;
+    }
+    BrowserList::keyPressEvent(event);
+}
+
+void DirectoryTree::paintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
+    const BrowserRow& entry = rowModel()->at(row);
+    const QColor text = paintRowBackground(painter, option);
+    const QPixmap& glyph = entry.glyph == RowGlyph::OpenFolder      ? openGlyph_
+                           : entry.glyph == RowGlyph::CurrentFolder ? currentGlyph_
+                                                                    : closedGlyph_;
+    drawGlyph(painter, glyph, entry.indent, option.rect);
+    painter->setPen(text);
+    painter->setFont(font());
+    // A volume that keeps no case shows its names in lower case.
+    const QString shown = preserveCase_ || caseSensitive_ ? entry.text : entry.text.toLower();
+    painter->drawText(option.rect.adjusted(entry.indent + 16 + 4, 0, 0, 0),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
+}
+
+}  // namespace ottomix

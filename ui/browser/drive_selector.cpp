@@ -1,0 +1,186 @@
+#include "ui/browser/drive_selector.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "ui/browser/deferred_error.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/display_name.h"
+#include "ui/browser/file_system.h"
+#include "ui/browser/row_drawing.h"
+
+namespace ottomix {
+
+// Sizes every entry of the pop-up list to the item height and lets the
+// selector draw it.
+class DriveSelector::EntryDelegate : public QStyledItemDelegate {
+  public:
+    explicit EntryDelegate(DriveSelector* owner) : QStyledItemDelegate(owner), owner_(owner) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        painter->save();
+        owner_->paintEntry(painter, option.rect, index.row(),
+                           option.state & (QStyle::State_Selected | QStyle::State_MouseOver));
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return QSize(1, owner_->itemHeight_);
+    }
+
+  private:
+    DriveSelector* owner_;
+};
+
+namespace {
+constexpr int kMountPointRole = Qt::UserRole + 1;
+constexpr int kGlyphRole = Qt::UserRole + 2;
+}  // namespace
+
+DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    setItemDelegate(new EntryDelegate(this));
+    // In VolumeType order.
+    for (const char* name : {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"}) {
+        glyphs_.push_back(loadGlyph(name));
+    }
+    resetItemHeight();
+    FileSystem& fs = FileSystem::instance();
+    volume_ = fs.volumeOf(fs.currentDirectory());
+    connect(this, qOverload<int>(&QComboBox::activated), this,
+            &DriveSelector::selectActivatedEntry);
+}
+
+DriveSelector::~DriveSelector() {
+    if (directoryTree_ && directoryTree_->driveSelector_ == this)
+        directoryTree_->driveSelector_ = nullptr;
+}
+
+DirectoryTree* DriveSelector::directoryTree() const {
+    return directoryTree_;
+}
+
+void DriveSelector::setDirectoryTree(DirectoryTree* tree) {
+    if (directoryTree_ && directoryTree_->driveSelector_ == this)
+        directoryTree_->driveSelector_ = nullptr;
+    directoryTree_ = tree;
+    if (directoryTree_) directoryTree_->driveSelector_ = this;
+}
+
+void DriveSelector::resetItemHeight() {
+    itemHeight_ = std::max(characterHeight(font()), glyphHeight(glyphs_[0], 11));
+}
+
+std::string DriveSelector::itemVolume(int index) const {
+    return itemData(index, kMountPointRole).toByteArray().toStdString();
+}
+
+void DriveSelector::fillVolumes() {
+    clear();
+    for (const Volume& volume : FileSystem::instance().volumes()) {
+        const QString point = displayName(volume.mountPoint);
+        auto cased = [this](const std::string& text) {
+            const QString shown = displayName(text);
+            return textCase_ == TextCase::Upper ? shown.toUpper() : shown.toLower();
+        };
+        QString text;
+        switch (volume.type) {
+            case VolumeType::Removable:
+                text = point;
+                break;  // the medium is not read
+            case VolumeType::Remote:
+                text = point + ' ' + cased(volume.source);
+                break;
+            default:
+                text = point + QStringLiteral(" [") + cased(volume.label) + ']';
+                break;
+        }
+        addItem(text);
+        const int index = count() - 1;
+        setItemData(index, QByteArray::fromStdString(volume.mountPoint), kMountPointRole);
+        setItemData(index, static_cast<int>(volume.type), kGlyphRole);
+    }
+    setCurrentIndex(-1);  // the combo box would pick the first entry by itself
+}
+
+void DriveSelector::selectVolume(const std::string& mountPoint) {
+    if (currentIndex() >= 0 && mountPoint == volume_) return;
+    if (!mountPoint.empty()) {
+        volume_ = mountPoint;
+        for (int i = 0; i < count(); ++i) {
+            if (itemVolume(i) == mountPoint) {
+                setCurrentIndex(i);
+                break;
+            }
+        }
+    } else {
+        volume_.clear();
+        setCurrentIndex(-1);
+    }
+    if (directoryTree_) directoryTree_->setVolume(volume_);
+    emit changed();
+}
+
+void DriveSelector::setTextCase(TextCase text_case) {
+    if (text_case == textCase_) return;
+    textCase_ = text_case;
+    fillVolumes();
+    selectVolume(volume_);
+}
+
+void DriveSelector::selectActivatedEntry(int index) {
+    runUserAction([this, index] {
+        emit userSelected();
+        selectVolume(itemVolume(index));
+    });
+}
+
+void DriveSelector::showEvent(QShowEvent* event) {
+    QComboBox::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    runUserAction([this] {
+        fillVolumes();
+        selectVolume(volume_);
+    });
+}
+
+void DriveSelector::changeEvent(QEvent* event) {
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange) resetItemHeight();
+}
+
+void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
+                               bool selected) const {
+    const QPalette& colours = palette();
+    painter->fillRect(rect, selected ? colours.color(QPalette::Active, QPalette::Highlight)
+                                     : colours.color(QPalette::Base));
+    if (index < 0 || index >= count()) return;
+    const int type = itemData(index, kGlyphRole).toInt();
+    if (type >= 0 && type < static_cast<int>(glyphs_.size())) {
+        drawGlyph(painter, glyphs_[static_cast<size_t>(type)], 2, rect);
+    }
+    painter->setPen(selected ? colours.color(QPalette::Active, QPalette::HighlightedText)
+                             : colours.color(QPalette::Text));
+    painter->setFont(font());
+    // Plain drawText: an "&" in a label stays an "&".
+    painter->drawText(rect.adjusted(16 + 6, 0, 0, 0),
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, itemText(index));
+}
+
+void DriveSelector::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    paintEntry(&painter, field, currentIndex(), hasFocus());
+}
+
+}  // namespace ottomix

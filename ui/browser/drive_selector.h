@@ -1,0 +1,78 @@
+// The browser's drive selector: a combo box with one entry per mounted
+// volume, each with a glyph for its kind (removable, fixed, network, CD,
+// RAM). Linux has no drive letters; the volume's mount point takes their
+// place. An entry shows the mount point, then the volume's label in brackets
+// or, for a network volume, its source ("server:/export"); a removable
+// medium shows only its mount point, as it is not read for a label.
+//
+// Choosing an entry moves the linked DirectoryTree (and with it the file
+// list and the process) to the directory last shown on that volume, or to
+// its mount point. Signals: userSelected() when the user chooses an entry,
+// then changed() once the volume is current. A volume that cannot be entered
+// throws BrowserError; when the user chose it, the error is raised from the
+// event loop (see deferred_error.h), the entry stays chosen and nothing
+// else moves.
+#pragma once
+
+#include <QComboBox>
+#include <QPixmap>
+#include <QPointer>
+#include <string>
+#include <vector>
+
+namespace ottomix {
+
+class DirectoryTree;
+
+// How labels and server names are shown; mount points keep their case.
+enum class TextCase { Lower, Upper };
+
+class DriveSelector : public QComboBox {
+    Q_OBJECT
+  public:
+    explicit DriveSelector(QWidget* parent = nullptr);
+    ~DriveSelector() override;
+
+    // The chosen volume's mount point, or "" for none.
+    const std::string& volume() const { return volume_; }
+    // Makes the volume mounted at `mountPoint` current and moves the
+    // linked tree there; throws BrowserError when it cannot be entered.
+    // Choosing the volume already current does nothing.
+    void selectVolume(const std::string& mountPoint);
+    // Reads the mounted volumes into the entries again, with none chosen.
+    void fillVolumes();
+
+    TextCase textCase() const { return textCase_; }
+    void setTextCase(TextCase text_case);
+    DirectoryTree* directoryTree() const;
+    void setDirectoryTree(DirectoryTree* tree);
+
+    // The mount point an entry stands for.
+    std::string itemVolume(int index) const;
+    int itemHeight() const { return itemHeight_; }
+
+  signals:
+    void userSelected();
+    void changed();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    class EntryDelegate;
+    friend class DirectoryTree;
+    void resetItemHeight();
+    void selectActivatedEntry(int index);
+    void paintEntry(QPainter* painter, const QRect& rect, int index, bool selected) const;
+
+    std::string volume_;
+    TextCase textCase_ = TextCase::Lower;
+    QPointer<DirectoryTree> directoryTree_;
+    int itemHeight_ = 13;
+    bool shown_ = false;
+    std::vector<QPixmap> glyphs_;  // indexed by VolumeType
+};
+
+}  // namespace ottomix

@@ -1,0 +1,209 @@
+#include "ui/browser/file_list.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <algorithm>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "ui/browser/browser_error.h"
+#include "ui/browser/browser_row_model.h"
+#include "ui/browser/directory_tree.h"
+#include "ui/browser/display_name.h"
+#include "ui/browser/file_mask.h"
+#include "ui/browser/row_drawing.h"
+
+namespace ottomix {
+
+namespace {
+
+// The busy pointer of a long read; put back however the read ends.
+class BusyPointer {
+  public:
+    BusyPointer() = default;
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+    ~BusyPointer() {
+        if (armed_) QApplication::restoreOverrideCursor();
+    }
+    void arm() {
+        if (armed_) return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        armed_ = true;
+    }
+
+  private:
+    bool armed_ = false;
+};
+
+}  // namespace
+
+FileList::FileList(QWidget* parent)
+    : BrowserList(parent),
+      currentDir_(FileSystem::instance().currentDirectory()),
+      executableGlyph_(loadGlyph("EXECUTABLE")),
+      unknownGlyph_(loadGlyph("UNKNOWNFILE")),
+      folderGlyph_(loadGlyph("CLOSEDFOLDER")) {
+    resetItemHeight();
+}
+
+FileList::~FileList() {
+    if (directoryTree_ && directoryTree_->fileList_ == this) directoryTree_->fileList_ = nullptr;
+}
+
+DirectoryTree* FileList::directoryTree() const {
+    return directoryTree_;
+}
+
+int FileList::naturalItemHeight() const {
+    const int text = characterHeight(font());
+    return showGlyphs_ ? std::max(text, glyphHeight(executableGlyph_, 15) + 1) : text;
+}
+
+void FileList::setMask(const std::string& mask) {
+    if (mask == mask_) return;
+    mask_ = mask;
+    reread();
+}
+
+void FileList::setFileTypes(FileTypes types) {
+    if (types == fileTypes_) return;
+    fileTypes_ = types;
+    reread();
+}
+
+void FileList::setShowGlyphs(bool show) {
+    if (show == showGlyphs_) return;
+    showGlyphs_ = show;
+    resetItemHeight();
+    viewport()->update();
+}
+
+void FileList::fillOnFirstShow() {
+    reread();
+}
+
+void FileList::reread() {
+    if (!hasBeenShown()) return;
+    FileSystem& fs = FileSystem::instance();
+    // The attribute flags carry the attribute bits themselves.
+    const unsigned search =
+        (fileTypes_ & (FileTypeFlag::ReadOnly | FileTypeFlag::Hidden | FileTypeFlag::System |
+                       FileTypeFlag::VolumeId | FileTypeFlag::Directory | FileTypeFlag::Archive))
+            .toInt();
+    const bool normal = fileTypes_.testFlag(FileTypeFlag::Normal);
+    throwIfFailed(fs.changeDirectory(currentDir_));
+    rowModel()->clear();
+    {
+        BusyPointer busy;
+        std::vector<DirEntry> entries;
+        // A directory that cannot be read lists nothing, like a search that finds nothing.
+        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries);
+        const unsigned excluded =
+            (kAttrHidden | kAttrSystem | kAttrVolumeId | kAttrDirectory) & ~search;
+
+        // Every pattern over the one reading of the directory, left to right:
+        // a name that two patterns match is listed twice.
+        std::vector<const DirEntry*> found;
+        size_t start = 0;
+        while (true) {
+            const size_t end = std::min(mask_.find(';', start), mask_.size());
+            const std::string pattern = mask_.substr(start, end - start);
+            if (!pattern.empty()) {
+                for (const auto& entry : entries) {
+                    if ((entry.attributes & excluded) != 0) continue;
+                    if (!normal && (entry.attributes & search) == 0) continue;
+                    if (!maskMatches(pattern, entry.name)) continue;
+                    found.push_back(&entry);
+                    if (found.size() == 101) busy.arm();  // a row now sits at place 100
+                }
+            }
+            if (end == mask_.size()) break;
+            start = end + 1;
+        }
+
+        std::vector<BrowserRow> rows(found.size());
+        std::vector<std::string> keys(found.size());
+        for (size_t i = 0; i < found.size(); ++i) {
+            const DirEntry& entry = *found[i];
+            BrowserRow& row = rows[i];
+            if (entry.attributes & kAttrDirectory) {
+                row.name = "[" + entry.name + "]";
+                row.glyph = RowGlyph::ClosedFolder;
+            } else {
+                const size_t dot = entry.name.rfind('.');
+                std::string extension = dot == std::string::npos ? "" : entry.name.substr(dot);
+                for (char& c : extension) c = static_cast<char>(foldAscii(c));
+                const bool program = extension == ".exe" || extension == ".com" ||
+                                     extension == ".bat" || extension == ".pif";
+                row.name = entry.name;
+                row.glyph = program ? RowGlyph::Executable : RowGlyph::UnknownFile;
+            }
+            row.text = displayName(row.name);
+            keys[i] = row.name;
+            for (char& c : keys[i]) c = static_cast<char>(foldAscii(c));
+        }
+        // Sorted once, ignoring case; equal keys keep a fixed byte order.
+        std::vector<size_t> order(rows.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const int c = keys[a].compare(keys[b]);
+            if (c != 0) return c < 0;
+            const int d = rows[a].name.compare(rows[b].name);
+            return d != 0 ? d < 0 : a < b;
+        });
+        std::vector<BrowserRow> sorted;
+        sorted.reserve(rows.size());
+        for (size_t i : order) sorted.push_back(std::move(rows[i]));
+        rowModel()->append(std::move(sorted));
+    }
+    notifyChange();
+}
+
+std::string FileList::fileName() const {
+    const int index = selectedRow();
+    return index < 0 ? std::string() : joinPath(currentDir_, itemName(index));
+}
+
+void FileList::setCurrentDir(const std::string& path) {
+    // Names differ by case here, so the comparison is exact.
+    if (path == currentDir_) return;
+    FileSystem& fs = FileSystem::instance();
+    // A relative path counts from the list's own directory.
+    if (path.empty() || path[0] != '/') throwIfFailed(fs.changeDirectory(currentDir_));
+    throwIfFailed(fs.changeDirectory(path));
+    currentDir_ = fs.currentDirectory();
+    reread();
+}
+
+void FileList::notifyChange() {
+    rowAtLastChange_ = selectedRow();
+    emit changed();
+}
+
+void FileList::handleUserSelection(int row) {
+    emit userSelected();
+    if (row != rowAtLastChange_) notifyChange();
+}
+
+void FileList::paintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
+    const BrowserRow& entry = rowModel()->at(row);
+    const QColor text = paintRowBackground(painter, option);
+    int x = 2;
+    if (showGlyphs_) {
+        const QPixmap* glyph = entry.glyph == RowGlyph::Executable     ? &executableGlyph_
+                               : entry.glyph == RowGlyph::ClosedFolder ? &folderGlyph_
+                                                                       : &unknownGlyph_;
+        if (!glyph->isNull()) {
+            drawGlyph(painter, *glyph, 2, option.rect);
+            x = glyph->width() + 6;
+        }
+    }
+    painter->setPen(text);
+    painter->setFont(font());
+    painter->drawText(option.rect.adjusted(x, 0, 0, 0),
+                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, entry.text);
+}
+
+}  // namespace ottomix
