@@ -144,11 +144,18 @@ TEST(OutputFile, PipesAndDevicesAreWrittenStraightInto) {
     ASSERT_GE(reader, 0);
     std::string received;
     std::thread drain([&] {
-        ::fcntl(reader, F_SETFL, 0);
+        // Until the job has opened the pipe, a read finds no writer and
+        // returns nothing; read on until the bytes are in or time is up.
         char buf[4096];
-        ssize_t n;
-        while ((n = ::read(reader, buf, sizeof buf)) > 0)
-            received.append(buf, static_cast<std::size_t>(n));
+        for (int idle = 0; received.size() < 3000 && idle < 5000;) {
+            const ssize_t n = ::read(reader, buf, sizeof buf);
+            if (n > 0) {
+                received.append(buf, static_cast<std::size_t>(n));
+            } else {
+                ++idle;
+                ::usleep(1000);
+            }
+        }
     });
     const JobResult r = Job(Mode::Binary, dir / "in", "pipe");
     drain.join();
