@@ -196,8 +196,8 @@ void LinkRegistry::openLink(HyperlinkLabel* link) {
     }
     const QString target = link->launchTarget();
     const QString program = typeApplication(link->linkType_);
-    int result = kLaunchTargetTooLong;
-    if (target.size() <= kMaxLaunchTarget) result = launch(program, target);
+    int result = kLaunchInvalidTarget;
+    if (isValidLaunchTarget(target)) result = launch(program, target);
     if (result > 32) {
         link->setVisited(true);
         link->refresh();
