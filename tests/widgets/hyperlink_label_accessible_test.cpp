@@ -1,7 +1,9 @@
 // What assistive technology learns of a link: role, name, address, state and
-// the press action.
+// the press action; and the names in the properties window.
 #include <QAccessible>
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QtTest>
 #include <memory>
 
@@ -85,6 +87,16 @@ class HyperlinkLabelAccessibleTest : public QObject {
         QVERIFY(!actions->actionNames().contains(press));
         actions->doAction(press);
         QCOMPARE(launcher.launches.size(), std::size_t{1});
+    }
+
+    void propertiesWindowNamesItsPicture() {
+        auto link = newLink(LinkType::Http, "www.props.example");
+        auto window = LinkRegistry::instance().createLinkProperties(link.get());
+        auto* picture = window->findChild<QLabel*>("picture");
+        QVERIFY(picture);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(picture);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), QString("Hyperlink"));
     }
 };
 
