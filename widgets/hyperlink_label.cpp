@@ -1,5 +1,6 @@
 #include "widgets/hyperlink_label.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QBitmap>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QToolTip>
 #include <utility>
 
+#include "widgets/hyperlink_label_accessible.h"
 #include "widgets/link_registry.h"
 #include "widgets/user_message.h"
 #include "widgets/widget_resources.h"
@@ -20,10 +22,12 @@
 namespace ottomix {
 
 HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QWidget(parent) {
-    // Resources, cursor and registry exist before any link uses them.
+    // Resources, cursor, registry and what assistive technology learns of
+    // links exist before any link uses them.
     loadWidgetResources();
     handPointCursor();
     LinkRegistry::instance();
+    HyperlinkLabelAccessible::install();
     setCustomLinkPrefix(QString());
 
     popup_ = new QMenu(this);
@@ -99,6 +103,10 @@ void HyperlinkLabel::setVisitedColor(ColorRef value) {
 void HyperlinkLabel::setVisited(bool value) {
     if (value == visited_) return;
     visited_ = value;
+    QAccessible::State traversed;
+    traversed.traversed = true;
+    QAccessibleStateChangeEvent changed(this, traversed);
+    QAccessible::updateAccessibility(&changed);
     if (!loading_ && !designing_) {
         LinkRegistry::instance().visitedChanged(this);
     } else if (!loading_) {
@@ -287,6 +295,9 @@ void HyperlinkLabel::refresh() {
         updateHint(linkLayout_ == LinkLayout::Text ? applyTextLayout() : bitmap_.width());
     }
     update();
+    // Whatever changed may be part of the accessible name (alias, caption, prefix).
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void HyperlinkLabel::realignInParent() {

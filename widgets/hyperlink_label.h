@@ -6,7 +6,8 @@
 // caption. Links showing the same caption (compared without case) share their
 // visited state through the LinkRegistry: opening one turns all of them to the
 // visited colour. A right click shows a menu (open, open with a chosen
-// program, copy the address, properties window).
+// program, copy the address, properties window). Assistive technology sees a
+// link it can press (hyperlink_label_accessible.h).
 //
 // Links read from a window layout are set up between beginLoad() and
 // loaded(); only then do they join the registry. Links made in code join it

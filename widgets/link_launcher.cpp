@@ -23,10 +23,25 @@ LaunchFunction setLaunchFunction(LaunchFunction launcher) {
     return previous;
 }
 
+namespace {
+
+bool looksLikeOption(const QString& target) {
+    return target.startsWith(u'-');
+}
+
+}  // namespace
+
+bool isValidLaunchTarget(const QString& target) {
+    return target.size() <= kMaxLaunchTarget && !looksLikeOption(target);
+}
+
 int defaultLaunch(const QString& program, const QString& target) {
+    if (looksLikeOption(target)) return kLaunchInvalidTarget;
     if (program.isEmpty()) {
-        return QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode)) ? kLaunchSucceeded
-                                                                           : kLaunchFailed;
+        const QUrl url(target, QUrl::TolerantMode);
+        // The desktop's opener gets the encoded address, where "%2D" is a '-' again.
+        if (url.toEncoded().startsWith('-')) return kLaunchInvalidTarget;
+        return QDesktopServices::openUrl(url) ? kLaunchSucceeded : kLaunchFailed;
     }
     return QProcess::startDetached(program, {target}, QDir::currentPath()) ? kLaunchSucceeded
                                                                            : kLaunchFailed;

@@ -68,6 +68,8 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     pages->setObjectName(QStringLiteral("pages"));
     pages->setGeometry(5, 5, 380, 207);
     auto* sheet = new QWidget;
+    // Controls without text of their own are named for assistive technology.
+    sheet->setAccessibleName(QStringLiteral("Common"));
     pages->addTab(sheet, QStringLiteral("Common"));
     pages->setCurrentWidget(sheet);
 
@@ -76,6 +78,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     picture->setObjectName(QStringLiteral("picture"));
     picture->setGeometry(10, 13, 32, 32);
     picture->setPixmap(QPixmap(QStringLiteral(":/ottomix/PROPBMP.png")));
+    picture->setAccessibleName(QStringLiteral("Hyperlink"));
 
     const QString target = link.launchTarget();
     const QString shown = link.alias().isEmpty() ? link.caption() : link.alias();

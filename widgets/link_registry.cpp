@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QSettings>
+#include <QSortFilterProxyModel>
 #include <algorithm>
 #include <stdexcept>
 
@@ -35,6 +37,31 @@ void removeCaption(QStringList& list, const QString& caption) {
     const int i = indexOfCaption(list, caption);
     if (i >= 0) list.removeAt(i);
 }
+
+// What the chooser's views show: with programsOnly, folders (to go through)
+// and files the user may execute; otherwise everything the file model lists.
+class ProgramFilter : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setProgramsOnly(bool programs_only) {
+        if (programs_only == programsOnly_) return;
+        programsOnly_ = programs_only;
+        invalidateFilter();
+    }
+
+  protected:
+    bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override {
+        if (!programsOnly_) return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files) return true;
+        const QModelIndex index = files->index(source_row, 0, source_parent);
+        return files->isDir(index) || files->permissions(index).testFlag(QFileDevice::ExeUser);
+    }
+
+  private:
+    bool programsOnly_ = true;
+};
 
 }  // namespace
 
@@ -169,8 +196,8 @@ void LinkRegistry::openLink(HyperlinkLabel* link) {
     }
     const QString target = link->launchTarget();
     const QString program = typeApplication(link->linkType_);
-    int result = kLaunchTargetTooLong;
-    if (target.size() <= kMaxLaunchTarget) result = launch(program, target);
+    int result = kLaunchInvalidTarget;
+    if (isValidLaunchTarget(target)) result = launch(program, target);
     if (result > 32) {
         link->setVisited(true);
         link->refresh();
@@ -184,18 +211,25 @@ std::unique_ptr<QFileDialog> LinkRegistry::createChooser() const {
     chooser->setWindowTitle(QStringLiteral("Select application for ..."));
     chooser->setAcceptMode(QFileDialog::AcceptOpen);
     chooser->setFileMode(QFileDialog::ExistingFile);
-    // Programs carry no extension here: the first filter lists executable files.
+    // Programs carry no extension here: the first filter lists folders and
+    // executable files. The file model would read QDir::Executable alone as
+    // "hide whatever is readable or writable"; with all three permission
+    // flags it hides nothing, and the proxy picks the programs.
     const QString programs = QStringLiteral("Applications (*)");
     chooser->setNameFilters({programs, QStringLiteral("All files (*)")});
     chooser->selectNameFilter(programs);
     const QDir::Filters any_file = QDir::AllDirs | QDir::Files | QDir::NoDot;
-    chooser->setFilter(any_file | QDir::Executable);
+    const QDir::Filters any_program = any_file | QDir::PermissionMask;
+    chooser->setFilter(any_program);
     QFileDialog* dialog = chooser.get();
-    QObject::connect(
-        dialog, &QFileDialog::filterSelected, dialog,
-        [dialog, programs, any_file](const QString& filter) {
-            dialog->setFilter(filter == programs ? any_file | QDir::Executable : any_file);
-        });
+    auto* filter = new ProgramFilter(dialog);
+    chooser->setProxyModel(filter);
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                     [dialog, filter, programs, any_file, any_program](const QString& chosen) {
+                         const bool programs_only = chosen == programs;
+                         dialog->setFilter(programs_only ? any_program : any_file);
+                         filter->setProgramsOnly(programs_only);
+                     });
     const QString bin = QStringLiteral("/usr/bin");
     chooser->setDirectory(QDir(bin).exists() ? bin : QDir::currentPath());
     return chooser;

@@ -44,7 +44,8 @@ class LinkRegistry {
     // Sets every link's visited state from the list its caption is in.
     void syncLinks();
     // Asks the link's open handlers, launches its target with the program of
-    // its type and marks it visited if that worked.
+    // its type and marks it visited if that worked. An invalid target (see
+    // isValidLaunchTarget()) launches nothing and gives kLaunchInvalidTarget.
     void openLink(HyperlinkLabel* link);
     // "Open with...": lets the user pick the program for the link's type.
     void chooseApplication(HyperlinkLabel* link);

@@ -1,16 +1,30 @@
 // Opening a link: handlers, vetoes, results, type applications and the launcher.
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 #include <memory>
 
 #include "link_test_support.h"
 
 namespace ottomix {
+
+// Takes the place of the desktop for addresses without a scheme.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+  public:
+    UrlRecorder() { QDesktopServices::setUrlHandler(QString(), this, "open"); }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QString()); }
+
+    Q_INVOKABLE void open(const QUrl& url) { urls << url.toString(); }
+
+    QStringList urls;
+};
 
 class LinkOpeningTest : public QObject {
     Q_OBJECT
@@ -115,10 +129,74 @@ class LinkOpeningTest : public QObject {
         too_long->click();
         QCOMPARE(launcher.launches.size(), std::size_t{1});
         QCOMPARE(launcher.launches[0].second.size(), 255);
-        QCOMPARE(reported, kLaunchTargetTooLong);
+        QCOMPARE(reported, kLaunchInvalidTarget);
         QVERIFY(reported <= 32);
         QVERIFY(fits->isVisited());
         QVERIFY(!too_long->isVisited());
+    }
+
+    void optionLikeTargetsAreRefused_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("desktop") << QString();
+        QTest::newRow("chosen program") << QString("/usr/local/bin/viewer");
+    }
+    void optionLikeTargetsAreRefused() {
+        QFETCH(QString, program);
+        LaunchRecorder launcher;
+        LinkRegistry::instance().setTypeApplication(LinkType::Custom, program);
+        auto option = newLink(LinkType::Custom, "--help");
+        const QString target = option->launchTarget();
+        int reported = 0;
+        option->setAfterOpenHandler([&](QObject*, std::int32_t r) { reported = r; });
+        option->click();
+        auto plain = newLink(LinkType::Custom, "help");
+        plain->click();
+        LinkRegistry::instance().setTypeApplication(LinkType::Custom, QString());
+        QCOMPARE(target, QString("--help"));
+        // The code a too long target has always given.
+        QCOMPARE(reported, 3);
+        QCOMPARE(reported, kLaunchInvalidTarget);
+        QVERIFY(!option->isVisited());
+        QCOMPARE(launcher.launches.size(), std::size_t{1});
+        QCOMPARE(launcher.launches[0].first, program);
+        QCOMPARE(launcher.launches[0].second, QString("help"));
+        QVERIFY(plain->isVisited());
+    }
+
+    void defaultLaunchStartsNothingForOptionLikeTargets() {
+        QTemporaryDir dir;
+        const QString log = dir.filePath("launches.txt");
+        // A chosen program that notes every start of its own.
+        const QString program = dir.filePath("viewer");
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            QString("#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$1\" >> '%1'\n").arg(log).toLocal8Bit());
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // What would go to the desktop is noted here instead.
+        UrlRecorder desktop;
+
+        QCOMPARE(defaultLaunch(program, "--help"), kLaunchInvalidTarget);
+        QCOMPARE(defaultLaunch(program, "-"), kLaunchInvalidTarget);
+        QCOMPARE(defaultLaunch(QString(), "--help"), kLaunchInvalidTarget);
+        // Encoded for the desktop's opener this is "--help" again.
+        QCOMPARE(defaultLaunch(QString(), "%2D-help"), kLaunchInvalidTarget);
+        QVERIFY2(desktop.urls.isEmpty(), qPrintable(desktop.urls.join(", ")));
+
+        // The same starts with harmless targets get through.
+        QCOMPARE(defaultLaunch(QString(), "x.example/--help"), kLaunchSucceeded);
+        QCOMPARE(desktop.urls, QStringList{"x.example/--help"});
+        QCOMPARE(defaultLaunch(program, "x.example"), kLaunchSucceeded);
+        auto starts = [&] {
+            QFile noted(log);
+            if (!noted.open(QIODevice::ReadOnly)) return QString();
+            return QString::fromLocal8Bit(noted.readAll());
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(starts(), QString("1|x.example\n"), 10000);
+        // Time for a late start of a refused launch to show up.
+        QTest::qWait(300);
+        QCOMPARE(starts(), QString("1|x.example\n"));
     }
 
     void programGetsTargetAsItsOneArgumentWithoutShell() {
