@@ -2,8 +2,8 @@
 add_library(ottomix_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/application.cpp
   ${CMAKE_CURRENT_LIST_DIR}/application.h
-  ${CMAKE_CURRENT_LIST_DIR}/bit_button.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/bit_button.h
+  ${CMAKE_CURRENT_LIST_DIR}/glyph_button.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/glyph_button.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp

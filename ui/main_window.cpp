@@ -21,12 +21,12 @@
 
 #include "ui/about_window.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
+#include "ui/glyph_button.h"
 #include "ui/viewer.h"
 #include "widgets/window_font.h"
 
@@ -110,10 +110,10 @@ QIcon WindowIcon() {
     return icon;
 }
 
-TBitBtn* MakeBitBtn(QWidget* parent, const char* caption, const char* glyph, GlyphLayout layout,
-                    int x, int y, int w, int h) {
-    auto* button = new TBitBtn(QString::fromLatin1(caption), layout, parent);
-    button->SetGlyph(QPixmap(QString::fromLatin1(glyph)));
+GlyphButton* MakeBitBtn(QWidget* parent, const char* caption, const char* glyph, GlyphLayout layout,
+                        int x, int y, int w, int h) {
+    auto* button = new GlyphButton(QString::fromLatin1(caption), layout, parent);
+    button->setGlyph(QPixmap(QString::fromLatin1(glyph)));
     button->setGeometry(x, y, w, h);
     return button;
 }

@@ -22,7 +22,7 @@ namespace ottomix {
 class DirectoryTree;
 class DriveSelector;
 class FileList;
-class TBitBtn;
+class GlyphButton;
 class TRichEdit;
 
 class TForm1 : public QMainWindow {
@@ -53,13 +53,13 @@ class TForm1 : public QMainWindow {
     DirectoryTree* DirectoryListBox1;
     FileList* FileListBox1;
     DriveSelector* DriveComboBox1;
-    TBitBtn* BitBtn1;
-    TBitBtn* Encrypt;
-    TBitBtn* Decrypt;
+    GlyphButton* BitBtn1;
+    GlyphButton* Encrypt;
+    GlyphButton* Decrypt;
     QGroupBox* GroupBox1;
     QRadioButton* RadioButton1;
     QRadioButton* RadioButton2;
-    TBitBtn* BitBtn2;
+    GlyphButton* BitBtn2;
     QPushButton* Button1;
     // MainMenu1 is the window's menu bar.
     QMenu* System1;

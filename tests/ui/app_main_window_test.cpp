@@ -25,17 +25,17 @@
 #include "tests/ui/app_test_util.h"
 #include "ui/about_window.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
+#include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/viewer.h"
 
 namespace {
 
-using ottomix::TBitBtn;
+using ottomix::GlyphButton;
 using ottomix::TForm1;
 
 struct Box {
@@ -154,10 +154,10 @@ TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
     EXPECT_EQ(f.Client()->children().indexOf(f.Image1), 0);
     EXPECT_FALSE(f.Image1->pixmap().isNull());
 
-    EXPECT_EQ(f.Encrypt->Layout(), ottomix::GlyphLayout::Bottom);
-    EXPECT_EQ(f.BitBtn1->Layout(), ottomix::GlyphLayout::Left);
-    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
-        EXPECT_FALSE(b->Glyph().isNull()) << b->text().toStdString();
+    EXPECT_EQ(f.Encrypt->glyphLayout(), ottomix::GlyphLayout::Bottom);
+    EXPECT_EQ(f.BitBtn1->glyphLayout(), ottomix::GlyphLayout::Left);
+    for (GlyphButton* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
+        EXPECT_FALSE(b->glyph().isNull()) << b->text().toStdString();
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     }
     EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -215,27 +215,27 @@ TEST_F(MainWindowTest, TabOrderAndMenuFollowTheLayout) {
 TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
     TForm1& f = *form_;
     EXPECT_EQ(f.font().pixelSize(), 11);
-    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
+    for (GlyphButton* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
         QStyleOptionButton option;
         option.initFrom(b);
         option.rect = b->rect();
         const QRect contents =
             b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
-        const QSize need = b->ContentSize();
+        const QSize need = b->contentSize();
         EXPECT_LE(need.width(), contents.width()) << b->text().toStdString();
         EXPECT_LE(need.height(), contents.height()) << b->text().toStdString();
         QRect glyph, caption;
-        b->ContentRects(contents, &glyph, &caption);
+        b->contentRects(contents, &glyph, &caption);
         EXPECT_FALSE(glyph.intersects(caption)) << b->text().toStdString();
         EXPECT_TRUE(contents.contains(glyph) && contents.contains(caption))
             << b->text().toStdString();
-        if (b->Layout() == ottomix::GlyphLayout::Bottom)
+        if (b->glyphLayout() == ottomix::GlyphLayout::Bottom)
             EXPECT_GT(glyph.top(), caption.bottom()) << b->text().toStdString();
         else
             EXPECT_LT(glyph.right(), caption.left()) << b->text().toStdString();
         // The focus frame's lines (the right and bottom ones one pixel out)
         // stay inside the button and clear of the glyph and the caption.
-        const QRect frame = b->FocusFrame(glyph, caption);
+        const QRect frame = b->focusFrame(glyph, caption);
         const QRect lines = frame.adjusted(0, 0, 1, 1);
         EXPECT_TRUE(b->rect().adjusted(2, 2, -2, -2).contains(lines)) << b->text().toStdString();
         EXPECT_TRUE(frame.adjusted(2, 2, -1, -1).contains(glyph)) << b->text().toStdString();

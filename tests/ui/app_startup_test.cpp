@@ -19,8 +19,8 @@
 
 #include "core/byte_stream.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/file_list.h"
+#include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
 
