@@ -27,7 +27,7 @@
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
 #include "ui/glyph_button.h"
-#include "ui/viewer.h"
+#include "ui/text_viewer.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -151,7 +151,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     if (!background.isNull()) Image1->resize(background.size());  // sizes itself to the picture
     Image1->lower();
 
-    RichEdit1 = new TRichEdit(client_);
+    RichEdit1 = new TextViewer(client_);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     RichEdit1->setGeometry(16, 8, 473, 249);
     RichEdit1->hide();
@@ -316,7 +316,7 @@ void TForm1::RadioButton2Click() {
 }
 
 void TForm1::FileListBox1Click() {
-    if (text_mode) RichEdit1->LoadFromFile(FileListBox1->fileName());
+    if (text_mode) RichEdit1->loadFromFile(FileListBox1->fileName());
 }
 
 void TForm1::ShowViewerPage(bool viewer) {

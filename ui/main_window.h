@@ -23,7 +23,7 @@ class DirectoryTree;
 class DriveSelector;
 class FileList;
 class GlyphButton;
-class TRichEdit;
+class TextViewer;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -49,7 +49,7 @@ class TForm1 : public QMainWindow {
 
     // Controls, in creation order.
     QLabel* Image1;
-    TRichEdit* RichEdit1;
+    TextViewer* RichEdit1;
     DirectoryTree* DirectoryListBox1;
     FileList* FileListBox1;
     DriveSelector* DriveComboBox1;

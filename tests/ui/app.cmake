@@ -2,7 +2,7 @@
 add_executable(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/app_test_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_test_util.h
-  ${CMAKE_CURRENT_LIST_DIR}/app_viewer_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_viewer_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_main_window_test.cpp
   $<TARGET_OBJECTS:ottomix_resources>)
 target_link_libraries(app_tests PRIVATE ottomix_app Qt6::Test GTest::gtest)

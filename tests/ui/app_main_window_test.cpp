@@ -31,7 +31,7 @@
 #include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
-#include "ui/viewer.h"
+#include "ui/text_viewer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/viewer.h"
+#include "ui/text_viewer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -514,14 +514,14 @@ QString DecodePlainText(const QByteArray& data) {
     return BreakLines(Utf8OrWindows1252(data, data.size()));
 }
 
-TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent) {
+TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setAcceptRichText(false);
     document()->setUndoRedoEnabled(false);
 }
 
-void TRichEdit::LoadFromFile(const std::string& name) {
+void TextViewer::loadFromFile(const std::string& name) {
     QByteArray data = ReadFile(name, limit_);
     const bool bytes_cut = data.size() > limit_;
     if (bytes_cut) data.truncate(static_cast<qsizetype>(limit_));
@@ -532,18 +532,18 @@ void TRichEdit::LoadFromFile(const std::string& name) {
     doc->setDefaultFont(font());
     bool lines_cut = false;
     if (LooksLikeRtf(data)) {
-        lines_cut = ReadRtf(data, *doc, line_limit_);
+        lines_cut = ReadRtf(data, *doc, lineLimit_);
     } else {
         // A cut file is UTF-8 when it is up to the sequence the cut broke.
         QString text = BreakLines(
             Utf8OrWindows1252(data, bytes_cut ? WithoutBrokenUtf8Tail(data) : data.size()));
         // The end of the last line allowed; anything after it is left out.
         qsizetype end = -1;
-        for (qint64 line = 0; line < line_limit_; ++line) {
+        for (qint64 line = 0; line < lineLimit_; ++line) {
             end = text.indexOf(u'\n', end + 1);
             if (end < 0) break;
         }
-        if (line_limit_ <= 0 || (end >= 0 && end + 1 < text.size())) {
+        if (lineLimit_ <= 0 || (end >= 0 && end + 1 < text.size())) {
             text.truncate(std::max<qsizetype>(end, 0));
             lines_cut = true;
         }
@@ -563,7 +563,7 @@ void TRichEdit::LoadFromFile(const std::string& name) {
         const QString size = limit_ % (1024 * 1024) == 0
                                  ? QStringLiteral("%1 MiB").arg(limit_ / (1024 * 1024))
                                  : QStringLiteral("%1 KiB").arg(limit_ / 1024);
-        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(line_limit_)
+        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(lineLimit_)
                                        : QStringLiteral("is longer than %1").arg(size);
         c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
     }

@@ -1,4 +1,4 @@
-// RichEdit1: the read-only viewer of the main window, and the loading of a
+// The main window's read-only viewer, and the loading of a
 // file into it (RTF through a small reader of our own, else plain text).
 #pragma once
 
@@ -47,29 +47,29 @@ QString DecodeWindows1252(const QByteArray& data);
 QString DecodePlainText(const QByteArray& data);
 
 // The viewer control itself.
-class TRichEdit : public QTextEdit {
+class TextViewer : public QTextEdit {
     Q_OBJECT
 
   public:
-    explicit TRichEdit(QWidget* parent = nullptr);
+    explicit TextViewer(QWidget* parent = nullptr);
 
     // Replaces the whole content by the file `name`, opened read-only: as rich
     // text when it is RTF, else as plain text. Throws ViewerError with
     // "Cannot open file <name>" when the file cannot be opened and "Failed to
     // Load Stream" when it cannot be read; the content stays as it was then.
-    void LoadFromFile(const std::string& name);
+    void loadFromFile(const std::string& name);
 
     // How many bytes and lines of a file are shown at most.
     qint64 limit() const { return limit_; }
-    void set_limit(qint64 bytes) { limit_ = bytes; }
-    qint64 line_limit() const { return line_limit_; }
-    void set_line_limit(qint64 lines) { line_limit_ = lines; }
+    void setLimit(qint64 bytes) { limit_ = bytes; }
+    qint64 lineLimit() const { return lineLimit_; }
+    void setLineLimit(qint64 lines) { lineLimit_ = lines; }
     // Whether the last file loaded was cut at a limit.
-    bool truncated() const { return truncated_; }
+    bool isTruncated() const { return truncated_; }
 
   private:
     qint64 limit_ = kViewerLimit;
-    qint64 line_limit_ = kViewerLineLimit;
+    qint64 lineLimit_ = kViewerLineLimit;
     bool truncated_ = false;
 };
 
