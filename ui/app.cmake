@@ -6,10 +6,15 @@ add_library(ottomix_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/glyph_button.h
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.h
+  ${CMAKE_CURRENT_LIST_DIR}/rtf_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rtf_reader.h
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.h
+  ${CMAKE_CURRENT_LIST_DIR}/text_decoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text_decoding.h
   ${CMAKE_CURRENT_LIST_DIR}/text_viewer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text_viewer.h)
+  ${CMAKE_CURRENT_LIST_DIR}/text_viewer.h
+  ${CMAKE_CURRENT_LIST_DIR}/viewer_error.h)
 target_include_directories(ottomix_app PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(ottomix_app PUBLIC
   Qt6::Widgets ottomix_core ottomix_browser ottomix_progress ottomix_about)

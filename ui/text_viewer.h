@@ -1,14 +1,11 @@
-// The main window's read-only viewer, and the loading of a
-// file into it (RTF through a small reader of our own, else plain text).
+// The main window's read-only viewer, and the loading of a file into it (RTF
+// through a small reader of our own, else plain text).
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <QTextEdit>
-#include <stdexcept>
 #include <string>
 
-class QTextDocument;
+#include "ui/viewer_error.h"
 
 namespace ottomix {
 
@@ -21,32 +18,6 @@ inline constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
 // this many lines.
 inline constexpr qint64 kViewerLineLimit = 200'000;
 
-// The viewer's failures. The message is shown to the user as it is; the
-// application's exception box adds the full stop.
-class ViewerError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// True when the bytes start with the RTF signature "{\rtf".
-bool LooksLikeRtf(const QByteArray& data);
-
-// Fills `doc` (emptied first) with the text of an RTF document: paragraphs,
-// line breaks, tabs, bold, italic, underline, font sizes, text and highlight
-// colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
-// colour tables, style sheets, pictures, document info and {\*...} groups are
-// skipped. Malformed input is read as far as it makes sense; nothing throws.
-// Text past `max_lines` paragraphs is left out; returns true then.
-bool ReadRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines = kViewerLineLimit);
-
-// Windows-1252 to Unicode; the five unassigned codes map to themselves.
-QString DecodeWindows1252(const QByteArray& data);
-
-// Plain text: UTF-8 when the bytes are valid UTF-8, else Windows-1252; a
-// CR LF pair, a lone CR and a lone LF each become one line break ('\n').
-QString DecodePlainText(const QByteArray& data);
-
-// The viewer control itself.
 class TextViewer : public QTextEdit {
     Q_OBJECT
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "tests/ui/app_test_util.h"
+#include "ui/viewer_error.h"
 
 namespace {
 
