@@ -13,9 +13,9 @@ int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& start
         app.setTitle(QString::fromLatin1(kApplicationTitle));
         TForm1 form1;
         TForm3 form3;
-        TForm4 form4;
+        ProgressWindow progressWindow;
         form1.SetAboutWindow(&form3);
-        form1.SetProgressWindow(&form4);
+        form1.SetProgressWindow(&progressWindow);
         if (started) started(form1);
         form1.show();
         app.exec();

@@ -105,7 +105,7 @@ class MainWindowTest : public ::testing::Test {
 
     QTemporaryDir dir_;
     std::string old_cwd_;
-    ottomix::TForm4 progress_;
+    ottomix::ProgressWindow progress_;
     std::unique_ptr<TForm1> form_;
     std::vector<Box> boxes_;
 };
@@ -317,7 +317,7 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     EXPECT_EQ(f.FileListBox1->selectedRow(), -1);
     EXPECT_EQ(f.FileListBox1->fileName(), "");
     EXPECT_TRUE(progress_.isVisible());
-    EXPECT_EQ(progress_.Label1->text(), QStringLiteral("File Successfully Encrypted!"));
+    EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("File Successfully Encrypted!"));
 
     ClickFile("encrypt.txt");
     Click(f.Decrypt);
@@ -342,7 +342,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     f.Encrypt->setFocus();
     QTest::keyClick(f.Encrypt, Qt::Key_Return);
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
-    Click(progress_.Button1);  // the progress window had come to the front
+    Click(progress_.okButton());  // the progress window had come to the front
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
 
@@ -368,7 +368,7 @@ TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), "keep me");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("dencrypt.txt"))));
     EXPECT_DOUBLE_EQ(f.file_size, 42.0);
-    EXPECT_EQ(progress_.Maximum(), 0) << "the job resets the bar and stops";
+    EXPECT_EQ(progress_.maximum(), 0) << "the job resets the bar and stops";
 }
 
 TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
