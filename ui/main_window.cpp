@@ -272,7 +272,7 @@ void TForm1::SetProgressWindow(JobProgress* progress) {
     progress_ = progress != nullptr ? progress : &no_progress_;
 }
 
-void TForm1::SetAboutWindow(TForm3* about) {
+void TForm1::SetAboutWindow(AboutWindow* about) {
     about_ = about;
 }
 
@@ -357,7 +357,7 @@ void TForm1::Quit1Click() {
 }
 
 void TForm1::About1Click() {
-    if (about_ != nullptr) about_->ShowModal();
+    if (about_ != nullptr) about_->showModally();
 }
 
 void TForm1::RunJob(Direction direction) {

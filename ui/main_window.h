@@ -15,10 +15,10 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class TForm3;
 
 namespace ottomix {
 
+class AboutWindow;
 class DirectoryTree;
 class DriveSelector;
 class FileList;
@@ -38,7 +38,7 @@ class TForm1 : public QMainWindow {
     // The progress window every job reports to, and the About window; start-up
     // sets both. Without them jobs report nowhere and About does nothing.
     void SetProgressWindow(JobProgress* progress);
-    void SetAboutWindow(TForm3* about);
+    void SetAboutWindow(AboutWindow* about);
 
     // The client area under the menu bar; the controls' positions count from it.
     QWidget* Client() const { return client_; }
@@ -100,7 +100,7 @@ class TForm1 : public QMainWindow {
     QWidget* client_;
     JobProgress* progress_;
     NullProgress no_progress_;
-    TForm3* about_ = nullptr;
+    AboutWindow* about_ = nullptr;
     bool shown_before_ = false;
 };
 

@@ -12,9 +12,9 @@ int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& start
     try {
         app.setTitle(QString::fromLatin1(kApplicationTitle));
         TForm1 form1;
-        TForm3 form3;
+        AboutWindow aboutWindow;
         ProgressWindow progressWindow;
-        form1.SetAboutWindow(&form3);
+        form1.SetAboutWindow(&aboutWindow);
         form1.SetProgressWindow(&progressWindow);
         if (started) started(form1);
         form1.show();

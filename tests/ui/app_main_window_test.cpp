@@ -175,12 +175,12 @@ TEST_F(MainWindowTest, CentredAtFirstShowingOnlyAndAboutShownModally) {
     f.show();
     EXPECT_EQ(f.pos(), QPoint(10, 20));
 
-    TForm3 about;
+    ottomix::AboutWindow about;
     f.SetAboutWindow(&about);
     bool was_modal = false;
     QTimer::singleShot(0, &about, [&] {
         was_modal = about.isVisible() && QApplication::activeModalWidget() == &about;
-        QTest::mouseClick(about.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(about.okButton(), Qt::LeftButton);
     });
     f.About1->trigger();  // returns once the window has closed
     EXPECT_TRUE(was_modal);
