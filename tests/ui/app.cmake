@@ -3,7 +3,7 @@ add_executable(app_tests
   ${CMAKE_CURRENT_LIST_DIR}/app_test_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app_test_util.h
   ${CMAKE_CURRENT_LIST_DIR}/text_viewer_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/app_main_window_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
   $<TARGET_OBJECTS:ottomix_resources>)
 target_link_libraries(app_tests PRIVATE ottomix_app Qt6::Test GTest::gtest)
 gtest_discover_tests(app_tests
@@ -13,7 +13,7 @@ gtest_discover_tests(app_tests
 
 # Start-up runs the whole program, so every case is a child process.
 add_executable(app_startup_tests
-  ${CMAKE_CURRENT_LIST_DIR}/app_startup_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/startup_test.cpp
   $<TARGET_OBJECTS:ottomix_resources>)
 target_link_libraries(app_startup_tests PRIVATE
   ottomix_app Qt6::Test GTest::gmock GTest::gtest GTest::gtest_main)
