@@ -29,7 +29,7 @@
 namespace {
 
 // The window, with a camera at the half-way step.
-class FilmedForm : public ottomix::TForm4 {
+class FilmedWindow : public ottomix::ProgressWindow {
   public:
     QString shot_path;
     bool shot_taken = false;
@@ -38,16 +38,16 @@ class FilmedForm : public ottomix::TForm4 {
   protected:
     void StepReached() override {
         const auto start = std::chrono::steady_clock::now();
-        TForm4::StepReached();
+        ProgressWindow::StepReached();
         drawing += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (shot_path.isEmpty() || shot_taken || Maximum() <= 0) return;
-        if (Position() * 2 < Maximum()) return;
+        if (shot_path.isEmpty() || shot_taken || maximum() <= 0) return;
+        if (position() * 2 < maximum()) return;
         shot_taken = true;
         const int rc =
             QProcess::execute(QStringLiteral("import"),
                               {QStringLiteral("-window"), QStringLiteral("root"), shot_path});
         std::printf("screenshot at %lld of %lld bytes: %s (import exit %d)\n",
-                    static_cast<long long>(Position()), static_cast<long long>(Maximum()),
+                    static_cast<long long>(position()), static_cast<long long>(maximum()),
                     qPrintable(shot_path), rc);
     }
 };
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     std::printf("platform %s, input %zu MiB, best of %d runs\n",
                 qPrintable(QGuiApplication::platformName()), mib, runs);
 
-    FilmedForm form;
+    FilmedWindow window;
     ottomix::NullProgress null_progress;
     bool failed = false;
     for (const ottomix::Mode mode : {ottomix::Mode::Binary, ottomix::Mode::Text}) {
@@ -143,22 +143,23 @@ int main(int argc, char** argv) {
         for (int r = 0; r < runs; ++r) {
             // Alternate the order so neither side always runs on a warmer cache.
             if (r % 2 == 0) quiet.KeepBest(RunOnce(request, null_progress));
-            if (mode == ottomix::Mode::Binary && r == 0) form.shot_path = shot;
-            const int paints = form.BarPaintCount();
-            form.drawing = 0;
-            shown.KeepBest(RunOnce(request, form));
-            drawing = std::min(drawing, form.drawing);
-            form.shot_path.clear();
+            if (mode == ottomix::Mode::Binary && r == 0) window.shot_path = shot;
+            const int paints = window.barPaintCount();
+            window.drawing = 0;
+            shown.KeepBest(RunOnce(request, window));
+            drawing = std::min(drawing, window.drawing);
+            window.shot_path.clear();
             if (r % 2 == 1) quiet.KeepBest(RunOnce(request, null_progress));
-            if (r == 0) std::printf("%d bar paints in one job\n", form.BarPaintCount() - paints);
+            if (r == 0) std::printf("%d bar paints in one job\n", window.barPaintCount() - paints);
         }
         const double ratio = shown.wall / quiet.wall;
         const char* name = mode == ottomix::Mode::Binary ? "binary" : "text";
         std::printf(
-            "%-6s wall: NullProgress %.3f s, TForm4 %.3f s, ratio %.3f; in StepReached %.4f s\n",
+            "%-6s wall: NullProgress %.3f s, ProgressWindow %.3f s, ratio %.3f; in StepReached "
+            "%.4f s\n",
             name, quiet.wall, shown.wall, ratio, drawing);
-        std::printf("%-6s cpu:  NullProgress %.3f s, TForm4 %.3f s, ratio %.3f\n", name, quiet.cpu,
-                    shown.cpu, shown.cpu / quiet.cpu);
+        std::printf("%-6s cpu:  NullProgress %.3f s, ProgressWindow %.3f s, ratio %.3f\n", name,
+                    quiet.cpu, shown.cpu, shown.cpu / quiet.cpu);
         if (ratio > 1.1) failed = true;
     }
     std::printf("target ratio <= 1.10: %s\n", failed ? "MISSED" : "met");

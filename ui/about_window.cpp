@@ -15,12 +15,14 @@
 #include "widgets/hyperlink_label.h"
 #include "widgets/window_font.h"
 
-const char* const TForm3::kThankYouText =
+namespace ottomix {
+
+const char* const AboutWindow::kThankYouText =
     "Thank you for trying Ottomix 2.  We hope you are happy with this product and we would "
     "appreciate and feedback from you whether it is positive or negative.  Please either e-mail "
     "us or fill in the form on our homepage, there are links below.";
-const char* const TForm3::kEmailAddress = "feedback@mirrowen.example";
-const char* const TForm3::kHomePage = "www.mirrowen.example";
+const char* const AboutWindow::kEmailAddress = "feedback@mirrowen.example";
+const char* const AboutWindow::kHomePage = "www.mirrowen.example";
 
 namespace {
 
@@ -43,9 +45,9 @@ class LoweredBox : public QWidget {
     }
 };
 
-QLabel* BoldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
+QLabel* boldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
     auto* label = new QLabel(text, parent);
-    label->setFont(ottomix::windowFont(true));
+    label->setFont(windowFont(true));
     label->setGeometry(bounds);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Labels size themselves to their text: never clip it.
@@ -53,10 +55,9 @@ QLabel* BoldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
     return label;
 }
 
-ottomix::HyperlinkLabel* MakeLink(QWidget* parent, const QRect& bounds, ottomix::LinkType type,
-                                  const QString& caption, const QString& alias) {
-    using ottomix::LinkMenuItem;
-    auto* link = new ottomix::HyperlinkLabel(parent);
+HyperlinkLabel* makeLink(QWidget* parent, const QRect& bounds, LinkType type,
+                         const QString& caption, const QString& alias) {
+    auto* link = new HyperlinkLabel(parent);
     link->beginLoad();
     link->setGeometry(bounds);
     link->setCaption(caption);
@@ -64,7 +65,7 @@ ottomix::HyperlinkLabel* MakeLink(QWidget* parent, const QRect& bounds, ottomix:
     link->setLinkType(type);
     link->setMenuItems(LinkMenuItem::Open | LinkMenuItem::CopyUrl | LinkMenuItem::OpenWith |
                        LinkMenuItem::Properties);
-    link->setCursorId(ottomix::kHandPointCursor);
+    link->setCursorId(kHandPointCursor);
     link->setShowHint(true);
     link->setParentShowHint(false);
     link->loaded();
@@ -73,74 +74,74 @@ ottomix::HyperlinkLabel* MakeLink(QWidget* parent, const QRect& bounds, ottomix:
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Form3"));
+AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("aboutWindow"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About Mirrowen Software..."));
-    setFont(ottomix::windowFont());
+    setFont(windowFont());
     setFixedSize(359, 175);
     move(292, 214);
 
     const QString address = QString::fromLatin1(kEmailAddress);
-    HyperLink1 = MakeLink(this, {56, 136, 118, 17}, ottomix::LinkType::Email, address, address);
-    HyperLink1->setObjectName(QStringLiteral("HyperLink1"));
+    emailLink_ = makeLink(this, {56, 136, 118, 17}, LinkType::Email, address, address);
+    emailLink_->setObjectName(QStringLiteral("emailLink"));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    logo_ = new QLabel(this);
+    logo_->setObjectName(QStringLiteral("logo"));
     const QPixmap logo(QStringLiteral(":/ottomix/logo.png"));
-    Image1->setGeometry(8, 8, 73, 66);
+    logo_->setGeometry(8, 8, 73, 66);
     if (!logo.isNull()) {
-        Image1->setPixmap(logo);
-        Image1->resize(logo.size());
+        logo_->setPixmap(logo);
+        logo_->resize(logo.size());
     }
 
-    Bevel1 = new LoweredBox(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setGeometry(8, 8, 73, 67);
-    Bevel1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    logoBevel_ = new LoweredBox(this);
+    logoBevel_->setObjectName(QStringLiteral("logoBevel"));
+    logoBevel_->setGeometry(8, 8, 73, 67);
+    logoBevel_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    Label1 = new QLabel(QString::fromLatin1(kThankYouText), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(ottomix::windowFont(true));
-    Label1->setGeometry(96, 8, 257, 113);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);
+    thanksLabel_ = new QLabel(QString::fromLatin1(kThankYouText), this);
+    thanksLabel_->setObjectName(QStringLiteral("thanksLabel"));
+    thanksLabel_->setFont(windowFont(true));
+    thanksLabel_->setGeometry(96, 8, 257, 113);
+    thanksLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    thanksLabel_->setWordWrap(true);
+    thanksLabel_->setTextFormat(Qt::PlainText);
 
-    Label2 = BoldLabel(this, QStringLiteral("E-Mail:"), {16, 136, 40, 13});
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = BoldLabel(this, QStringLiteral("Homepage:"), {16, 152, 65, 13});
-    Label3->setObjectName(QStringLiteral("Label3"));
+    emailCaption_ = boldLabel(this, QStringLiteral("E-Mail:"), {16, 136, 40, 13});
+    emailCaption_->setObjectName(QStringLiteral("emailCaption"));
+    homePageCaption_ = boldLabel(this, QStringLiteral("Homepage:"), {16, 152, 65, 13});
+    homePageCaption_->setObjectName(QStringLiteral("homePageCaption"));
 
-    HyperLink2 = MakeLink(this, {80, 152, 253, 17}, ottomix::LinkType::Http,
-                          QString::fromLatin1(kHomePage), QString());
-    HyperLink2->setObjectName(QStringLiteral("HyperLink2"));
+    homePageLink_ = makeLink(this, {80, 152, 253, 17}, LinkType::Http,
+                             QString::fromLatin1(kHomePage), QString());
+    homePageLink_->setObjectName(QStringLiteral("homePageLink"));
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(152, 104, 75, 25);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setGeometry(152, 104, 75, 25);
     // Neither default nor cancel: Enter presses it only because it holds the focus.
-    BitBtn1->setDefault(false);
-    BitBtn1->setAutoDefault(true);
+    okButton_->setDefault(false);
+    okButton_->setAutoDefault(true);
     const QPixmap glyph(QStringLiteral(":/ottomix/glyph_view.png"));
     if (!glyph.isNull()) {
         QIcon icon;
         icon.addPixmap(glyph.copy(0, 0, 16, 16), QIcon::Normal);
         icon.addPixmap(glyph.copy(16, 0, 16, 16), QIcon::Disabled);
-        BitBtn1->setIcon(icon);
-        BitBtn1->setIconSize(QSize(16, 16));
+        okButton_->setIcon(icon);
+        okButton_->setIconSize(QSize(16, 16));
     }
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(mrOk); });
-    BitBtn1->setFocus();
+    connect(okButton_, &QPushButton::clicked, this, [this] { done(ModalResult::Ok); });
+    okButton_->setFocus();
 }
 
-int TForm3::ShowModal() {
+AboutWindow::ModalResult AboutWindow::showModally() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     QPointer<QWidget> previously_active = QApplication::activeWindow();
-    if (!shown_before_) {
-        shown_before_ = true;
+    if (!shownBefore_) {
+        shownBefore_ = true;
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (screen) {
             const QRect area = screen->geometry();
@@ -149,19 +150,19 @@ int TForm3::ShowModal() {
         }
     }
     setWindowModality(Qt::ApplicationModal);
-    BitBtn1->setFocus();
-    setResult(mrNone);
-    const int result = exec();
+    okButton_->setFocus();
+    setResult(static_cast<int>(ModalResult::None));
+    const auto result = static_cast<ModalResult>(exec());
     if (previously_active) previously_active->activateWindow();
     // Leaving without OK or the close box (the application ending) counts as cancel.
-    return result == mrNone ? mrCancel : result;
+    return result == ModalResult::None ? ModalResult::Cancel : result;
 }
 
-void TForm3::reject() {
-    done(mrCancel);
+void AboutWindow::reject() {
+    done(ModalResult::Cancel);
 }
 
-void TForm3::keyPressEvent(QKeyEvent* e) {
+void AboutWindow::keyPressEvent(QKeyEvent* e) {
     // No cancel button: Escape does nothing.
     if (e->key() == Qt::Key_Escape) {
         e->accept();
@@ -169,3 +170,5 @@ void TForm3::keyPressEvent(QKeyEvent* e) {
     }
     QDialog::keyPressEvent(e);
 }
+
+}  // namespace ottomix

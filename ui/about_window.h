@@ -7,32 +7,34 @@ class QLabel;
 class QPushButton;
 
 namespace ottomix {
+
 class HyperlinkLabel;
-}
 
-class TForm3 : public QDialog {
+class AboutWindow : public QDialog {
     Q_OBJECT
-  public:
-    // Modal results.
-    static constexpr int mrNone = 0;
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
 
-    explicit TForm3(QWidget* parent = nullptr);
+  public:
+    // How the window was closed: Ok for the OK button, Cancel for the close box.
+    enum class ModalResult { None = 0, Ok = 1, Cancel = 2 };
+    Q_ENUM(ModalResult)
+
+    explicit AboutWindow(QWidget* parent = nullptr);
 
     // Shows the window modally (the application's other windows take no input)
-    // and returns its modal result once it has closed: mrOk for the OK button,
-    // mrCancel for the close box.
-    int ShowModal();
+    // and returns its modal result once it has closed.
+    ModalResult showModally();
+    // Closes the window with `result`.
+    using QDialog::done;
+    void done(ModalResult result) { QDialog::done(static_cast<int>(result)); }
 
-    ottomix::HyperlinkLabel* HyperLink1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QWidget* Bevel1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    ottomix::HyperlinkLabel* HyperLink2 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
+    HyperlinkLabel* emailLink() const { return emailLink_; }
+    HyperlinkLabel* homePageLink() const { return homePageLink_; }
+    QLabel* logo() const { return logo_; }
+    QWidget* logoBevel() const { return logoBevel_; }
+    QLabel* thanksLabel() const { return thanksLabel_; }
+    QLabel* emailCaption() const { return emailCaption_; }
+    QLabel* homePageCaption() const { return homePageCaption_; }
+    QPushButton* okButton() const { return okButton_; }
 
     static const char* const kThankYouText;
     static const char* const kEmailAddress;
@@ -46,5 +48,15 @@ class TForm3 : public QDialog {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
-    bool shown_before_ = false;
+    HyperlinkLabel* emailLink_;
+    QLabel* logo_;
+    QWidget* logoBevel_;
+    QLabel* thanksLabel_;
+    QLabel* emailCaption_;
+    QLabel* homePageCaption_;
+    HyperlinkLabel* homePageLink_;
+    QPushButton* okButton_;
+    bool shownBefore_ = false;
 };
+
+}  // namespace ottomix

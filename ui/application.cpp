@@ -9,7 +9,7 @@ namespace ottomix {
 
 namespace {
 
-MessageBoxHook& Hook() {
+MessageBoxHook& messageBoxHook() {
     static MessageBoxHook hook;
     return hook;
 }
@@ -18,7 +18,7 @@ MessageBoxHook& Hook() {
 // to wrap: the box grows past the screen and cuts the name off. Runs longer
 // than a line get invisible break points after each '/' and, where there is
 // none, every kRun characters.
-QString WithBreakPoints(const QString& text) {
+QString withBreakPoints(const QString& text) {
     constexpr qsizetype kRun = 40;
     constexpr QChar kBreak(0x200B);  // zero-width space
     QString out;
@@ -49,17 +49,17 @@ QString WithBreakPoints(const QString& text) {
 
 }  // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) {
-    Hook() = std::move(hook);
+void setMessageBoxHook(MessageBoxHook hook) {
+    messageBoxHook() = std::move(hook);
 }
 
-void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                     const QString& text) {
-    if (Hook()) {
-        Hook()(icon, caption, text);
+    if (messageBoxHook()) {
+        messageBoxHook()(icon, caption, text);
         return;
     }
-    QMessageBox box(icon, caption, WithBreakPoints(text), QMessageBox::Ok, parent);
+    QMessageBox box(icon, caption, withBreakPoints(text), QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -75,23 +75,23 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowCurrentException();
+        showCurrentException();
     }
     return false;
 }
 
-void Application::ShowCurrentException() {
+void Application::showCurrentException() {
     try {
         throw;
     } catch (const std::exception& e) {
-        ShowException(displayName(e.what()));
+        showException(displayName(e.what()));
     } catch (...) {
-        ShowException(QStringLiteral("Unknown exception"));
+        showException(QStringLiteral("Unknown exception"));
     }
 }
 
-void Application::ShowException(const QString& message) {
-    ShowMessageBox(activeWindow(), QMessageBox::Critical, title_, ExceptionText(message));
+void Application::showException(const QString& message) {
+    showMessageBox(activeWindow(), QMessageBox::Critical, title_, exceptionText(message));
 }
 
 }  // namespace ottomix

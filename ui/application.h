@@ -18,10 +18,10 @@ inline constexpr char kApplicationTitle[] = "Ottomix 98";
 using MessageBoxHook =
     std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
 // An empty hook restores the real boxes.
-void SetMessageBoxHook(MessageBoxHook hook);
+void setMessageBoxHook(MessageBoxHook hook);
 
 // A box with one OK button; while it is up the other windows take no input.
-void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                     const QString& text);
 
 class Application : public QApplication {
@@ -39,10 +39,10 @@ class Application : public QApplication {
 
     // The exception box: the message with a full stop appended (always),
     // the title as caption, a stop icon and one OK button.
-    void ShowException(const QString& message);
+    void showException(const QString& message);
     // The exception box for the exception being handled; call it from a catch block.
-    void ShowCurrentException();
-    static QString ExceptionText(const QString& message) { return message + u'.'; }
+    void showCurrentException();
+    static QString exceptionText(const QString& message) { return message + u'.'; }
 
     static Application* instance() {
         return qobject_cast<Application*>(QCoreApplication::instance());

@@ -2,5 +2,5 @@
 #include "ui/startup.h"
 
 int main(int argc, char** argv) {
-    return ottomix::RunOttomix(argc, argv);
+    return ottomix::runOttomix(argc, argv);
 }

@@ -17,17 +17,16 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstdlib>
-#include <exception>
 
 #include "ui/about_window.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
-#include "ui/viewer.h"
+#include "ui/glyph_button.h"
+#include "ui/text_viewer.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -100,7 +99,7 @@ class EnterClicks : public QObject {
     }
 };
 
-QIcon WindowIcon() {
+QIcon programIcon() {
     QIcon icon;
     for (const char* name :
          {":/ottomix/icon.png", ":/ottomix/ottomix-48.png", ":/ottomix/ottomix-128.png"}) {
@@ -110,29 +109,29 @@ QIcon WindowIcon() {
     return icon;
 }
 
-TBitBtn* MakeBitBtn(QWidget* parent, const char* caption, const char* glyph, GlyphLayout layout,
-                    int x, int y, int w, int h) {
-    auto* button = new TBitBtn(QString::fromLatin1(caption), layout, parent);
-    button->SetGlyph(QPixmap(QString::fromLatin1(glyph)));
+GlyphButton* makeGlyphButton(QWidget* parent, const char* caption, const char* glyph,
+                             GlyphLayout layout, int x, int y, int w, int h) {
+    auto* button = new GlyphButton(QString::fromLatin1(caption), layout, parent);
+    button->setGlyph(QPixmap(QString::fromLatin1(glyph)));
     button->setGeometry(x, y, w, h);
     return button;
 }
 
-QString Bytes(std::uint64_t n) {
+QString byteCount(std::uint64_t n) {
     return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n);
 }
 
-QString BaseName(const std::string& path) {
+QString baseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return displayName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) {
-    setObjectName(QStringLiteral("Form1"));
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProgress_) {
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Ottomix V2.1b - Mirrowen Software"));
-    setWindowIcon(WindowIcon());
+    setWindowIcon(programIcon());
     // System menu and minimise; no maximise, and the size is fixed below.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -143,143 +142,139 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), progress_(&no_progress_) 
     client_->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client_);
 
-    Image1 = new QLabel(client_);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    backgroundImage_ = new QLabel(client_);
+    backgroundImage_->setObjectName(QStringLiteral("backgroundImage"));
     const QPixmap background(QStringLiteral(":/ottomix/background.png"));
-    Image1->setPixmap(background);
-    Image1->setGeometry(-8, -32, 508, 352);
-    if (!background.isNull()) Image1->resize(background.size());  // sizes itself to the picture
-    Image1->lower();
+    backgroundImage_->setPixmap(background);
+    backgroundImage_->setGeometry(-8, -32, 508, 352);
+    if (!background.isNull())
+        backgroundImage_->resize(background.size());  // sizes itself to the picture
+    backgroundImage_->lower();
 
-    RichEdit1 = new TRichEdit(client_);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(16, 8, 473, 249);
-    RichEdit1->hide();
+    viewer_ = new TextViewer(client_);
+    viewer_->setObjectName(QStringLiteral("viewer"));
+    viewer_->setGeometry(16, 8, 473, 249);
+    viewer_->hide();
 
-    DirectoryListBox1 = new DirectoryTree(client_);
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setGeometry(40, 24, 201, 129);
-    DirectoryListBox1->setItemHeight(16);
+    directoryTree_ = new DirectoryTree(client_);
+    directoryTree_->setObjectName(QStringLiteral("directoryTree"));
+    directoryTree_->setGeometry(40, 24, 201, 129);
+    directoryTree_->setItemHeight(16);
 
-    FileListBox1 = new FileList(client_);
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    FileListBox1->setGeometry(256, 24, 185, 129);
-    FileListBox1->setItemHeight(13);
-    FileListBox1->setMask("*.txt");
+    fileList_ = new FileList(client_);
+    fileList_->setObjectName(QStringLiteral("fileList"));
+    fileList_->setGeometry(256, 24, 185, 129);
+    fileList_->setItemHeight(13);
+    fileList_->setMask("*.txt");
 
-    DriveComboBox1 = new DriveSelector(client_);
-    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(40, 168, 201, 19);
+    driveSelector_ = new DriveSelector(client_);
+    driveSelector_->setObjectName(QStringLiteral("driveSelector"));
+    driveSelector_->setGeometry(40, 168, 201, 19);
 
-    BitBtn1 = MakeBitBtn(client_, "Exit", ":/ottomix/glyph_exit.png", GlyphLayout::Left, 448, 280,
-                         49, 25);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    Encrypt = MakeBitBtn(client_, "Encrypt", ":/ottomix/glyph_encrypt.png", GlyphLayout::Bottom, 32,
-                         232, 75, 41);
-    Encrypt->setObjectName(QStringLiteral("Encrypt"));
-    Decrypt = MakeBitBtn(client_, "Decrypt", ":/ottomix/glyph_decrypt.png", GlyphLayout::Bottom,
-                         112, 232, 75, 41);
-    Decrypt->setObjectName(QStringLiteral("Decrypt"));
+    exitButton_ = makeGlyphButton(client_, "Exit", ":/ottomix/glyph_exit.png", GlyphLayout::Left,
+                                  448, 280, 49, 25);
+    exitButton_->setObjectName(QStringLiteral("exitButton"));
+    encryptButton_ = makeGlyphButton(client_, "Encrypt", ":/ottomix/glyph_encrypt.png",
+                                     GlyphLayout::Bottom, 32, 232, 75, 41);
+    encryptButton_->setObjectName(QStringLiteral("encryptButton"));
+    decryptButton_ = makeGlyphButton(client_, "Decrypt", ":/ottomix/glyph_decrypt.png",
+                                     GlyphLayout::Bottom, 112, 232, 75, 41);
+    decryptButton_->setObjectName(QStringLiteral("decryptButton"));
 
-    GroupBox1 = new FaceGroupBox(QStringLiteral("Mode"), client_);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(336, 168, 97, 73);
-    RadioButton1 = new QRadioButton(QStringLiteral("Text Mode"), GroupBox1);
-    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    RadioButton1->setGeometry(8, 24, 73, 17);
-    RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(QStringLiteral("Binary Mode"), GroupBox1);
-    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    RadioButton2->setGeometry(8, 40, 81, 17);
+    modeGroup_ = new FaceGroupBox(QStringLiteral("Mode"), client_);
+    modeGroup_->setObjectName(QStringLiteral("modeGroup"));
+    modeGroup_->setGeometry(336, 168, 97, 73);
+    textModeButton_ = new QRadioButton(QStringLiteral("Text Mode"), modeGroup_);
+    textModeButton_->setObjectName(QStringLiteral("textModeButton"));
+    textModeButton_->setGeometry(8, 24, 73, 17);
+    textModeButton_->setChecked(true);
+    binaryModeButton_ = new QRadioButton(QStringLiteral("Binary Mode"), modeGroup_);
+    binaryModeButton_->setObjectName(QStringLiteral("binaryModeButton"));
+    binaryModeButton_->setGeometry(8, 40, 81, 17);
     auto* radio_style = new CompactRadioStyle;
     radio_style->setParent(this);
-    RadioButton1->setStyle(radio_style);
-    RadioButton2->setStyle(radio_style);
+    textModeButton_->setStyle(radio_style);
+    binaryModeButton_->setStyle(radio_style);
 
-    BitBtn2 = MakeBitBtn(client_, "View", ":/ottomix/glyph_view.png", GlyphLayout::Bottom, 192, 232,
-                         75, 41);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    viewButton_ = makeGlyphButton(client_, "View", ":/ottomix/glyph_view.png", GlyphLayout::Bottom,
+                                  192, 232, 75, 41);
+    viewButton_->setObjectName(QStringLiteral("viewButton"));
 
-    Button1 = new QPushButton(QStringLiteral("Ok"), client_);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(208, 264, 75, 25);
-    Button1->hide();
+    okButton_ = new QPushButton(QStringLiteral("Ok"), client_);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setGeometry(208, 264, 75, 25);
+    okButton_->hide();
 
     // No button of the window is a default button; Enter presses the focused one.
     auto* enter_clicks = new EnterClicks(this);
     for (QPushButton* b :
-         {static_cast<QPushButton*>(BitBtn1), static_cast<QPushButton*>(Encrypt),
-          static_cast<QPushButton*>(Decrypt), static_cast<QPushButton*>(BitBtn2), Button1}) {
+         {static_cast<QPushButton*>(exitButton_), static_cast<QPushButton*>(encryptButton_),
+          static_cast<QPushButton*>(decryptButton_), static_cast<QPushButton*>(viewButton_),
+          okButton_}) {
         b->setAutoDefault(false);
         b->setDefault(false);
         b->installEventFilter(enter_clicks);
     }
 
     // The browser's links: drive -> tree -> list.
-    DirectoryListBox1->setFileList(FileListBox1);
-    DriveComboBox1->setDirectoryTree(DirectoryListBox1);
+    directoryTree_->setFileList(fileList_);
+    driveSelector_->setDirectoryTree(directoryTree_);
 
-    QWidget::setTabOrder(DirectoryListBox1, FileListBox1);
-    QWidget::setTabOrder(FileListBox1, DriveComboBox1);
-    QWidget::setTabOrder(DriveComboBox1, BitBtn1);
-    QWidget::setTabOrder(BitBtn1, Encrypt);
-    QWidget::setTabOrder(Encrypt, Decrypt);
-    QWidget::setTabOrder(Decrypt, RadioButton1);
-    QWidget::setTabOrder(RadioButton1, RadioButton2);
-    QWidget::setTabOrder(RadioButton2, BitBtn2);
-    QWidget::setTabOrder(BitBtn2, Button1);
-    QWidget::setTabOrder(Button1, RichEdit1);
+    QWidget::setTabOrder(directoryTree_, fileList_);
+    QWidget::setTabOrder(fileList_, driveSelector_);
+    QWidget::setTabOrder(driveSelector_, exitButton_);
+    QWidget::setTabOrder(exitButton_, encryptButton_);
+    QWidget::setTabOrder(encryptButton_, decryptButton_);
+    QWidget::setTabOrder(decryptButton_, textModeButton_);
+    QWidget::setTabOrder(textModeButton_, binaryModeButton_);
+    QWidget::setTabOrder(binaryModeButton_, viewButton_);
+    QWidget::setTabOrder(viewButton_, okButton_);
+    QWidget::setTabOrder(okButton_, viewer_);
 
-    // MainMenu1.
-    System1 = menuBar()->addMenu(QStringLiteral("System"));
-    System1->setFont(font());  // a popup is a window of its own: it does not inherit
-    Quit1 = System1->addAction(QStringLiteral("&Quit"));
-    Quit1->setObjectName(QStringLiteral("Quit1"));
-    About1 = menuBar()->addAction(QStringLiteral("About..."));
-    About1->setObjectName(QStringLiteral("About1"));
+    // The menu bar: the System menu, and About... as a command of its own.
+    systemMenu_ = menuBar()->addMenu(QStringLiteral("System"));
+    systemMenu_->setFont(font());  // a popup is a window of its own: it does not inherit
+    systemMenu_->setObjectName(QStringLiteral("systemMenu"));
+    quitAction_ = systemMenu_->addAction(QStringLiteral("&Quit"));
+    quitAction_->setObjectName(QStringLiteral("quitAction"));
+    aboutAction_ = menuBar()->addAction(QStringLiteral("About..."));
+    aboutAction_->setObjectName(QStringLiteral("aboutAction"));
 
     // A handler's exception is raised again from the event loop, whose
     // handler shows it, rather than unwound through the toolkit's own code.
-    const auto bind = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
-        connect(sender, signal, this, [this, handler] {
-            try {
-                (this->*handler)();
-            } catch (...) {
-                raiseFromEventLoop(std::current_exception());
-            }
-        });
+    const auto bind = [this](auto* sender, auto signal, void (MainWindow::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { runUserAction([this, handler] { (this->*handler)(); }); });
     };
-    bind(RadioButton1, &QRadioButton::clicked, &TForm1::RadioButton1Click);
-    bind(RadioButton2, &QRadioButton::clicked, &TForm1::RadioButton2Click);
-    bind(FileListBox1, &FileList::userSelected, &TForm1::FileListBox1Click);
-    bind(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
-    bind(Encrypt, &QPushButton::clicked, &TForm1::EncryptClick);
-    bind(Decrypt, &QPushButton::clicked, &TForm1::DecryptClick);
-    bind(BitBtn2, &QPushButton::clicked, &TForm1::BitBtn2Click);
-    bind(Button1, &QPushButton::clicked, &TForm1::Button1Click);
-    bind(Quit1, &QAction::triggered, &TForm1::Quit1Click);
-    bind(About1, &QAction::triggered, &TForm1::About1Click);
+    bind(textModeButton_, &QRadioButton::clicked, &MainWindow::selectTextMode);
+    bind(binaryModeButton_, &QRadioButton::clicked, &MainWindow::selectBinaryMode);
+    bind(fileList_, &FileList::userSelected, &MainWindow::loadSelectedFileIntoViewer);
+    bind(exitButton_, &QPushButton::clicked, &MainWindow::exitProgram);
+    bind(encryptButton_, &QPushButton::clicked, &MainWindow::encryptSelectedFile);
+    bind(decryptButton_, &QPushButton::clicked, &MainWindow::decryptSelectedFile);
+    bind(viewButton_, &QPushButton::clicked, &MainWindow::showViewer);
+    bind(okButton_, &QPushButton::clicked, &MainWindow::showBrowser);
+    bind(quitAction_, &QAction::triggered, &MainWindow::quit);
+    bind(aboutAction_, &QAction::triggered, &MainWindow::showAbout);
 
     // Client area fixed at 500 x 306 under the menu bar: not resizable.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    FormCreate();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::SetProgressWindow(JobProgress* progress) {
-    progress_ = progress != nullptr ? progress : &no_progress_;
+void MainWindow::setProgressWindow(JobProgress* progress) {
+    progress_ = progress != nullptr ? progress : &noProgress_;
 }
 
-void TForm1::SetAboutWindow(TForm3* about) {
+void MainWindow::setAboutWindow(AboutWindow* about) {
     about_ = about;
 }
 
-void TForm1::showEvent(QShowEvent* event) {
-    if (!shown_before_) {
+void MainWindow::showEvent(QShowEvent* event) {
+    if (!shownBefore_) {
         // Centred the first time only; afterwards where the user left it.
-        shown_before_ = true;
+        shownBefore_ = true;
         if (const QScreen* s = screen()) {
             const QRect area = s->geometry();
             const QSize size = frameGeometry().size();
@@ -290,91 +285,87 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // The close box ends the event loop even when the progress window is
     // still up; start-up then returns status 0.
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) QCoreApplication::quit();
 }
 
-void TForm1::FormCreate() {
-    text_mode = true;
+void MainWindow::selectTextMode() {
+    textMode_ = true;
+    fileList_->setMask("*.txt");
+    fileList_->reread();
+    viewButton_->show();
 }
 
-void TForm1::RadioButton1Click() {
-    text_mode = true;
-    FileListBox1->setMask("*.txt");
-    FileListBox1->reread();
-    BitBtn2->show();
+void MainWindow::selectBinaryMode() {
+    textMode_ = false;
+    fileList_->setMask("*.*");
+    fileList_->reread();
+    viewButton_->hide();
 }
 
-void TForm1::RadioButton2Click() {
-    text_mode = false;
-    FileListBox1->setMask("*.*");
-    FileListBox1->reread();
-    BitBtn2->hide();
+void MainWindow::loadSelectedFileIntoViewer() {
+    if (textMode_) viewer_->loadFromFile(fileList_->fileName());
 }
 
-void TForm1::FileListBox1Click() {
-    if (text_mode) RichEdit1->LoadFromFile(FileListBox1->fileName());
-}
-
-void TForm1::ShowViewerPage(bool viewer) {
-    Button1->setVisible(viewer);
-    RichEdit1->setVisible(viewer);
-    for (QWidget* w : {static_cast<QWidget*>(Encrypt), static_cast<QWidget*>(Decrypt),
-                       static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(BitBtn1),
-                       static_cast<QWidget*>(FileListBox1), static_cast<QWidget*>(DriveComboBox1),
-                       static_cast<QWidget*>(DirectoryListBox1), static_cast<QWidget*>(GroupBox1)})
+void MainWindow::showViewerPage(bool viewer) {
+    okButton_->setVisible(viewer);
+    viewer_->setVisible(viewer);
+    for (QWidget* w : {static_cast<QWidget*>(encryptButton_), static_cast<QWidget*>(decryptButton_),
+                       static_cast<QWidget*>(viewButton_), static_cast<QWidget*>(exitButton_),
+                       static_cast<QWidget*>(fileList_), static_cast<QWidget*>(driveSelector_),
+                       static_cast<QWidget*>(directoryTree_), static_cast<QWidget*>(modeGroup_)})
         w->setVisible(!viewer);
 }
 
-void TForm1::BitBtn2Click() {
-    ShowViewerPage(true);
+void MainWindow::showViewer() {
+    showViewerPage(true);
 }
 
-void TForm1::Button1Click() {
-    ShowViewerPage(false);
+void MainWindow::showBrowser() {
+    showViewerPage(false);
     // The Ok button had the focus; hand it to the button that leads back.
-    if (BitBtn2->isVisible()) BitBtn2->setFocus(Qt::OtherFocusReason);
+    if (viewButton_->isVisible()) viewButton_->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::EncryptClick() {
-    RunJob(Direction::Encrypt);
+void MainWindow::encryptSelectedFile() {
+    runJob(Direction::Encrypt);
 }
 
-void TForm1::DecryptClick() {
-    RunJob(Direction::Decrypt);
+void MainWindow::decryptSelectedFile() {
+    runJob(Direction::Decrypt);
 }
 
-void TForm1::BitBtn1Click() {
+void MainWindow::exitProgram() {
     // At once, with status 1; the exit path writes the pending stream bytes.
     std::exit(1);
 }
 
-void TForm1::Quit1Click() {
-    std::exit(1);
+void MainWindow::quit() {
+    exitProgram();
 }
 
-void TForm1::About1Click() {
-    if (about_ != nullptr) about_->ShowModal();
+void MainWindow::showAbout() {
+    if (about_ != nullptr) about_->showModally();
 }
 
-void TForm1::RunJob(Direction direction) {
+void MainWindow::runJob(Direction direction) {
     JobRequest request;
     request.direction = direction;
-    request.mode = text_mode ? Mode::Text : Mode::Binary;
-    request.input = FileListBox1->fileName();
-    const JobResult result = RunCipherJob(request, *progress_, file_size);
+    request.mode = textMode_ ? Mode::Text : Mode::Binary;
+    request.input = fileList_->fileName();
+    const JobResult result = RunCipherJob(request, *progress_, fileSize_);
 
-    const JobReport report = DescribeJob(request, result, result.lone_cr_dropped);
+    const JobReport report = describeJob(request, result, result.lone_cr_dropped);
     const auto tell = [&] {
         if (!report.text.isEmpty())
-            ShowMessageBox(this, QMessageBox::Warning, report.caption, report.text);
+            showMessageBox(this, QMessageBox::Warning, report.caption, report.text);
     };
     // The list is read again first, so the output is listed behind the box.
     try {
-        FileListBox1->reread();
+        fileList_->reread();
     } catch (...) {
         tell();
         throw;
@@ -382,8 +373,8 @@ void TForm1::RunJob(Direction direction) {
     tell();
 }
 
-TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult& result,
-                                      std::uint64_t lone_cr) {
+MainWindow::JobReport MainWindow::describeJob(const JobRequest& request, const JobResult& result,
+                                              std::uint64_t lone_cr) {
     const bool encrypt = request.direction == Direction::Encrypt;
     JobReport report;
     report.caption = encrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
@@ -406,7 +397,7 @@ TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult
     QString text = QStringLiteral(
                        "%1 has been encrypted to %2, but Text Mode could not keep all "
                        "of it:\n")
-                       .arg(BaseName(request.input),
+                       .arg(baseName(request.input),
                             QString::fromLatin1(OutputName(request.direction, request.mode)));
     if (dropped > 0) {
         QStringList parts;
@@ -415,16 +406,17 @@ TForm1::JobReport TForm1::DescribeJob(const JobRequest& request, const JobResult
                                    : QStringLiteral("%1 lone CR bytes").arg(lone_cr));
         if (result.bytes_after_mark > 0)
             parts << QStringLiteral("%1 from the end-of-file mark (Ctrl-Z) on")
-                         .arg(Bytes(result.bytes_after_mark));
+                         .arg(byteCount(result.bytes_after_mark));
         text += QStringLiteral("\n- %1 left out by the text rules (%2).")
-                    .arg(Bytes(dropped), parts.join(QStringLiteral(", ")));
+                    .arg(byteCount(dropped), parts.join(QStringLiteral(", ")));
     }
     if (unsafe) {
         const auto tail = result.bytes - static_cast<std::uint64_t>(result.first_unsafe_offset);
-        text += QStringLiteral(
-                    "\n- The last %1 will not decrypt back: the encrypted text holds %2 that "
-                    "Text Mode cannot store (CR or Ctrl-Z).")
-                    .arg(Bytes(tail), result.unsafe_values == 1
+        text +=
+            QStringLiteral(
+                "\n- The last %1 will not decrypt back: the encrypted text holds %2 that "
+                "Text Mode cannot store (CR or Ctrl-Z).")
+                .arg(byteCount(tail), result.unsafe_values == 1
                                           ? QStringLiteral("1 value")
                                           : QStringLiteral("%1 values").arg(result.unsafe_values));
     }

@@ -1,5 +1,5 @@
-// Form1, the main window: the file browser, the mode switch, the cipher
-// buttons, the viewer page and the menu.
+// The main window: the file browser, the mode switch, the cipher buttons, the
+// viewer page and the menu.
 #pragma once
 
 #include <QMainWindow>
@@ -15,69 +15,59 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class TForm3;
 
 namespace ottomix {
 
+class AboutWindow;
 class DirectoryTree;
 class DriveSelector;
 class FileList;
-class TBitBtn;
-class TRichEdit;
+class GlyphButton;
+class TextViewer;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
     static constexpr int kClientWidth = 500;
     static constexpr int kClientHeight = 306;
 
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The progress window every job reports to, and the About window; start-up
     // sets both. Without them jobs report nowhere and About does nothing.
-    void SetProgressWindow(JobProgress* progress);
-    void SetAboutWindow(TForm3* about);
+    void setProgressWindow(JobProgress* progress);
+    void setAboutWindow(AboutWindow* about);
 
     // The client area under the menu bar; the controls' positions count from it.
-    QWidget* Client() const { return client_; }
+    QWidget* client() const { return client_; }
 
-    // State.
-    bool text_mode = true;   // true: Text Mode, false: Binary Mode
-    double file_size = 0.0;  // byte count + 1 of the last counting pass
+    // Text Mode (the start) or Binary Mode.
+    bool isTextMode() const { return textMode_; }
+    // Byte count + 1 of the last counting pass; a job that counts nothing
+    // leaves it as it was.
+    double fileSize() const { return fileSize_; }
+    void setFileSize(double size) { fileSize_ = size; }
 
-    // Controls, in creation order.
-    QLabel* Image1;
-    TRichEdit* RichEdit1;
-    DirectoryTree* DirectoryListBox1;
-    FileList* FileListBox1;
-    DriveSelector* DriveComboBox1;
-    TBitBtn* BitBtn1;
-    TBitBtn* Encrypt;
-    TBitBtn* Decrypt;
-    QGroupBox* GroupBox1;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    TBitBtn* BitBtn2;
-    QPushButton* Button1;
-    // MainMenu1 is the window's menu bar.
-    QMenu* System1;
-    QAction* Quit1;
-    QAction* About1;
-
-    // Event handlers.
-    void FormCreate();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void FileListBox1Click();
-    void BitBtn2Click();
-    void Button1Click();
-    void EncryptClick();
-    void DecryptClick();
-    [[noreturn]] void BitBtn1Click();
-    [[noreturn]] void Quit1Click();
-    void About1Click();
+    // The controls of the browser page, in creation order; the viewer and its
+    // Ok button take their place on the viewer page.
+    QLabel* backgroundImage() const { return backgroundImage_; }
+    TextViewer* viewer() const { return viewer_; }
+    DirectoryTree* directoryTree() const { return directoryTree_; }
+    FileList* fileList() const { return fileList_; }
+    DriveSelector* driveSelector() const { return driveSelector_; }
+    GlyphButton* exitButton() const { return exitButton_; }
+    GlyphButton* encryptButton() const { return encryptButton_; }
+    GlyphButton* decryptButton() const { return decryptButton_; }
+    QGroupBox* modeGroup() const { return modeGroup_; }
+    QRadioButton* textModeButton() const { return textModeButton_; }
+    QRadioButton* binaryModeButton() const { return binaryModeButton_; }
+    GlyphButton* viewButton() const { return viewButton_; }
+    QPushButton* okButton() const { return okButton_; }
+    QMenu* systemMenu() const { return systemMenu_; }
+    QAction* quitAction() const { return quitAction_; }
+    QAction* aboutAction() const { return aboutAction_; }
 
     // What the user is told after a job (empty text: nothing). Public so the
     // wording can be checked without running a job into a failure.
@@ -85,23 +75,58 @@ class TForm1 : public QMainWindow {
         QString caption;
         QString text;
     };
-    static JobReport DescribeJob(const JobRequest& request, const JobResult& result,
+    static JobReport describeJob(const JobRequest& request, const JobResult& result,
                                  std::uint64_t lone_cr);
+
+  public slots:
+    // The mode switch: the list shows "*.txt" with View, or every file without.
+    void selectTextMode();
+    void selectBinaryMode();
+    // In Text Mode the file the user picks is shown in the viewer.
+    void loadSelectedFileIntoViewer();
+    // View and the viewer's Ok: the viewer page, or back to the browser.
+    void showViewer();
+    void showBrowser();
+    void encryptSelectedFile();
+    void decryptSelectedFile();
+    // Exit and System > Quit end the program at once, with status 1.
+    void exitProgram();
+    void quit();
+    void showAbout();
 
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void RunJob(Direction direction);
+    void runJob(Direction direction);
     // The viewer with its Ok button, or the browser page with everything else.
-    void ShowViewerPage(bool viewer);
+    void showViewerPage(bool viewer);
 
     QWidget* client_;
+    QLabel* backgroundImage_;
+    TextViewer* viewer_;
+    DirectoryTree* directoryTree_;
+    FileList* fileList_;
+    DriveSelector* driveSelector_;
+    GlyphButton* exitButton_;
+    GlyphButton* encryptButton_;
+    GlyphButton* decryptButton_;
+    QGroupBox* modeGroup_;
+    QRadioButton* textModeButton_;
+    QRadioButton* binaryModeButton_;
+    GlyphButton* viewButton_;
+    QPushButton* okButton_;
+    QMenu* systemMenu_;
+    QAction* quitAction_;
+    QAction* aboutAction_;
+
+    bool textMode_ = true;
+    double fileSize_ = 0.0;
     JobProgress* progress_;
-    NullProgress no_progress_;
-    TForm3* about_ = nullptr;
-    bool shown_before_ = false;
+    NullProgress noProgress_;
+    AboutWindow* about_ = nullptr;
+    bool shownBefore_ = false;
 };
 
 }  // namespace ottomix

@@ -18,12 +18,12 @@ class CountingProgressBar;
 // Created hidden once at start-up and kept for the whole run: it is shown by
 // Started() only and hidden (never destroyed) by OK or the close box, so what
 // it shows carries over from one job to the next.
-class TForm4 : public QWidget, public JobProgress {
+class ProgressWindow : public QWidget, public JobProgress {
     Q_OBJECT
 
   public:
-    explicit TForm4(QWidget* parent = nullptr);
-    ~TForm4() override;
+    explicit ProgressWindow(QWidget* parent = nullptr);
+    ~ProgressWindow() override;
 
     // JobProgress
     void Reset() override;
@@ -33,18 +33,21 @@ class TForm4 : public QWidget, public JobProgress {
     void Cancelled(const std::string& caption) override;
 
     // The bar's state in job terms (bytes), independent of how it is drawn.
-    std::int64_t Maximum() const { return maximum_; }
-    std::int64_t Position() const;
+    std::int64_t maximum() const { return maximum_; }
+    std::int64_t position() const;
     // How often the bar has been painted since the window was made.
-    int BarPaintCount() const;
+    int barPaintCount() const;
 
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QProgressBar* ProgressBar1;
-    QPushButton* Button1;
+    // The job's caption ("File Successfully Encrypted!"), large, at the top.
+    QLabel* captionLabel() const { return captionLabel_; }
+    // "Status:" and the status beside it ("Processing", "Complete", "Failed"...).
+    QLabel* statusCaption() const { return statusCaption_; }
+    QLabel* statusLabel() const { return statusLabel_; }
+    QProgressBar* progressBar() const;
+    // Hides the window; shown from the first job's end on.
+    QPushButton* okButton() const { return okButton_; }
     // The reason of a failed job, under the bar; hidden otherwise.
-    QLabel* Label4;
+    QLabel* failureLabel() const { return failureLabel_; }
 
   protected:
     // Hears of a step only when the drawn bar is due to change.
@@ -52,21 +55,25 @@ class TForm4 : public QWidget, public JobProgress {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Button1Click();
     // Draws the bar at `steps` now, without the event loop.
-    void ShowBar(std::uint64_t steps);
+    void showBar(std::uint64_t steps);
     // The step at which the bar's fill reaches its next pixel.
-    std::uint64_t NextTarget(std::uint64_t steps) const;
-    void ShowFailure();
-    void ExposeNow();
+    std::uint64_t nextTarget(std::uint64_t steps) const;
+    void showFailure();
+    void exposeNow();
 
-    CountingProgressBar* bar_;
+    QLabel* captionLabel_;
+    QLabel* statusCaption_;
+    QLabel* statusLabel_;
+    CountingProgressBar* progressBar_;
+    QPushButton* okButton_;
+    QLabel* failureLabel_;
     std::int64_t maximum_ = 100;
     std::uint64_t total_ = 1;  // maximum_, at least 1, for the arithmetic
     int shift_ = 0;            // total_ >> shift_ fits the bar's int range
     std::uint64_t width_ = 1;  // pixels the fill can take
     bool running_ = false;
-    QString status_;  // what Label3 reads while no failure is shown
+    QString status_;  // what statusLabel_ reads while no failure is shown
     QString failure_;
 };
 

@@ -7,20 +7,20 @@
 
 namespace ottomix {
 
-int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& started) {
+int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started) {
     Application app(argc, argv);
     try {
         app.setTitle(QString::fromLatin1(kApplicationTitle));
-        TForm1 form1;
-        TForm3 form3;
-        TForm4 form4;
-        form1.SetAboutWindow(&form3);
-        form1.SetProgressWindow(&form4);
-        if (started) started(form1);
-        form1.show();
+        MainWindow main_window;
+        AboutWindow about_window;
+        ProgressWindow progress_window;
+        main_window.setAboutWindow(&about_window);
+        main_window.setProgressWindow(&progress_window);
+        if (started) started(main_window);
+        main_window.show();
         app.exec();
     } catch (...) {
-        app.ShowCurrentException();
+        app.showCurrentException();
     }
     return 0;
 }

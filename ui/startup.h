@@ -5,7 +5,7 @@
 
 namespace ottomix {
 
-class TForm1;
+class MainWindow;
 
 // Initialises the application, sets its title, creates the main window,
 // the About window and the progress window (only the main window is shown,
@@ -13,6 +13,6 @@ class TForm1;
 // closes. An exception that escapes start-up is shown in the exception box.
 // Returns 0 either way. `started`, when given, runs just before the event
 // loop with the main window (tests drive the program from there).
-int RunOttomix(int& argc, char** argv, const std::function<void(TForm1&)>& started = {});
+int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started = {});
 
 }  // namespace ottomix

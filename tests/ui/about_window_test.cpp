@@ -16,16 +16,19 @@
 
 namespace {
 
+using ottomix::AboutWindow;
+using ModalResult = ottomix::AboutWindow::ModalResult;
+
 // Runs `while_open` once the window is shown modally; closes it after a while
 // whatever happens, so a failing check cannot hang the run.
-int ShowModalAndRun(TForm3& form, std::function<void()> while_open) {
-    QTimer::singleShot(0, &form, [&form, while_open] {
-        if (QApplication::activeModalWidget() == &form) while_open();
+ModalResult ShowModallyAndRun(AboutWindow& window, std::function<void()> while_open) {
+    QTimer::singleShot(0, &window, [&window, while_open] {
+        if (QApplication::activeModalWidget() == &window) while_open();
     });
-    QTimer::singleShot(5000, &form, [&form] {
-        if (form.isVisible()) form.done(99);
+    QTimer::singleShot(5000, &window, [&window] {
+        if (window.isVisible()) window.done(99);
     });
-    return form.ShowModal();
+    return window.showModally();
 }
 
 }  // namespace
@@ -34,41 +37,41 @@ class AboutWindowTest : public QObject {
     Q_OBJECT
   private slots:
     void showsCreditsAndTheTwoLinks() {
-        TForm3 form;
-        QCOMPARE(form.windowTitle(), QString("About Mirrowen Software..."));
-        QCOMPARE(form.size(), QSize(359, 175));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(form.Label1->text(),
+        AboutWindow window;
+        QCOMPARE(window.windowTitle(), QString("About Mirrowen Software..."));
+        QCOMPARE(window.size(), QSize(359, 175));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window.thanksLabel()->text(),
                  QString("Thank you for trying Ottomix 2.  We hope you are happy with this product "
                          "and we would appreciate and feedback from you whether it is positive or "
                          "negative.  Please either e-mail us or fill in the form on our homepage, "
                          "there are links below."));
-        QVERIFY(form.Label1->wordWrap());
-        QVERIFY(form.Label1->font().bold());
-        QCOMPARE(form.Label1->geometry(), QRect(96, 8, 257, 113));
-        QCOMPARE(form.Label2->text(), QString("E-Mail:"));
-        QCOMPARE(form.Label3->text(), QString("Homepage:"));
-        QCOMPARE(form.Image1->geometry(), QRect(8, 8, 73, 66));
-        QVERIFY(!form.Image1->pixmap().isNull());
-        QCOMPARE(form.BitBtn1->geometry(), QRect(152, 104, 75, 25));
-        QCOMPARE(form.BitBtn1->text(), QString("OK"));
-        QVERIFY(!form.BitBtn1->icon().isNull());
-        QVERIFY(!form.BitBtn1->isDefault());
+        QVERIFY(window.thanksLabel()->wordWrap());
+        QVERIFY(window.thanksLabel()->font().bold());
+        QCOMPARE(window.thanksLabel()->geometry(), QRect(96, 8, 257, 113));
+        QCOMPARE(window.emailCaption()->text(), QString("E-Mail:"));
+        QCOMPARE(window.homePageCaption()->text(), QString("Homepage:"));
+        QCOMPARE(window.logo()->geometry(), QRect(8, 8, 73, 66));
+        QVERIFY(!window.logo()->pixmap().isNull());
+        QCOMPARE(window.okButton()->geometry(), QRect(152, 104, 75, 25));
+        QCOMPARE(window.okButton()->text(), QString("OK"));
+        QVERIFY(!window.okButton()->icon().isNull());
+        QVERIFY(!window.okButton()->isDefault());
 
         // The bold labels keep their text whole and clear of the links.
-        for (QLabel* label : {form.Label2, form.Label3}) {
+        for (QLabel* label : {window.emailCaption(), window.homePageCaption()}) {
             QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
         }
-        QVERIFY(form.Label2->geometry().right() < form.HyperLink1->x() + 4);
+        QVERIFY(window.emailCaption()->geometry().right() < window.emailLink()->x() + 4);
 
-        ottomix::HyperlinkLabel* mail = form.HyperLink1;
+        ottomix::HyperlinkLabel* mail = window.emailLink();
         QCOMPARE(mail->linkType(), ottomix::LinkType::Email);
         QCOMPARE(mail->caption(), QString("feedback@mirrowen.example"));
         QCOMPARE(mail->alias(), mail->caption());
         QCOMPARE(mail->pos(), QPoint(56, 136));
         QCOMPARE(mail->hint(), QString("mailto:feedback@mirrowen.example"));
-        ottomix::HyperlinkLabel* home = form.HyperLink2;
+        ottomix::HyperlinkLabel* home = window.homePageLink();
         QCOMPARE(home->linkType(), ottomix::LinkType::Http);
         QCOMPARE(home->caption(), QString("www.mirrowen.example"));
         QVERIFY(home->alias().isEmpty());
@@ -82,7 +85,7 @@ class AboutWindowTest : public QObject {
             QVERIFY(ottomix::LinkRegistry::instance().isRegistered(link));
             // Sized to its text, and the text fits inside the window.
             QVERIFY(link->width() < 200);
-            QVERIFY(link->geometry().right() < form.width());
+            QVERIFY(link->geometry().right() < window.width());
         }
     }
 
@@ -98,21 +101,21 @@ class AboutWindowTest : public QObject {
         QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
         QCOMPARE(presses, 1);
 
-        TForm3 form;
+        AboutWindow window;
         bool modal = false;
         QWidget* focused = nullptr;
-        const int result = ShowModalAndRun(form, [&] {
-            modal = form.isModal() && QApplication::activeModalWidget() == &form;
+        const ModalResult result = ShowModallyAndRun(window, [&] {
+            modal = window.isModal() && QApplication::activeModalWidget() == &window;
             QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
             QTest::keyClick(main_window.windowHandle(), Qt::Key_Space);
-            focused = form.focusWidget();
+            focused = window.focusWidget();
             if (focused) QTest::keyClick(focused, Qt::Key_Return);
         });
         QVERIFY(modal);
         QCOMPARE(presses, 1);
-        QCOMPARE(focused, static_cast<QWidget*>(form.BitBtn1));
-        QCOMPARE(result, TForm3::mrOk);
-        QVERIFY(!form.isVisible());
+        QCOMPARE(focused, static_cast<QWidget*>(window.okButton()));
+        QCOMPARE(result, ModalResult::Ok);
+        QVERIFY(!window.isVisible());
 
         // Input reaches the main window again.
         QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
@@ -120,47 +123,47 @@ class AboutWindowTest : public QObject {
     }
 
     void escapeDoesNothingCloseBoxCancels() {
-        TForm3 form;
+        AboutWindow window;
         bool open_after_escape = false;
-        const int result = ShowModalAndRun(form, [&] {
-            QTest::keyClick(form.focusWidget() ? form.focusWidget() : &form, Qt::Key_Escape);
-            QTest::keyClick(&form, Qt::Key_Escape);
-            open_after_escape = form.isVisible();
-            form.close();
+        const ModalResult result = ShowModallyAndRun(window, [&] {
+            QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_Escape);
+            QTest::keyClick(&window, Qt::Key_Escape);
+            open_after_escape = window.isVisible();
+            window.close();
         });
         QVERIFY(open_after_escape);
-        QCOMPARE(result, TForm3::mrCancel);
-        QVERIFY(!form.isVisible());
+        QCOMPARE(result, ModalResult::Cancel);
+        QVERIFY(!window.isVisible());
     }
 
     void okButtonClickGivesOk() {
-        TForm3 form;
-        const int result =
-            ShowModalAndRun(form, [&] { QTest::mouseClick(form.BitBtn1, Qt::LeftButton); });
-        QCOMPARE(result, TForm3::mrOk);
+        AboutWindow window;
+        const ModalResult result = ShowModallyAndRun(
+            window, [&] { QTest::mouseClick(window.okButton(), Qt::LeftButton); });
+        QCOMPARE(result, ModalResult::Ok);
     }
 
     void firstShownCentredThenWhereLeft() {
-        TForm3 form;
+        AboutWindow window;
         QPoint first;
-        ShowModalAndRun(form, [&] {
-            first = form.pos();
-            form.move(10, 20);
-            form.done(TForm3::mrOk);
+        ShowModallyAndRun(window, [&] {
+            first = window.pos();
+            window.move(10, 20);
+            window.done(ModalResult::Ok);
         });
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(first, QPoint((screen.width() - form.width()) / 2,
-                               (screen.height() - form.height()) / 2));
+        QCOMPARE(first, QPoint((screen.width() - window.width()) / 2,
+                               (screen.height() - window.height()) / 2));
         QPoint second;
-        ShowModalAndRun(form, [&] {
-            second = form.pos();
-            form.done(TForm3::mrOk);
+        ShowModallyAndRun(window, [&] {
+            second = window.pos();
+            window.done(ModalResult::Ok);
         });
         QCOMPARE(second, QPoint(10, 20));
     }
 
     void linksKeepTheirStateBetweenShowings() {
-        TForm3 form;
+        AboutWindow window;
         // A program for the home page's type, recorded instead of started.
         QStringList targets;
         const ottomix::LaunchFunction previous =
@@ -168,14 +171,14 @@ class AboutWindowTest : public QObject {
                 targets << target;
                 return ottomix::kLaunchSucceeded;
             });
-        ShowModalAndRun(form, [&] {
-            QTest::mouseClick(form.HyperLink2, Qt::LeftButton, {}, QPoint(5, 5));
-            form.done(TForm3::mrOk);
+        ShowModallyAndRun(window, [&] {
+            QTest::mouseClick(window.homePageLink(), Qt::LeftButton, {}, QPoint(5, 5));
+            window.done(ModalResult::Ok);
         });
         ottomix::setLaunchFunction(previous);
         QCOMPARE(targets, QStringList{"http://www.mirrowen.example"});
-        QVERIFY(form.HyperLink2->isVisited());
-        QVERIFY(!form.HyperLink1->isVisited());
+        QVERIFY(window.homePageLink()->isVisited());
+        QVERIFY(!window.emailLink()->isVisited());
     }
 };
 

@@ -74,7 +74,7 @@ start() {
   [ "$WIDTH" -eq 500 ] || fail "window width $WIDTH, expected 500"
 }
 click() { xdotool mousemove $((cx + $1)) $((cy + $2)) click 1; sleep 0.3; }
-# The first row of FileListBox1 (at 256,24, rows 13 pixels high).
+# The first row of the file list (at 256,24, rows 13 pixels high).
 click_first_file() { click 300 31; }
 press_encrypt() { click 69 252; }
 press_decrypt() { click 149 252; }

@@ -15,7 +15,7 @@
 
 #include "core/cipher_job.h"
 
-using ottomix::TForm4;
+using ottomix::ProgressWindow;
 
 namespace {
 
@@ -23,7 +23,7 @@ const std::string kEncrypted = "File Successfully Encrypted!";
 const std::string kDecrypted = "File Successfully Decrypted!";
 
 // Records what the window shows at the moment the job reports its end.
-class WatchedForm : public TForm4 {
+class WatchedWindow : public ProgressWindow {
   public:
     std::int64_t position_at_end = -1;
     std::int64_t maximum_at_end = -1;
@@ -31,11 +31,11 @@ class WatchedForm : public TForm4 {
     int paints_before_end = -1;
 
     void Finished() override {
-        position_at_end = Position();
-        maximum_at_end = Maximum();
-        bar_value_at_end = ProgressBar1->value();
-        paints_before_end = BarPaintCount();
-        TForm4::Finished();
+        position_at_end = position();
+        maximum_at_end = maximum();
+        bar_value_at_end = progressBar()->value();
+        paints_before_end = barPaintCount();
+        ProgressWindow::Finished();
     }
 };
 
@@ -54,9 +54,9 @@ QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
     return document.toPlainText();
 }
 
-bool BarIsFull(const TForm4& form) {
-    return form.ProgressBar1->value() == form.ProgressBar1->maximum() &&
-           form.Position() == form.Maximum();
+bool BarIsFull(const ProgressWindow& window) {
+    return window.progressBar()->value() == window.progressBar()->maximum() &&
+           window.position() == window.maximum();
 }
 
 }  // namespace
@@ -81,71 +81,72 @@ class ProgressWindowTest : public QObject {
 };
 
 void ProgressWindowTest::firstJobThenSecondJobCarryTheStatus() {
-    TForm4 form;
-    QVERIFY(!form.isVisible());
-    QCOMPARE(form.windowTitle(), QStringLiteral("Working..."));
-    QVERIFY(!form.Button1->isVisible());
+    ProgressWindow window;
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Working..."));
+    QVERIFY(!window.okButton()->isVisible());
 
-    form.Reset();
-    QCOMPARE(form.Maximum(), 0);
-    QVERIFY(!form.isVisible());  // the counting pass runs unseen
-    form.Started(kEncrypted, 11);
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.Label1->text().toStdString(), kEncrypted);
-    QCOMPARE(form.Label3->text(), QStringLiteral("Processing"));
-    QVERIFY(form.Button1->isHidden());
-    QCOMPARE(form.Maximum(), 11);
-    QCOMPARE(form.Position(), 0);
-    for (int i = 0; i < 10; ++i) form.Stepped();
-    QCOMPARE(form.Position(), 10);
-    QVERIFY(form.ProgressBar1->value() < form.ProgressBar1->maximum());
-    QCOMPARE(form.Label3->text(), QStringLiteral("Processing"));
-    form.Finished();
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(BarIsFull(form));
-    QVERIFY(form.Button1->isVisible());
+    window.Reset();
+    QCOMPARE(window.maximum(), 0);
+    QVERIFY(!window.isVisible());  // the counting pass runs unseen
+    window.Started(kEncrypted, 11);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.captionLabel()->text().toStdString(), kEncrypted);
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
+    QVERIFY(window.okButton()->isHidden());
+    QCOMPARE(window.maximum(), 11);
+    QCOMPARE(window.position(), 0);
+    for (int i = 0; i < 10; ++i) window.Stepped();
+    QCOMPARE(window.position(), 10);
+    QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
+    window.Finished();
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(BarIsFull(window));
+    QVERIFY(window.okButton()->isVisible());
 
     // A second job while the window is still up: Reset empties the bar only.
-    form.Reset();
-    QCOMPARE(form.Position(), 0);
-    QCOMPARE(form.Maximum(), 0);
-    QCOMPARE(form.ProgressBar1->value(), 0);
-    QCOMPARE(form.Label1->text().toStdString(), kEncrypted);
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(form.Button1->isVisible());
-    QVERIFY(form.isVisible());
+    window.Reset();
+    QCOMPARE(window.position(), 0);
+    QCOMPARE(window.maximum(), 0);
+    QCOMPARE(window.progressBar()->value(), 0);
+    QCOMPARE(window.captionLabel()->text().toStdString(), kEncrypted);
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(window.okButton()->isVisible());
+    QVERIFY(window.isVisible());
 
-    form.Started(kDecrypted, 5);
-    QCOMPARE(form.Label1->text().toStdString(), kDecrypted);
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(form.Button1->isVisible());
-    QCOMPARE(form.ProgressBar1->value(), 0);
-    form.Stepped();
-    form.Stepped();
-    QCOMPARE(form.Position(), 2);
-    QVERIFY(form.ProgressBar1->value() > 0);
-    form.Finished();
-    QVERIFY(BarIsFull(form));
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
+    window.Started(kDecrypted, 5);
+    QCOMPARE(window.captionLabel()->text().toStdString(), kDecrypted);
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(window.okButton()->isVisible());
+    QCOMPARE(window.progressBar()->value(), 0);
+    window.Stepped();
+    window.Stepped();
+    QCOMPARE(window.position(), 2);
+    QVERIFY(window.progressBar()->value() > 0);
+    window.Finished();
+    QVERIFY(BarIsFull(window));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
 }
 
 void ProgressWindowTest::captionsFitTheWindow() {
-    TForm4 form;
-    form.Reset();
-    form.Started(kDecrypted, 2);
+    ProgressWindow window;
+    window.Reset();
+    window.Started(kDecrypted, 2);
     // Labels grow to their text from fixed left and top edges.
-    QCOMPARE(form.Label1->pos(), QPoint(16, 16));
-    const QFontMetrics big(form.Label1->font());
-    QCOMPARE(form.Label1->font().pixelSize(), 27);
-    QVERIFY(form.Label1->width() >= big.horizontalAdvance(form.Label1->text()));
-    QVERIFY2(form.Label1->geometry().right() < form.width(), "caption clipped by the window");
-    QVERIFY(form.Label1->geometry().bottom() < form.ProgressBar1->y());
-    QVERIFY(form.Label2->geometry().right() < form.Label3->x());
-    form.Finished();
-    QVERIFY(form.Label3->width() >=
-            form.Label3->fontMetrics().horizontalAdvance(QStringLiteral("Complete")));
-    QVERIFY(form.Label3->geometry().right() < form.Button1->x());
-    QVERIFY(form.Button1->geometry().bottom() < form.height());
+    QCOMPARE(window.captionLabel()->pos(), QPoint(16, 16));
+    const QFontMetrics big(window.captionLabel()->font());
+    QCOMPARE(window.captionLabel()->font().pixelSize(), 27);
+    QVERIFY(window.captionLabel()->width() >= big.horizontalAdvance(window.captionLabel()->text()));
+    QVERIFY2(window.captionLabel()->geometry().right() < window.width(),
+             "caption clipped by the window");
+    QVERIFY(window.captionLabel()->geometry().bottom() < window.progressBar()->y());
+    QVERIFY(window.statusCaption()->geometry().right() < window.statusLabel()->x());
+    window.Finished();
+    QVERIFY(window.statusLabel()->width() >=
+            window.statusLabel()->fontMetrics().horizontalAdvance(QStringLiteral("Complete")));
+    QVERIFY(window.statusLabel()->geometry().right() < window.okButton()->x());
+    QVERIFY(window.okButton()->geometry().bottom() < window.height());
 }
 
 void ProgressWindowTest::realJobsStandAtNOfNPlusOneBeforeFinished_data() {
@@ -163,70 +164,70 @@ void ProgressWindowTest::realJobsStandAtNOfNPlusOneBeforeFinished() {
     QVERIFY(dir.isValid());
     WriteFile(dir.filePath("in.dat"), static_cast<std::size_t>(bytes));
 
-    WatchedForm form;
+    WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = text ? ottomix::Mode::Text : ottomix::Mode::Binary;
     request.input = dir.filePath("in.dat").toStdString();
     request.output = dir.filePath("out.dat").toStdString();
     double file_size = 0;
-    const int paints_before = form.BarPaintCount();
-    const ottomix::JobResult result = ottomix::RunCipherJob(request, form, file_size);
+    const int paints_before = window.barPaintCount();
+    const ottomix::JobResult result = ottomix::RunCipherJob(request, window, file_size);
     QVERIFY2(result.ok(), result.Describe().c_str());
 
-    QCOMPARE(form.maximum_at_end, bytes + 1);
-    QCOMPARE(form.position_at_end, bytes);
-    QVERIFY(form.bar_value_at_end < form.ProgressBar1->maximum());
+    QCOMPARE(window.maximum_at_end, bytes + 1);
+    QCOMPARE(window.position_at_end, bytes);
+    QVERIFY(window.bar_value_at_end < window.progressBar()->maximum());
     // The bar moved during the job, without the event loop.
-    QVERIFY(form.paints_before_end - paints_before >= std::min(bytes, 50));
-    QVERIFY(BarIsFull(form));
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(form.Button1->isVisible());
+    QVERIFY(window.paints_before_end - paints_before >= std::min(bytes, 50));
+    QVERIFY(BarIsFull(window));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(window.okButton()->isVisible());
 }
 
 void ProgressWindowTest::emptyInputEndsFull() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     WriteFile(dir.filePath("empty"), 0);
-    WatchedForm form;
+    WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = ottomix::Mode::Binary;
     request.input = dir.filePath("empty").toStdString();
     request.output = dir.filePath("out").toStdString();
     double file_size = 0;
-    QVERIFY(ottomix::RunCipherJob(request, form, file_size).ok());
-    QCOMPARE(form.maximum_at_end, 1);
-    QCOMPARE(form.position_at_end, 0);
-    QCOMPARE(form.Maximum(), 1);
-    QCOMPARE(form.Position(), 1);
-    QVERIFY(BarIsFull(form));
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(form.Button1->isVisible());
+    QVERIFY(ottomix::RunCipherJob(request, window, file_size).ok());
+    QCOMPARE(window.maximum_at_end, 1);
+    QCOMPARE(window.position_at_end, 0);
+    QCOMPARE(window.maximum(), 1);
+    QCOMPARE(window.position(), 1);
+    QVERIFY(BarIsFull(window));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(window.okButton()->isVisible());
 }
 
 void ProgressWindowTest::totalsBeyond2GiBFillTheBarOnce() {
-    TForm4 form;
+    ProgressWindow window;
     const std::int64_t total = 5'000'000'000;  // a file of about 4.7 GiB
-    form.Reset();
-    form.Started(kEncrypted, total);
-    QCOMPARE(form.Maximum(), total);
-    const int max = form.ProgressBar1->maximum();
+    window.Reset();
+    window.Started(kEncrypted, total);
+    QCOMPARE(window.maximum(), total);
+    const int max = window.progressBar()->maximum();
     QVERIFY(max > 1'000'000);
-    QCOMPARE(form.ProgressBar1->value(), 0);
+    QCOMPARE(window.progressBar()->value(), 0);
 
     // Drive it as the job does: take the quiet steps at once, then one.
     int last = 0;
     int calls = 0;
     bool half_seen = false;
-    while (static_cast<std::int64_t>(form.steps()) < total - 1) {
-        const std::uint64_t left = static_cast<std::uint64_t>(total - 1) - form.steps();
-        form.AddSteps(std::min(form.StepsBeforeTarget(), left - 1));
-        form.Stepped();
+    while (static_cast<std::int64_t>(window.steps()) < total - 1) {
+        const std::uint64_t left = static_cast<std::uint64_t>(total - 1) - window.steps();
+        window.AddSteps(std::min(window.StepsBeforeTarget(), left - 1));
+        window.Stepped();
         ++calls;
-        const int value = form.ProgressBar1->value();
+        const int value = window.progressBar()->value();
         QVERIFY2(value >= last, "the bar went back");
         QVERIFY(value <= max);
         last = value;
-        const double done = static_cast<double>(form.steps()) / static_cast<double>(total);
+        const double done = static_cast<double>(window.steps()) / static_cast<double>(total);
         const double shown = static_cast<double>(value) / max;
         QVERIFY(done - shown < 0.01);  // never more than a pixel or two behind
         if (!half_seen && done >= 0.5) {
@@ -236,143 +237,143 @@ void ProgressWindowTest::totalsBeyond2GiBFillTheBarOnce() {
         QVERIFY2(calls < 2000, "the window asks to hear of too many steps");
     }
     QVERIFY(half_seen);
-    QCOMPARE(form.Position(), total - 1);
+    QCOMPARE(window.position(), total - 1);
     QVERIFY(last < max);
     QVERIFY(static_cast<double>(last) / max > 0.99);
-    QVERIFY(calls <= form.ProgressBar1->width());
-    form.Finished();
-    QVERIFY(BarIsFull(form));
-    QCOMPARE(form.Position(), total);
+    QVERIFY(calls <= window.progressBar()->width());
+    window.Finished();
+    QVERIFY(BarIsFull(window));
+    QCOMPARE(window.position(), total);
 }
 
 void ProgressWindowTest::barRepaintsPerPixelNotPerStep() {
-    TForm4 form;
-    form.Reset();
-    form.Started(kEncrypted, 100'001);
-    const int width = form.ProgressBar1->width();
-    int paints = form.BarPaintCount();
-    for (int i = 0; i < 100'000; ++i) form.Stepped();
-    const int during = form.BarPaintCount() - paints;
+    ProgressWindow window;
+    window.Reset();
+    window.Started(kEncrypted, 100'001);
+    const int width = window.progressBar()->width();
+    int paints = window.barPaintCount();
+    for (int i = 0; i < 100'000; ++i) window.Stepped();
+    const int during = window.barPaintCount() - paints;
     QVERIFY2(during <= width + 2, qPrintable(QStringLiteral("%1 paints").arg(during)));
     QVERIFY2(during >= width / 2, "the bar did not move while the job ran");
 
     // Fewer steps than pixels: every step shows.
-    form.Reset();
-    form.Started(kEncrypted, 6);
-    paints = form.BarPaintCount();
-    for (int i = 0; i < 5; ++i) form.Stepped();
-    QCOMPARE(form.BarPaintCount() - paints, 5);
+    window.Reset();
+    window.Started(kEncrypted, 6);
+    paints = window.barPaintCount();
+    for (int i = 0; i < 5; ++i) window.Stepped();
+    QCOMPARE(window.barPaintCount() - paints, 5);
 }
 
 void ProgressWindowTest::okCloseBoxAndEnterHide() {
-    TForm4 form;
-    QPointer<TForm4> alive(&form);
-    form.Reset();
-    form.Started(kEncrypted, 3);
-    form.Finished();
-    QVERIFY(form.isVisible());
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
-    QVERIFY(!form.isVisible());
+    ProgressWindow window;
+    QPointer<ProgressWindow> alive(&window);
+    window.Reset();
+    window.Started(kEncrypted, 3);
+    window.Finished();
+    QVERIFY(window.isVisible());
+    QTest::mouseClick(window.okButton(), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
     // Hiding changes nothing else.
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
-    QVERIFY(BarIsFull(form));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
+    QVERIFY(BarIsFull(window));
 
-    form.Reset();
-    form.Started(kDecrypted, 3);
-    QVERIFY(form.isVisible());
-    QVERIFY(form.Button1->isVisible());  // from the second job on
-    form.close();
-    QVERIFY(!form.isVisible());
+    window.Reset();
+    window.Started(kDecrypted, 3);
+    QVERIFY(window.isVisible());
+    QVERIFY(window.okButton()->isVisible());  // from the second job on
+    window.close();
+    QVERIFY(!window.isVisible());
     QVERIFY(!alive.isNull());
 
-    form.Reset();
-    form.Started(kDecrypted, 3);
-    form.Finished();
-    form.Button1->setFocus();
-    QTest::keyClick(form.Button1, Qt::Key_Return);
-    QVERIFY(!form.isVisible());
+    window.Reset();
+    window.Started(kDecrypted, 3);
+    window.Finished();
+    window.okButton()->setFocus();
+    QTest::keyClick(window.okButton(), Qt::Key_Return);
+    QVERIFY(!window.isVisible());
 }
 
 void ProgressWindowTest::placementIsKeptBetweenShowings() {
-    TForm4 form;
-    form.Reset();
-    form.Started(kEncrypted, 2);
-    QCOMPARE(form.pos(), QPoint(227, 193));
-    QCOMPARE(form.size(), QSize(368, 132));
-    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-    form.move(400, 300);
-    form.Finished();
-    form.Button1->click();
-    QVERIFY(!form.isVisible());
-    form.Reset();
-    form.Started(kEncrypted, 2);
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.pos(), QPoint(400, 300));
+    ProgressWindow window;
+    window.Reset();
+    window.Started(kEncrypted, 2);
+    QCOMPARE(window.pos(), QPoint(227, 193));
+    QCOMPARE(window.size(), QSize(368, 132));
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    window.move(400, 300);
+    window.Finished();
+    window.okButton()->click();
+    QVERIFY(!window.isVisible());
+    window.Reset();
+    window.Started(kEncrypted, 2);
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.pos(), QPoint(400, 300));
 }
 
 void ProgressWindowTest::failedJobSaysSoAndTheNextJobRecovers() {
-    TForm4 form;
+    ProgressWindow window;
     const std::string message =
         "Cannot write file /a/rather/long/directory/name/that/does/not/fit/the/window/"
         "encrypt.exe: No space left on device";
-    form.Reset();
-    form.Started(kEncrypted, 1001);
-    for (int i = 0; i < 500; ++i) form.Stepped();
-    form.Failed("Encryption Failed", message);
-    QCOMPARE(form.Label1->text(), QStringLiteral("Encryption Failed"));
-    QCOMPARE(form.Label3->text(), QStringLiteral("Failed"));
-    QVERIFY(form.Label4->isVisible());
-    QVERIFY(form.Label4->text().endsWith(QStringLiteral("No space left on device")));
-    QVERIFY(form.Label4->geometry().right() < form.Button1->x());
-    QVERIFY(form.Label4->geometry().bottom() < form.Label3->y());
-    QVERIFY(form.Label4->geometry().top() > form.ProgressBar1->geometry().bottom());
-    QCOMPARE(form.Label4->toolTip().toStdString(), message);
-    QCOMPARE(form.Position(), 500);
-    QVERIFY(form.ProgressBar1->value() < form.ProgressBar1->maximum());
-    QVERIFY(form.Button1->isVisible());
+    window.Reset();
+    window.Started(kEncrypted, 1001);
+    for (int i = 0; i < 500; ++i) window.Stepped();
+    window.Failed("Encryption Failed", message);
+    QCOMPARE(window.captionLabel()->text(), QStringLiteral("Encryption Failed"));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
+    QVERIFY(window.failureLabel()->isVisible());
+    QVERIFY(window.failureLabel()->text().endsWith(QStringLiteral("No space left on device")));
+    QVERIFY(window.failureLabel()->geometry().right() < window.okButton()->x());
+    QVERIFY(window.failureLabel()->geometry().bottom() < window.statusLabel()->y());
+    QVERIFY(window.failureLabel()->geometry().top() > window.progressBar()->geometry().bottom());
+    QCOMPARE(window.failureLabel()->toolTip().toStdString(), message);
+    QCOMPARE(window.position(), 500);
+    QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
+    QVERIFY(window.okButton()->isVisible());
     // Steps after the failure do not move the bar.
-    for (int i = 0; i < 600; ++i) form.Stepped();
-    QVERIFY(form.ProgressBar1->value() < form.ProgressBar1->maximum());
+    for (int i = 0; i < 600; ++i) window.Stepped();
+    QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
 
     // No job has completed yet, so the next one runs as "Processing".
-    form.Reset();
-    form.Started(kEncrypted, 10);
-    QCOMPARE(form.Label3->text(), QStringLiteral("Processing"));
-    QVERIFY(form.Label4->isHidden());
-    QCOMPARE(form.Label1->text().toStdString(), kEncrypted);
-    QVERIFY(form.Button1->isVisible());  // shown once, it stays
-    form.Finished();
+    window.Reset();
+    window.Started(kEncrypted, 10);
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
+    QVERIFY(window.failureLabel()->isHidden());
+    QCOMPARE(window.captionLabel()->text().toStdString(), kEncrypted);
+    QVERIFY(window.okButton()->isVisible());  // shown once, it stays
+    window.Finished();
 
     // A failure after a completed job, and the job after it.
-    form.Reset();
-    form.Started(kDecrypted, 1);
-    form.Failed("Decryption Failed", "Cannot open file x");
-    QCOMPARE(form.Label1->text(), QStringLiteral("Decryption Failed"));
-    QCOMPARE(form.Label3->text(), QStringLiteral("Failed"));
-    QCOMPARE(form.ProgressBar1->value(), 0);  // an empty input that failed is not full
-    form.Reset();
-    form.Started(kDecrypted, 1);
-    QCOMPARE(form.Label3->text(), QStringLiteral("Complete"));
+    window.Reset();
+    window.Started(kDecrypted, 1);
+    window.Failed("Decryption Failed", "Cannot open file x");
+    QCOMPARE(window.captionLabel()->text(), QStringLiteral("Decryption Failed"));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
+    QCOMPARE(window.progressBar()->value(), 0);  // an empty input that failed is not full
+    window.Reset();
+    window.Started(kDecrypted, 1);
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
 }
 
 void ProgressWindowTest::realJobThatCannotCreateItsOutputFails() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     WriteFile(dir.filePath("in.txt"), 1000);
-    WatchedForm form;
+    WatchedWindow window;
     ottomix::JobRequest request;
     request.input = dir.filePath("in.txt").toStdString();
     request.output = dir.filePath("no/such/dir/encrypt.txt").toStdString();
     double file_size = 0;
-    const ottomix::JobResult result = ottomix::RunCipherJob(request, form, file_size);
+    const ottomix::JobResult result = ottomix::RunCipherJob(request, window, file_size);
     QVERIFY(!result.ok());
-    QCOMPARE(form.maximum_at_end, -1);  // Finished never came
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.Label3->text(), QStringLiteral("Failed"));
-    QVERIFY(form.Label4->toolTip().contains(QStringLiteral("Cannot create file")));
-    QVERIFY(!BarIsFull(form));
-    QVERIFY(form.Button1->isVisible());
+    QCOMPARE(window.maximum_at_end, -1);  // Finished never came
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
+    QVERIFY(window.failureLabel()->toolTip().contains(QStringLiteral("Cannot create file")));
+    QVERIFY(!BarIsFull(window));
+    QVERIFY(window.okButton()->isVisible());
 }
 
 void ProgressWindowTest::realJobFailingMidwayStopsTheBarThere() {
@@ -381,32 +382,33 @@ void ProgressWindowTest::realJobFailingMidwayStopsTheBarThere() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     WriteFile(dir.filePath("in.dat"), 300000);
-    WatchedForm form;
+    WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = ottomix::Mode::Binary;
     request.input = dir.filePath("in.dat").toStdString();
     request.output = "/dev/full";
     double file_size = 0;
-    QVERIFY(!ottomix::RunCipherJob(request, form, file_size).ok());
-    QCOMPARE(form.maximum_at_end, -1);  // Finished never came
-    QCOMPARE(form.Maximum(), 300001);
-    QVERIFY(form.Position() > 0 && form.Position() < 300000);
-    QVERIFY(form.ProgressBar1->value() < form.ProgressBar1->maximum());
-    QCOMPARE(form.Label3->text(), QStringLiteral("Failed"));
-    QVERIFY(form.Label4->toolTip().contains(QStringLiteral("Cannot write file /dev/full")));
-    QVERIFY(form.Button1->isVisible());
+    QVERIFY(!ottomix::RunCipherJob(request, window, file_size).ok());
+    QCOMPARE(window.maximum_at_end, -1);  // Finished never came
+    QCOMPARE(window.maximum(), 300001);
+    QVERIFY(window.position() > 0 && window.position() < 300000);
+    QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
+    QVERIFY(
+        window.failureLabel()->toolTip().contains(QStringLiteral("Cannot write file /dev/full")));
+    QVERIFY(window.okButton()->isVisible());
 }
 
 void ProgressWindowTest::failureTextWithMarkupIsShownAsWritten() {
     // File names are the user's: markup in them is text, not formatting.
-    TForm4 form;
+    ProgressWindow window;
     const QString message = QStringLiteral("Cannot open file /tmp/<b>notes</b> & <i>x</i>.txt");
-    form.Reset();
-    form.Started(kEncrypted, 10);
-    form.Failed("Encryption Failed", message.toStdString());
-    QCOMPARE(Shown(form.Label4->text(), form.Label4->textFormat()), message);
-    QCOMPARE(Shown(form.Label4->toolTip()), message);
-    QCOMPARE(Shown(form.Label3->toolTip()), message);
+    window.Reset();
+    window.Started(kEncrypted, 10);
+    window.Failed("Encryption Failed", message.toStdString());
+    QCOMPARE(Shown(window.failureLabel()->text(), window.failureLabel()->textFormat()), message);
+    QCOMPARE(Shown(window.failureLabel()->toolTip()), message);
+    QCOMPARE(Shown(window.statusLabel()->toolTip()), message);
 }
 
 QTEST_MAIN(ProgressWindowTest)

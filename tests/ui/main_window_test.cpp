@@ -1,6 +1,8 @@
 // The main window as the user meets it: its start state and layout, the two
 // modes, the View page, jobs through the buttons and what they report, and
 // the exception box of the event loop.
+#include "ui/main_window.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -25,18 +27,17 @@
 #include "tests/ui/app_test_util.h"
 #include "ui/about_window.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
-#include "ui/main_window.h"
+#include "ui/glyph_button.h"
 #include "ui/progress_window.h"
-#include "ui/viewer.h"
+#include "ui/text_viewer.h"
 
 namespace {
 
-using ottomix::TBitBtn;
-using ottomix::TForm1;
+using ottomix::GlyphButton;
+using ottomix::MainWindow;
 
 struct Box {
     QMessageBox::Icon icon;
@@ -61,18 +62,18 @@ class MainWindowTest : public ::testing::Test {
         Write("alpha.txt", "ABC\n");
         Write("notes.txt", "first\r\nsecond\r\n");
         Write("data.bin", std::string("\x00\x7f\xff", 3));
-        ottomix::SetMessageBoxHook(
+        ottomix::setMessageBoxHook(
             [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
                 boxes_.push_back({icon, caption, text});
             });
-        form_ = std::make_unique<TForm1>();
-        form_->SetProgressWindow(&progress_);
-        form_->show();
+        window_ = std::make_unique<MainWindow>();
+        window_->setProgressWindow(&progress_);
+        window_->show();
         QCoreApplication::processEvents();
     }
     void TearDown() override {
-        form_.reset();
-        ottomix::SetMessageBoxHook({});
+        window_.reset();
+        ottomix::setMessageBoxHook({});
         ASSERT_EQ(::chdir(old_cwd_.c_str()), 0);
     }
 
@@ -83,14 +84,14 @@ class MainWindowTest : public ::testing::Test {
     }
     QStringList Listed() const {
         QStringList names;
-        for (int i = 0; i < form_->FileListBox1->count(); ++i)
-            names << form_->FileListBox1->itemText(i);
+        for (int i = 0; i < window_->fileList()->count(); ++i)
+            names << window_->fileList()->itemText(i);
         return names;
     }
     // A click on the file's row, as the user makes it; then the event loop
     // runs, which is where a handler's exception surfaces.
     void ClickFile(const QString& name) {
-        ottomix::FileList* list = form_->FileListBox1;
+        ottomix::FileList* list = window_->fileList();
         const int row = static_cast<int>(Listed().indexOf(name));
         ASSERT_GE(row, 0) << name.toStdString() << " is not listed";
         const QRect rect = list->visualRect(list->model()->index(row, 0));
@@ -101,71 +102,71 @@ class MainWindowTest : public ::testing::Test {
         QTest::mouseClick(button, Qt::LeftButton);
         QCoreApplication::processEvents();
     }
-    QString Viewed() const { return form_->RichEdit1->document()->toPlainText(); }
+    QString Viewed() const { return window_->viewer()->document()->toPlainText(); }
 
     QTemporaryDir dir_;
     std::string old_cwd_;
-    ottomix::TForm4 progress_;
-    std::unique_ptr<TForm1> form_;
+    ottomix::ProgressWindow progress_;
+    std::unique_ptr<MainWindow> window_;
     std::vector<Box> boxes_;
 };
 
 TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Ottomix V2.1b - Mirrowen Software"));
     EXPECT_FALSE(f.windowIcon().isNull());
-    EXPECT_EQ(f.Client()->size(), QSize(500, 306));
-    EXPECT_EQ(f.Client()->mapTo(&f, QPoint(0, 0)), QPoint(0, f.menuBar()->height()));
+    EXPECT_EQ(f.client()->size(), QSize(500, 306));
+    EXPECT_EQ(f.client()->mapTo(&f, QPoint(0, 0)), QPoint(0, f.menuBar()->height()));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "the window must not be resizable";
     EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    EXPECT_TRUE(f.text_mode);
-    EXPECT_TRUE(f.RadioButton1->isChecked());
-    EXPECT_EQ(f.FileListBox1->mask(), "*.txt");
+    EXPECT_TRUE(f.isTextMode());
+    EXPECT_TRUE(f.textModeButton()->isChecked());
+    EXPECT_EQ(f.fileList()->mask(), "*.txt");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->fileName(), "");
-    EXPECT_EQ(f.DirectoryListBox1->currentDir(), Dir());
+    EXPECT_EQ(f.fileList()->fileName(), "");
+    EXPECT_EQ(f.directoryTree()->currentDir(), Dir());
 
     const struct {
         QWidget* w;
         QRect rect;
         bool visible;
     } layout[] = {
-        {f.RichEdit1, {16, 8, 473, 249}, false},
-        {f.DirectoryListBox1, {40, 24, 201, 129}, true},
-        {f.FileListBox1, {256, 24, 185, 129}, true},
-        {f.DriveComboBox1, {40, 168, 201, 19}, true},
-        {f.BitBtn1, {448, 280, 49, 25}, true},
-        {f.Encrypt, {32, 232, 75, 41}, true},
-        {f.Decrypt, {112, 232, 75, 41}, true},
-        {f.GroupBox1, {336, 168, 97, 73}, true},
-        {f.RadioButton1, {8, 24, 73, 17}, true},
-        {f.RadioButton2, {8, 40, 81, 17}, true},
-        {f.BitBtn2, {192, 232, 75, 41}, true},
-        {f.Button1, {208, 264, 75, 25}, false},
+        {f.viewer(), {16, 8, 473, 249}, false},
+        {f.directoryTree(), {40, 24, 201, 129}, true},
+        {f.fileList(), {256, 24, 185, 129}, true},
+        {f.driveSelector(), {40, 168, 201, 19}, true},
+        {f.exitButton(), {448, 280, 49, 25}, true},
+        {f.encryptButton(), {32, 232, 75, 41}, true},
+        {f.decryptButton(), {112, 232, 75, 41}, true},
+        {f.modeGroup(), {336, 168, 97, 73}, true},
+        {f.textModeButton(), {8, 24, 73, 17}, true},
+        {f.binaryModeButton(), {8, 40, 81, 17}, true},
+        {f.viewButton(), {192, 232, 75, 41}, true},
+        {f.okButton(), {208, 264, 75, 25}, false},
     };
     for (const auto& c : layout) {
         EXPECT_EQ(c.w->geometry(), c.rect) << c.w->objectName().toStdString();
         EXPECT_EQ(c.w->isVisible(), c.visible) << c.w->objectName().toStdString();
     }
     // The background lies under everything, partly outside the client area.
-    EXPECT_EQ(f.Image1->pos(), QPoint(-8, -32));
-    EXPECT_EQ(f.Client()->children().indexOf(f.Image1), 0);
-    EXPECT_FALSE(f.Image1->pixmap().isNull());
+    EXPECT_EQ(f.backgroundImage()->pos(), QPoint(-8, -32));
+    EXPECT_EQ(f.client()->children().indexOf(f.backgroundImage()), 0);
+    EXPECT_FALSE(f.backgroundImage()->pixmap().isNull());
 
-    EXPECT_EQ(f.Encrypt->Layout(), ottomix::GlyphLayout::Bottom);
-    EXPECT_EQ(f.BitBtn1->Layout(), ottomix::GlyphLayout::Left);
-    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
-        EXPECT_FALSE(b->Glyph().isNull()) << b->text().toStdString();
+    EXPECT_EQ(f.encryptButton()->glyphLayout(), ottomix::GlyphLayout::Bottom);
+    EXPECT_EQ(f.exitButton()->glyphLayout(), ottomix::GlyphLayout::Left);
+    for (GlyphButton* b : {f.exitButton(), f.encryptButton(), f.decryptButton(), f.viewButton()}) {
+        EXPECT_FALSE(b->glyph().isNull()) << b->text().toStdString();
         EXPECT_FALSE(b->isDefault() || b->autoDefault()) << b->text().toStdString();
     }
-    EXPECT_EQ(f.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_TRUE(f.RichEdit1->isReadOnly());
+    EXPECT_EQ(f.viewer()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_TRUE(f.viewer()->isReadOnly());
 }
 
 TEST_F(MainWindowTest, CentredAtFirstShowingOnlyAndAboutShownModally) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     const QRect screen = f.screen()->geometry();
     const QSize frame = f.frameGeometry().size();
     EXPECT_EQ(f.pos(), QPoint(screen.x() + std::max(0, (screen.width() - frame.width()) / 2),
@@ -175,23 +176,24 @@ TEST_F(MainWindowTest, CentredAtFirstShowingOnlyAndAboutShownModally) {
     f.show();
     EXPECT_EQ(f.pos(), QPoint(10, 20));
 
-    TForm3 about;
-    f.SetAboutWindow(&about);
+    ottomix::AboutWindow about;
+    f.setAboutWindow(&about);
     bool was_modal = false;
     QTimer::singleShot(0, &about, [&] {
         was_modal = about.isVisible() && QApplication::activeModalWidget() == &about;
-        QTest::mouseClick(about.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(about.okButton(), Qt::LeftButton);
     });
-    f.About1->trigger();  // returns once the window has closed
+    f.aboutAction()->trigger();  // returns once the window has closed
     EXPECT_TRUE(was_modal);
     EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(MainWindowTest, TabOrderAndMenuFollowTheLayout) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     const std::vector<QWidget*> order = {
-        f.DirectoryListBox1, f.FileListBox1, f.DriveComboBox1, f.BitBtn1, f.Encrypt,  f.Decrypt,
-        f.RadioButton1,      f.RadioButton2, f.BitBtn2,        f.Button1, f.RichEdit1};
+        f.directoryTree(), f.fileList(),      f.driveSelector(),  f.exitButton(),
+        f.encryptButton(), f.decryptButton(), f.textModeButton(), f.binaryModeButton(),
+        f.viewButton(),    f.okButton(),      f.viewer()};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || next->focusProxy() != nullptr)
@@ -202,46 +204,46 @@ TEST_F(MainWindowTest, TabOrderAndMenuFollowTheLayout) {
     const QList<QAction*> top = f.menuBar()->actions();
     ASSERT_EQ(top.size(), 2);
     EXPECT_EQ(top[0]->text(), QStringLiteral("System"));
-    EXPECT_EQ(top[0]->menu(), f.System1);
-    EXPECT_EQ(top[1], f.About1);
-    EXPECT_EQ(f.About1->text(), QStringLiteral("About..."));
-    EXPECT_EQ(f.About1->menu(), nullptr) << "About... is a command, not a menu";
-    ASSERT_EQ(f.System1->actions().size(), 1);
-    EXPECT_EQ(f.System1->actions()[0], f.Quit1);
-    EXPECT_EQ(f.Quit1->text(), QStringLiteral("&Quit"));
-    for (QAction* a : {f.Quit1, f.About1}) EXPECT_TRUE(a->shortcut().isEmpty());
+    EXPECT_EQ(top[0]->menu(), f.systemMenu());
+    EXPECT_EQ(top[1], f.aboutAction());
+    EXPECT_EQ(f.aboutAction()->text(), QStringLiteral("About..."));
+    EXPECT_EQ(f.aboutAction()->menu(), nullptr) << "About... is a command, not a menu";
+    ASSERT_EQ(f.systemMenu()->actions().size(), 1);
+    EXPECT_EQ(f.systemMenu()->actions()[0], f.quitAction());
+    EXPECT_EQ(f.quitAction()->text(), QStringLiteral("&Quit"));
+    for (QAction* a : {f.quitAction(), f.aboutAction()}) EXPECT_TRUE(a->shortcut().isEmpty());
 }
 
 TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     EXPECT_EQ(f.font().pixelSize(), 11);
-    for (TBitBtn* b : {f.BitBtn1, f.Encrypt, f.Decrypt, f.BitBtn2}) {
+    for (GlyphButton* b : {f.exitButton(), f.encryptButton(), f.decryptButton(), f.viewButton()}) {
         QStyleOptionButton option;
         option.initFrom(b);
         option.rect = b->rect();
         const QRect contents =
             b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
-        const QSize need = b->ContentSize();
+        const QSize need = b->contentSize();
         EXPECT_LE(need.width(), contents.width()) << b->text().toStdString();
         EXPECT_LE(need.height(), contents.height()) << b->text().toStdString();
         QRect glyph, caption;
-        b->ContentRects(contents, &glyph, &caption);
+        b->contentRects(contents, &glyph, &caption);
         EXPECT_FALSE(glyph.intersects(caption)) << b->text().toStdString();
         EXPECT_TRUE(contents.contains(glyph) && contents.contains(caption))
             << b->text().toStdString();
-        if (b->Layout() == ottomix::GlyphLayout::Bottom)
+        if (b->glyphLayout() == ottomix::GlyphLayout::Bottom)
             EXPECT_GT(glyph.top(), caption.bottom()) << b->text().toStdString();
         else
             EXPECT_LT(glyph.right(), caption.left()) << b->text().toStdString();
         // The focus frame's lines (the right and bottom ones one pixel out)
         // stay inside the button and clear of the glyph and the caption.
-        const QRect frame = b->FocusFrame(glyph, caption);
+        const QRect frame = b->focusFrame(glyph, caption);
         const QRect lines = frame.adjusted(0, 0, 1, 1);
         EXPECT_TRUE(b->rect().adjusted(2, 2, -2, -2).contains(lines)) << b->text().toStdString();
         EXPECT_TRUE(frame.adjusted(2, 2, -1, -1).contains(glyph)) << b->text().toStdString();
         EXPECT_TRUE(frame.adjusted(1, 1, 0, 0).contains(caption)) << b->text().toStdString();
     }
-    for (QRadioButton* r : {f.RadioButton1, f.RadioButton2}) {
+    for (QRadioButton* r : {f.textModeButton(), f.binaryModeButton()}) {
         QStyleOptionButton option;
         option.initFrom(r);
         option.rect = r->rect();
@@ -250,133 +252,134 @@ TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
             << r->text().toStdString();
         EXPECT_LE(r->fontMetrics().height(), r->height()) << r->text().toStdString();
         // The radio buttons sit inside the group's frame.
-        EXPECT_LE(r->geometry().right(), f.GroupBox1->contentsRect().right());
+        EXPECT_LE(r->geometry().right(), f.modeGroup()->contentsRect().right());
     }
-    EXPECT_LE(f.GroupBox1->fontMetrics().horizontalAdvance(f.GroupBox1->title()) + 16,
-              f.GroupBox1->width());
-    EXPECT_LE(f.Button1->fontMetrics().horizontalAdvance(f.Button1->text()) + 8,
-              f.Button1->width());
+    EXPECT_LE(f.modeGroup()->fontMetrics().horizontalAdvance(f.modeGroup()->title()) + 16,
+              f.modeGroup()->width());
+    EXPECT_LE(f.okButton()->fontMetrics().horizontalAdvance(f.okButton()->text()) + 8,
+              f.okButton()->width());
 }
 
 TEST_F(MainWindowTest, ModeSwitchChangesMaskListAndViewButton) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("notes.txt");
     EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
 
-    Click(f.RadioButton2);
-    EXPECT_FALSE(f.text_mode);
-    EXPECT_EQ(f.FileListBox1->mask(), "*.*");
+    Click(f.binaryModeButton());
+    EXPECT_FALSE(f.isTextMode());
+    EXPECT_EQ(f.fileList()->mask(), "*.*");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "data.bin", "notes.txt"}));
-    EXPECT_FALSE(f.BitBtn2->isVisible());
+    EXPECT_FALSE(f.viewButton()->isVisible());
     // Binary Mode loads nothing into the viewer.
     ClickFile("alpha.txt");
-    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt"));
+    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
     EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
 
-    Click(f.RadioButton1);
-    EXPECT_TRUE(f.text_mode);
-    EXPECT_EQ(f.FileListBox1->mask(), "*.txt");
+    Click(f.textModeButton());
+    EXPECT_TRUE(f.isTextMode());
+    EXPECT_EQ(f.fileList()->mask(), "*.txt");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->fileName(), "") << "a mode switch reads the list again";
-    EXPECT_TRUE(f.BitBtn2->isVisible());
+    EXPECT_EQ(f.fileList()->fileName(), "") << "a mode switch reads the list again";
+    EXPECT_TRUE(f.viewButton()->isVisible());
     EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n")) << "the viewer keeps its file";
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, ViewAndOkSwapExactlyTheListedControls) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("alpha.txt");
-    const std::vector<QWidget*> all = {
-        f.RichEdit1, f.DirectoryListBox1, f.FileListBox1, f.DriveComboBox1, f.BitBtn1, f.Encrypt,
-        f.Decrypt,   f.GroupBox1,         f.BitBtn2,      f.Button1,        f.Image1};
+    const std::vector<QWidget*> all = {f.viewer(),        f.directoryTree(),  f.fileList(),
+                                       f.driveSelector(), f.exitButton(),     f.encryptButton(),
+                                       f.decryptButton(), f.modeGroup(),      f.viewButton(),
+                                       f.okButton(),      f.backgroundImage()};
     std::vector<bool> before;
     for (QWidget* w : all) before.push_back(w->isVisible());
 
-    Click(f.BitBtn2);
+    Click(f.viewButton());
     for (QWidget* w : all) {
-        const bool shown = w == f.RichEdit1 || w == f.Button1 || w == f.Image1;
+        const bool shown = w == f.viewer() || w == f.okButton() || w == f.backgroundImage();
         EXPECT_EQ(w->isVisible(), shown) << w->objectName().toStdString();
     }
     EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
-    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt")) << "hiding keeps the selection";
+    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt")) << "hiding keeps the selection";
 
-    Click(f.Button1);
+    Click(f.okButton());
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(all[i]->isVisible(), before[i]) << all[i]->objectName().toStdString();
-    EXPECT_EQ(f.FileListBox1->fileName(), Path("alpha.txt"));
+    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
 }
 
 TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSelection) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("alpha.txt");
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     // A B C LF minus 2, 3, 2, 3.
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
-    EXPECT_DOUBLE_EQ(f.file_size, 5.0);
+    EXPECT_DOUBLE_EQ(f.fileSize(), 5.0);
     EXPECT_TRUE(Listed().contains(QStringLiteral("encrypt.txt")));
-    EXPECT_EQ(f.FileListBox1->selectedRow(), -1);
-    EXPECT_EQ(f.FileListBox1->fileName(), "");
+    EXPECT_EQ(f.fileList()->selectedRow(), -1);
+    EXPECT_EQ(f.fileList()->fileName(), "");
     EXPECT_TRUE(progress_.isVisible());
-    EXPECT_EQ(progress_.Label1->text(), QStringLiteral("File Successfully Encrypted!"));
+    EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("File Successfully Encrypted!"));
 
     ClickFile("encrypt.txt");
-    Click(f.Decrypt);
+    Click(f.decryptButton());
     EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "ABC\r\n");
     EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "dencrypt.txt", "encrypt.txt", "notes.txt"}));
-    EXPECT_EQ(f.FileListBox1->fileName(), "");
+    EXPECT_EQ(f.fileList()->fileName(), "");
 
-    Click(f.RadioButton2);
+    Click(f.binaryModeButton());
     ClickFile("data.bin");
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
     ClickFile("encrypt.exe");
-    Click(f.Decrypt);
+    Click(f.decryptButton());
     EXPECT_EQ(ReadAll(Path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
     EXPECT_TRUE(Listed().contains(QStringLiteral("decrypt.exe")));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
 }
 
 TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("alpha.txt");
-    f.Encrypt->setFocus();
-    QTest::keyClick(f.Encrypt, Qt::Key_Return);
+    f.encryptButton()->setFocus();
+    QTest::keyClick(f.encryptButton(), Qt::Key_Return);
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
-    Click(progress_.Button1);  // the progress window had come to the front
+    Click(progress_.okButton());  // the progress window had come to the front
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
 
     ClickFile("notes.txt");
-    f.BitBtn2->setFocus();
-    QTest::keyClick(f.BitBtn2, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(f.RichEdit1->isVisible());
-    ASSERT_TRUE(f.Button1->hasFocus()) << "hiding View hands the focus on to Ok";
-    QTest::keyClick(f.Button1, Qt::Key_Return);
-    EXPECT_FALSE(f.RichEdit1->isVisible());
-    EXPECT_TRUE(f.BitBtn2->hasFocus());
+    f.viewButton()->setFocus();
+    QTest::keyClick(f.viewButton(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(f.viewer()->isVisible());
+    ASSERT_TRUE(f.okButton()->hasFocus()) << "hiding View hands the focus on to Ok";
+    QTest::keyClick(f.okButton(), Qt::Key_Return);
+    EXPECT_FALSE(f.viewer()->isVisible());
+    EXPECT_TRUE(f.viewButton()->hasFocus());
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     Write("encrypt.txt", "keep me");
-    Click(f.RadioButton1);  // reads the list again: nothing selected
-    f.file_size = 42.0;
-    Click(f.Encrypt);
-    Click(f.Decrypt);
+    Click(f.textModeButton());  // reads the list again: nothing selected
+    f.setFileSize(42.0);
+    Click(f.encryptButton());
+    Click(f.decryptButton());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), "keep me");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("dencrypt.txt"))));
-    EXPECT_DOUBLE_EQ(f.file_size, 42.0);
-    EXPECT_EQ(progress_.Maximum(), 0) << "the job resets the bar and stops";
+    EXPECT_DOUBLE_EQ(f.fileSize(), 42.0);
+    EXPECT_EQ(progress_.maximum(), 0) << "the job resets the bar and stops";
 }
 
 TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     Write("encrypt.txt", "previous output");
-    Click(f.RadioButton1);
+    Click(f.textModeButton());
     ClickFile("encrypt.txt");
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
@@ -386,14 +389,14 @@ TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("own output file")));
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("Select another file")));
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), "previous output");
-    EXPECT_EQ(f.FileListBox1->fileName(), "") << "the list is read again after a refusal too";
+    EXPECT_EQ(f.fileList()->fileName(), "") << "the list is read again after a refusal too";
 }
 
 TEST_F(MainWindowTest, JobFailureNamesTheFileAndTheReason) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("alpha.txt");
     ASSERT_EQ(::unlink(Path("alpha.txt").c_str()), 0);
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open file " + Path("alpha.txt") +
                                                      ": No such file or directory."));
@@ -402,18 +405,18 @@ TEST_F(MainWindowTest, JobFailureNamesTheFileAndTheReason) {
 }
 
 TEST_F(MainWindowTest, LossyTextEncryptWarnsWithCountsAndCrLfFilesDoNot) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     ClickFile("notes.txt");  // CR LF line ends come back as CR LF: nothing to warn of
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     EXPECT_TRUE(boxes_.empty());
 
     // Delivered: x y 0x0F z z. 0x0F under key 2 becomes a bare CR in the
     // output (3 bytes from there on are lost to Decrypt); one lone CR and the
     // 5 bytes from Ctrl-Z on are dropped.
     Write("lossy.txt", std::string("x\ry\x0fzz\x1atail", 11));
-    Click(f.RadioButton1);
+    Click(f.textModeButton());
     ClickFile("lossy.txt");
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     const QString& text = boxes_[0].text;
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
@@ -445,30 +448,30 @@ TEST_F(MainWindowTest, ViewerFailureReachesTheExceptionBoxAndKeepsTheContent) {
 }
 
 TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     const std::string sub = Path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    f.DirectoryListBox1->changeDir(sub);
+    f.directoryTree()->changeDir(sub);
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
-    Click(f.RadioButton2);
+    Click(f.binaryModeButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
     EXPECT_EQ(boxes_[0].text, QStringLiteral("File not found."));
     // The handler was abandoned at the failing read: View is still shown.
-    EXPECT_TRUE(f.BitBtn2->isVisible());
+    EXPECT_TRUE(f.viewButton()->isVisible());
 }
 
 TEST_F(MainWindowTest, JobInAVanishedDirectoryReportsTheJobThenTheIoError) {
-    TForm1& f = *form_;
+    MainWindow& f = *window_;
     const std::string sub = Path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    f.DirectoryListBox1->changeDir(sub);
+    f.directoryTree()->changeDir(sub);
     std::ofstream(sub + "/in.txt") << "text";
-    Click(f.RadioButton1);
+    Click(f.textModeButton());
     ClickFile("in.txt");
     ASSERT_EQ(::unlink((sub + "/in.txt").c_str()), 0);
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
-    Click(f.Encrypt);
+    Click(f.encryptButton());
     // The job's own failure first, then the list's read of the lost directory.
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
@@ -494,7 +497,7 @@ class Thrower : public QObject {
 
 TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
     std::vector<Box> boxes;
-    ottomix::SetMessageBoxHook(
+    ottomix::setMessageBoxHook(
         [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             boxes.push_back({icon, caption, text});
         });
@@ -509,7 +512,7 @@ TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
     Thrower quiet("unused");
     QEvent other(QEvent::Type(QEvent::User + 1));
     QCoreApplication::sendEvent(&quiet, &other);
-    ottomix::SetMessageBoxHook({});
+    ottomix::setMessageBoxHook({});
 
     ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Disk full."));
@@ -545,7 +548,7 @@ TEST(MessageBox, LongUnbrokenNameWrapsInsideTheBox) {
             box->done(QMessageBox::Ok);
         }
     });
-    ottomix::ShowMessageBox(nullptr, QMessageBox::Warning, QStringLiteral("Encrypt"), text);
+    ottomix::showMessageBox(nullptr, QMessageBox::Warning, QStringLiteral("Encrypt"), text);
     EXPECT_TRUE(fits);
     EXPECT_TRUE(inside_screen);
     EXPECT_EQ(shown.remove(QChar(0x200B)), text) << "only invisible break points are added";

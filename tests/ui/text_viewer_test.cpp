@@ -1,5 +1,7 @@
-// The viewer RichEdit1: plain text and RTF loading, the cut of long files,
+// The text viewer: plain text and RTF loading, the cut of long files,
 // and its two failures.
+#include "ui/text_viewer.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,11 +14,11 @@
 #include <string>
 
 #include "tests/ui/app_test_util.h"
-#include "ui/viewer.h"
+#include "ui/viewer_error.h"
 
 namespace {
 
-using ottomix::TRichEdit;
+using ottomix::TextViewer;
 using ottomix::ViewerError;
 
 class ViewerTest : public ::testing::Test {
@@ -40,7 +42,7 @@ class ViewerTest : public ::testing::Test {
     }
 
     QTemporaryDir dir_;
-    TRichEdit view_;
+    TextViewer view_;
 };
 
 TEST_F(ViewerTest, StartsEmptyReadOnlyWithVerticalScrollBarAlwaysOn) {
@@ -50,19 +52,19 @@ TEST_F(ViewerTest, StartsEmptyReadOnlyWithVerticalScrollBarAlwaysOn) {
 }
 
 TEST_F(ViewerTest, PlainTextBreaksAtEveryCrLfLoneCrAndLoneLf) {
-    view_.LoadFromFile(Write("a.txt", "one\r\ntwo\rthree\nfour\n\rfive"));
+    view_.loadFromFile(Write("a.txt", "one\r\ntwo\rthree\nfour\n\rfive"));
     EXPECT_EQ(Text(), QStringLiteral("one\ntwo\nthree\nfour\n\nfive"));
     EXPECT_EQ(view_.document()->blockCount(), 6);
-    EXPECT_FALSE(view_.truncated());
+    EXPECT_FALSE(view_.isTruncated());
 }
 
 TEST_F(ViewerTest, PlainTextIsUtf8WhenValidElseWindows1252) {
-    view_.LoadFromFile(Write("u.txt",
+    view_.loadFromFile(Write("u.txt",
                              "Gr\xC3\xBC\xC3\x9F"
                              "e \xE2\x82\xAC"));
     EXPECT_EQ(Text(), QStringLiteral(u"Grüße €"));
     // The same letters in Windows-1252 are no valid UTF-8.
-    view_.LoadFromFile(Write("w.txt",
+    view_.loadFromFile(Write("w.txt",
                              "Gr\xFC\xDF"
                              "e \x80 \x93q\x94 \x81"));
     EXPECT_EQ(Text(), QStringLiteral(u"Grüße € “q” \u0081"));
@@ -82,7 +84,7 @@ TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
         "\\u8364?\\uc2\\u8212xx end\\par\n"
         "\\pard tab\\tab stop\\line next {\\*\\unknown hidden} \\{braces\\}\\par\n"
         "}trailing junk";
-    view_.LoadFromFile(Write("doc.rtf.txt", rtf));
+    view_.loadFromFile(Write("doc.rtf.txt", rtf));
 
     EXPECT_EQ(Text(), QStringLiteral(u"Plain bold italic under big red\n"
                                      u"centred café €— end\n"
@@ -109,55 +111,55 @@ TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
 TEST_F(ViewerTest, UnicodeEscapesSkipTheirFallbackAcrossHexEscapesAndGroups) {
     // \uc1: one fallback character, here the escape \'3f; \uc0 none. A group
     // boundary ends any pending skip.
-    view_.LoadFromFile(Write("u.rtf",
+    view_.loadFromFile(Write("u.rtf",
                              "{\\rtf1 a\\u-3913\\'3fb\\uc0\\u1046 c{\\uc3\\u228}d"
                              "\\uc1\\u55357\\'3f\\u56832\\'3f}"));
     EXPECT_EQ(Text(), QStringLiteral(u"a\uF0B7b\u0416c\u00E4d\U0001F600"));
 }
 
 TEST_F(ViewerTest, FileThatIsNotRtfButMentionsItIsPlainText) {
-    view_.LoadFromFile(Write("p.txt", " {\\rtf1 \\b x}"));
+    view_.loadFromFile(Write("p.txt", " {\\rtf1 \\b x}"));
     EXPECT_EQ(Text(), QStringLiteral(" {\\rtf1 \\b x}"));
 }
 
 TEST_F(ViewerTest, LongFileIsCutWithAVisibleNoteAndNoBrokenCharacter) {
-    view_.set_limit(10);
+    view_.setLimit(10);
     // "123456789" then a two-byte letter straddling the cut at 10 bytes.
-    view_.LoadFromFile(Write("long.txt", "123456789\xC3\xA9tail"));
-    EXPECT_TRUE(view_.truncated());
+    view_.loadFromFile(Write("long.txt", "123456789\xC3\xA9tail"));
+    EXPECT_TRUE(view_.isTruncated());
     const QStringList lines = Text().split(u'\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("123456789"));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("only its beginning is shown")));
 
-    view_.LoadFromFile(Write("short.txt", "short"));
-    EXPECT_FALSE(view_.truncated());
+    view_.loadFromFile(Write("short.txt", "short"));
+    EXPECT_FALSE(view_.isTruncated());
     EXPECT_EQ(Text(), QStringLiteral("short"));
 }
 
 TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
     // Millions of empty lines in a few MiB took seconds to load.
-    view_.set_line_limit(3);
-    view_.LoadFromFile(Write("lines.txt", "1\n2\r3\r\n4\n5"));
-    EXPECT_TRUE(view_.truncated());
+    view_.setLineLimit(3);
+    view_.loadFromFile(Write("lines.txt", "1\n2\r3\r\n4\n5"));
+    EXPECT_TRUE(view_.isTruncated());
     QStringList lines = Text().split(u'\n');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
 
-    view_.LoadFromFile(Write("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
-    EXPECT_TRUE(view_.truncated());
+    view_.loadFromFile(Write("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
+    EXPECT_TRUE(view_.isTruncated());
     lines = Text().split(u'\n');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_EQ(lines.mid(0, 3), (QStringList{"a", "b", "c"}));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
 
     // Exactly as many lines as allowed, a last line end included: all shown.
-    view_.LoadFromFile(Write("three.txt", "1\n2\n3\n"));
-    EXPECT_FALSE(view_.truncated());
+    view_.loadFromFile(Write("three.txt", "1\n2\n3\n"));
+    EXPECT_FALSE(view_.isTruncated());
     EXPECT_EQ(Text(), QStringLiteral("1\n2\n3\n"));
-    view_.LoadFromFile(Write("three.rtf", "{\\rtf1 a\\par b\\par c}"));
-    EXPECT_FALSE(view_.truncated());
+    view_.loadFromFile(Write("three.rtf", "{\\rtf1 a\\par b\\par c}"));
+    EXPECT_FALSE(view_.isTruncated());
     EXPECT_EQ(Text(), QStringLiteral("a\nb\nc"));
 }
 
@@ -167,7 +169,7 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     std::string words;
     for (int i = 0; i < 800; ++i) words += "word" + std::to_string(i) + ' ';
     const std::string solid(5000, 'x');
-    view_.LoadFromFile(Write("long.txt", words + "\n" + solid));
+    view_.loadFromFile(Write("long.txt", words + "\n" + solid));
     int longest = 0;
     for (QTextBlock b = view_.document()->begin(); b.isValid(); b = b.next())
         longest = std::max(longest, b.length());
@@ -180,16 +182,16 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     std::string rtf = "{\\rtf1 ";
     rtf += std::string(3000, 'y');
     rtf += "}";
-    view_.LoadFromFile(Write("long.rtf", rtf));
+    view_.loadFromFile(Write("long.rtf", rtf));
     EXPECT_GE(view_.document()->blockCount(), 3);
     EXPECT_EQ(Text().remove(u'\n'), QString(3000, u'y'));
 }
 
 TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
-    view_.LoadFromFile(Write("keep.txt", "kept"));
+    view_.loadFromFile(Write("keep.txt", "kept"));
     const std::string missing = dir_.filePath(QStringLiteral("gone.txt")).toStdString();
     try {
-        view_.LoadFromFile(missing);
+        view_.loadFromFile(missing);
         ADD_FAILURE() << "no exception for a missing file";
     } catch (const ViewerError& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
@@ -200,7 +202,7 @@ TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
     const std::string sub = dir_.filePath(QStringLiteral("sub.txt")).toStdString();
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
     try {
-        view_.LoadFromFile(sub);
+        view_.loadFromFile(sub);
         ADD_FAILURE() << "no exception for a directory";
     } catch (const ViewerError& e) {
         EXPECT_STREQ(e.what(), "Failed to Load Stream");

@@ -1,6 +1,8 @@
 // The whole program from start-up to its end, each run in a child process:
 // exit statuses, pending stream bytes at Exit, the standard-output lines of a
 // text-mode Decrypt, and an exception during start-up.
+#include "ui/startup.h"
+
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,14 +21,13 @@
 
 #include "core/byte_stream.h"
 #include "ui/application.h"
-#include "ui/bit_button.h"
 #include "ui/browser/file_list.h"
+#include "ui/glyph_button.h"
 #include "ui/main_window.h"
-#include "ui/startup.h"
 
 namespace {
 
-using ottomix::TForm1;
+using ottomix::MainWindow;
 
 // Standard error of a child that showed no box and stopped where it should.
 ::testing::Matcher<const std::string&> NoBox() {
@@ -40,23 +41,23 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs the program in the child; `script` drives it once the event loop runs.
-[[noreturn]] void RunProgram(const std::string& dir, std::function<void(TForm1&)> script) {
+[[noreturn]] void RunProgram(const std::string& dir, std::function<void(MainWindow&)> script) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (::chdir(dir.c_str()) != 0) std::_Exit(99);
     // What a box would have said goes to standard error for the parent to see.
-    ottomix::SetMessageBoxHook([](QMessageBox::Icon, const QString& caption, const QString& text) {
+    ottomix::setMessageBoxHook([](QMessageBox::Icon, const QString& caption, const QString& text) {
         std::fprintf(stderr, "[box] %s: %s\n", qPrintable(caption), qPrintable(text));
     });
     static char name[] = "ottomix";
     static char* argv[] = {name, nullptr};
     int argc = 1;
-    std::exit(ottomix::RunOttomix(argc, argv, [script](TForm1& form) {
-        QTimer::singleShot(0, &form, [&form, script] { script(form); });
+    std::exit(ottomix::runOttomix(argc, argv, [script](MainWindow& window) {
+        QTimer::singleShot(0, &window, [&window, script] { script(window); });
     }));
 }
 
-void Select(TForm1& form, const char* name) {
-    ottomix::FileList* list = form.FileListBox1;
+void Select(MainWindow& window, const char* name) {
+    ottomix::FileList* list = window.fileList();
     for (int i = 0; i < list->count(); ++i)
         if (list->itemText(i) == QLatin1String(name)) list->setSelectedRow(i);
 }
@@ -75,10 +76,10 @@ class StartUpTest : public ::testing::Test {
 TEST_F(StartUpTest, CloseBoxEndsTheEventLoopWithStatusZero) {
     // The progress window is still up when the main window closes.
     EXPECT_EXIT(RunProgram(Dir(),
-                           [](TForm1& form) {
-                               Select(form, "plain.txt");
-                               QTest::mouseClick(form.Encrypt, Qt::LeftButton);
-                               form.close();
+                           [](MainWindow& window) {
+                               Select(window, "plain.txt");
+                               QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
+                               window.close();
                            }),
                 ::testing::ExitedWithCode(0), NoBox());
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
@@ -86,12 +87,12 @@ TEST_F(StartUpTest, CloseBoxEndsTheEventLoopWithStatusZero) {
 
 TEST_F(StartUpTest, ExitButtonEndsAtOnceWithStatusOneAndWritesPendingBytes) {
     EXPECT_EXIT(RunProgram(Dir(),
-                           [this](TForm1& form) {
+                           [this](MainWindow& window) {
                                // A writer still open at exit: its bytes are written then.
                                ottomix::ByteWriter* w =
                                    ottomix::ByteWriter::Open(Path("open.txt"), "w");
                                for (char c : std::string("one\ntwo")) w->WriteByte(c);
-                               QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+                               QTest::mouseClick(window.exitButton(), Qt::LeftButton);
                                std::fprintf(stderr, "still running\n");
                            }),
                 ::testing::ExitedWithCode(1), NoBox());
@@ -99,7 +100,7 @@ TEST_F(StartUpTest, ExitButtonEndsAtOnceWithStatusOneAndWritesPendingBytes) {
 }
 
 TEST_F(StartUpTest, QuitMenuEndsWithStatusOne) {
-    EXPECT_EXIT(RunProgram(Dir(), [](TForm1& form) { form.Quit1->trigger(); }),
+    EXPECT_EXIT(RunProgram(Dir(), [](MainWindow& window) { window.quitAction()->trigger(); }),
                 ::testing::ExitedWithCode(1), NoBox());
 }
 
@@ -109,10 +110,10 @@ TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
         {
             const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(fd, 1);
-            RunProgram(Dir(), [](TForm1& form) {
-                Select(form, "plain.txt");
-                QTest::mouseClick(form.Decrypt, Qt::LeftButton);
-                QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+            RunProgram(Dir(), [](MainWindow& window) {
+                Select(window, "plain.txt");
+                QTest::mouseClick(window.decryptButton(), Qt::LeftButton);
+                QTest::mouseClick(window.exitButton(), Qt::LeftButton);
             });
         },
         ::testing::ExitedWithCode(1), NoBox());
@@ -126,7 +127,7 @@ TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
 // Start-up with a failure right before the event loop would start.
 [[noreturn]] void StartWithFailure() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ottomix::SetMessageBoxHook(
+    ottomix::setMessageBoxHook(
         [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             std::fprintf(stderr, "[box %d] %s: %s\n", static_cast<int>(icon), qPrintable(caption),
                          qPrintable(text));
@@ -134,8 +135,8 @@ TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
     static char name[] = "ottomix";
     static char* argv[] = {name, nullptr};
     int argc = 1;
-    std::exit(ottomix::RunOttomix(
-        argc, argv, [](TForm1&) { throw std::runtime_error("Cannot create the window"); }));
+    std::exit(ottomix::runOttomix(
+        argc, argv, [](MainWindow&) { throw std::runtime_error("Cannot create the window"); }));
 }
 
 TEST(StartUp, ExceptionDuringStartUpIsShownThenStatusZero) {

@@ -1,11 +1,11 @@
-#include "ui/bit_button.h"
+#include "ui/glyph_button.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 namespace ottomix {
 
-QIcon GlyphIcon(const QPixmap& strip) {
+QIcon glyphIcon(const QPixmap& strip) {
     QIcon icon;
     if (strip.isNull()) return icon;
     const int h = strip.height();
@@ -19,49 +19,49 @@ QIcon GlyphIcon(const QPixmap& strip) {
     return icon;
 }
 
-TBitBtn::TBitBtn(const QString& caption, GlyphLayout layout, QWidget* parent)
+GlyphButton::GlyphButton(const QString& caption, GlyphLayout layout, QWidget* parent)
     : QPushButton(caption, parent), layout_(layout) {}
 
-void TBitBtn::SetGlyph(const QPixmap& strip) {
-    glyph_ = GlyphIcon(strip);
-    glyph_size_ = glyph_.isNull() ? QSize() : QSize(strip.height(), strip.height());
+void GlyphButton::setGlyph(const QPixmap& strip) {
+    glyph_ = glyphIcon(strip);
+    glyphSize_ = glyph_.isNull() ? QSize() : QSize(strip.height(), strip.height());
     update();
 }
 
-QSize TBitBtn::ContentSize() const {
+QSize GlyphButton::contentSize() const {
     const QSize caption = fontMetrics().size(Qt::TextShowMnemonic, text());
     if (glyph_.isNull()) return caption;
     if (layout_ == GlyphLayout::Left)
-        return {glyph_size_.width() + kSpacing + caption.width(),
-                std::max(glyph_size_.height(), caption.height())};
-    return {std::max(glyph_size_.width(), caption.width()),
-            caption.height() + kSpacing + glyph_size_.height()};
+        return {glyphSize_.width() + kSpacing + caption.width(),
+                std::max(glyphSize_.height(), caption.height())};
+    return {std::max(glyphSize_.width(), caption.width()),
+            caption.height() + kSpacing + glyphSize_.height()};
 }
 
-void TBitBtn::ContentRects(const QRect& contents, QRect* glyph, QRect* caption) const {
+void GlyphButton::contentRects(const QRect& contents, QRect* glyph, QRect* caption) const {
     const QSize text_size = fontMetrics().size(Qt::TextShowMnemonic, text());
-    const QSize all = ContentSize();
+    const QSize all = contentSize();
     const QPoint origin(contents.x() + (contents.width() - all.width()) / 2,
                         contents.y() + (contents.height() - all.height()) / 2);
     if (glyph_.isNull()) {
         *glyph = QRect();
         *caption = QRect(origin, text_size);
     } else if (layout_ == GlyphLayout::Left) {
-        *glyph = QRect(QPoint(origin.x(), origin.y() + (all.height() - glyph_size_.height()) / 2),
-                       glyph_size_);
+        *glyph = QRect(QPoint(origin.x(), origin.y() + (all.height() - glyphSize_.height()) / 2),
+                       glyphSize_);
         *caption = QRect(QPoint(glyph->right() + 1 + kSpacing,
                                 origin.y() + (all.height() - text_size.height()) / 2),
                          text_size);
     } else {  // caption on top, glyph below
         *caption = QRect(QPoint(origin.x() + (all.width() - text_size.width()) / 2, origin.y()),
                          text_size);
-        *glyph = QRect(QPoint(origin.x() + (all.width() - glyph_size_.width()) / 2,
+        *glyph = QRect(QPoint(origin.x() + (all.width() - glyphSize_.width()) / 2,
                               caption->bottom() + 1 + kSpacing),
-                       glyph_size_);
+                       glyphSize_);
     }
 }
 
-void TBitBtn::paintEvent(QPaintEvent*) {
+void GlyphButton::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
     QStyleOptionButton option;
     initStyleOption(&option);
@@ -75,9 +75,9 @@ void TBitBtn::paintEvent(QPaintEvent*) {
         contents.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                            style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     QRect glyph_rect, caption_rect;
-    ContentRects(contents, &glyph_rect, &caption_rect);
+    contentRects(contents, &glyph_rect, &caption_rect);
     if (!glyph_.isNull()) {
-        const QPixmap pm = glyph_.pixmap(glyph_size_, devicePixelRatio(),
+        const QPixmap pm = glyph_.pixmap(glyphSize_, devicePixelRatio(),
                                          isEnabled() ? QIcon::Normal : QIcon::Disabled);
         p.drawPixmap(glyph_rect, pm);
     }
@@ -89,11 +89,11 @@ void TBitBtn::paintEvent(QPaintEvent*) {
         QPen pen(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(FocusFrame(glyph_rect, caption_rect));
+        p.drawRect(focusFrame(glyph_rect, caption_rect));
     }
 }
 
-QRect TBitBtn::FocusFrame(const QRect& glyph, const QRect& caption) const {
+QRect GlyphButton::focusFrame(const QRect& glyph, const QRect& caption) const {
     // The glyphs come within four pixels of the button's edges (Exit is 25
     // pixels high, the others have a glyph under the caption): the frame may
     // go up to the third pixel from the edge so its line does not run along

@@ -1,4 +1,0 @@
-add_executable(progress_window_test ${CMAKE_CURRENT_LIST_DIR}/progress_window_test.cpp)
-target_link_libraries(progress_window_test PRIVATE ottomix_progress Qt6::Test)
-add_test(NAME progress_window_test COMMAND progress_window_test)
-set_tests_properties(progress_window_test PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

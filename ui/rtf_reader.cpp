@@ -1,0 +1,344 @@
+#include "ui/rtf_reader.h"
+
+#include <QTextBlockFormat>
+#include <QTextDocument>
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
+#include "ui/text_decoding.h"
+
+namespace ottomix {
+
+namespace {
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool isSkippedDestination(const std::string& w) {
+    static constexpr std::string_view kSkipped[] = {"fonttbl",
+                                                    "stylesheet",
+                                                    "pict",
+                                                    "info",
+                                                    "header",
+                                                    "headerl",
+                                                    "headerr",
+                                                    "headerf",
+                                                    "footer",
+                                                    "footerl",
+                                                    "footerr",
+                                                    "footerf",
+                                                    "footnote",
+                                                    "object",
+                                                    "listtable",
+                                                    "listoverridetable",
+                                                    "revtbl",
+                                                    "rsidtbl",
+                                                    "filetbl",
+                                                    "xmlnstbl",
+                                                    "fldinst",
+                                                    "themedata",
+                                                    "colorschememapping",
+                                                    "datastore",
+                                                    "latentstyles",
+                                                    "generator",
+                                                    "nonshppict",
+                                                    "private"};
+    return std::find(std::begin(kSkipped), std::end(kSkipped), w) != std::end(kSkipped);
+}
+
+}  // namespace
+
+bool looksLikeRtf(const QByteArray& data) {
+    return data.startsWith("{\\rtf");
+}
+
+bool readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines) {
+    doc.clear();
+    RtfReader reader(data, doc, max_lines);
+    reader.run();
+    return reader.isCut();
+}
+
+RtfReader::RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines)
+    : input_(data), cursor_(&doc), maxLines_(max_lines) {}
+
+void RtfReader::run() {
+    const qsizetype n = input_.size();
+    while (pos_ < n && !done_) {
+        const char c = input_[pos_++];
+        switch (c) {
+            case '{':
+                pendingSkip_ = 0;
+                stack_.push_back(state_);
+                break;
+            case '}':
+                pendingSkip_ = 0;
+                if (stack_.empty()) {
+                    done_ = true;
+                    break;
+                }
+                state_ = stack_.back();
+                stack_.pop_back();
+                if (stack_.empty()) done_ = true;  // the document's own group ended
+                break;
+            case '\\':
+                readControl();
+                break;
+            case '\r':
+            case '\n':
+                break;  // line ends in RTF source are not text
+            default:
+                byte(static_cast<unsigned char>(c));
+                break;
+        }
+    }
+    flush();
+}
+
+void RtfReader::readControl() {
+    const qsizetype n = input_.size();
+    if (pos_ >= n) return;
+    const char c = input_[pos_];
+    if (!isLetter(c)) {
+        ++pos_;
+        symbol(c);
+        return;
+    }
+    std::string w;
+    while (pos_ < n && isLetter(input_[pos_])) {
+        if (w.size() < 32) w += input_[pos_];
+        ++pos_;
+    }
+    bool has_param = false;
+    bool negative = false;
+    long long param = 0;
+    if (pos_ + 1 < n && input_[pos_] == '-' && isDigit(input_[pos_ + 1])) {
+        negative = true;
+        ++pos_;
+    }
+    while (pos_ < n && isDigit(input_[pos_])) {
+        has_param = true;
+        if (param < 1'000'000'000) param = param * 10 + (input_[pos_] - '0');
+        ++pos_;
+    }
+    if (pos_ < n && input_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
+    word(w, has_param, static_cast<int>(negative ? -param : param));
+}
+
+void RtfReader::symbol(char c) {
+    if (c == '\'') {
+        int value = -1;
+        if (pos_ + 1 < input_.size()) {
+            const int hi = hexValue(input_[pos_]);
+            const int lo = hexValue(input_[pos_ + 1]);
+            if (hi >= 0 && lo >= 0) {
+                value = hi * 16 + lo;
+                pos_ += 2;
+            }
+        }
+        if (pendingSkip_ > 0) {
+            --pendingSkip_;
+            return;
+        }
+        if (value >= 0 && state_.destination == Destination::Text)
+            append(windows1252ToUnicode(static_cast<unsigned char>(value)));
+        return;
+    }
+    if (c == '*') {
+        state_.destination = Destination::Skip;  // an optional destination: none of them is shown
+        return;
+    }
+    if (pendingSkip_ > 0) {
+        --pendingSkip_;
+        return;
+    }
+    if (state_.destination != Destination::Text) return;
+    switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+            append(static_cast<char16_t>(c));
+            break;
+        case '~':
+            append(0x00A0);
+            break;
+        case '_':
+            append(0x2011);
+            break;
+        case '\r':
+        case '\n':
+            paragraph();
+            break;
+        default:
+            break;  // \- (optional hyphen), \| and \: show nothing
+    }
+}
+
+void RtfReader::word(const std::string& w, bool has_param, int p) {
+    if (w == "bin") {  // raw binary data follows; never text
+        if (has_param && p > 0) pos_ = std::min<qsizetype>(input_.size(), pos_ + p);
+        return;
+    }
+    if (pendingSkip_ > 0) {
+        --pendingSkip_;
+        return;
+    }
+    if (isSkippedDestination(w)) {
+        state_.destination = Destination::Skip;
+        return;
+    }
+    if (w == "colortbl") {
+        state_.destination = Destination::ColorTable;
+        red_ = green_ = blue_ = -1;
+        return;
+    }
+    if (state_.destination == Destination::ColorTable) {
+        const int v = std::clamp(p, 0, 255);
+        if (w == "red") red_ = v;
+        if (w == "green") green_ = v;
+        if (w == "blue") blue_ = v;
+        return;
+    }
+    if (state_.destination != Destination::Text) return;
+
+    const bool on = !has_param || p != 0;
+    Format& f = state_.format;
+    if (w == "par" || w == "sect" || w == "page" || w == "row") {
+        paragraph();
+    } else if (w == "line") {
+        append(0x2028);
+    } else if (w == "tab" || w == "cell") {
+        append(u'\t');
+    } else if (w == "b") {
+        f.bold = on;
+    } else if (w == "i") {
+        f.italic = on;
+    } else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" ||
+               w == "ulwave" || w == "ulth") {
+        f.underline = on;
+    } else if (w == "ulnone") {
+        f.underline = false;
+    } else if (w == "fs") {
+        f.halfPoints = has_param ? std::clamp(p, 2, 400) : 24;
+    } else if (w == "cf") {
+        f.color = std::max(p, 0);
+    } else if (w == "highlight" || w == "cb") {
+        f.highlight = std::max(p, 0);
+    } else if (w == "plain") {
+        f = Format{};
+    } else if (w == "pard") {
+        state_.align = Qt::AlignLeft;
+    } else if (w == "ql") {
+        state_.align = Qt::AlignLeft;
+    } else if (w == "qr") {
+        state_.align = Qt::AlignRight;
+    } else if (w == "qc") {
+        state_.align = Qt::AlignHCenter;
+    } else if (w == "qj") {
+        state_.align = Qt::AlignJustify;
+    } else if (w == "uc") {
+        state_.uc = std::clamp(p, 0, 16);
+    } else if (w == "u") {
+        append(static_cast<char16_t>(p < 0 ? p + 65536 : p));
+        pendingSkip_ = state_.uc;
+    } else if (w == "emdash") {
+        append(0x2014);
+    } else if (w == "endash") {
+        append(0x2013);
+    } else if (w == "bullet") {
+        append(0x2022);
+    } else if (w == "lquote") {
+        append(0x2018);
+    } else if (w == "rquote") {
+        append(0x2019);
+    } else if (w == "ldblquote") {
+        append(0x201C);
+    } else if (w == "rdblquote") {
+        append(0x201D);
+    } else if (w == "emspace" || w == "enspace" || w == "qmspace") {
+        append(u' ');
+    }
+}
+
+void RtfReader::byte(unsigned char b) {
+    if (pendingSkip_ > 0) {
+        --pendingSkip_;
+        return;
+    }
+    if (state_.destination == Destination::Text) {
+        append(windows1252ToUnicode(b));
+    } else if (state_.destination == Destination::ColorTable && b == ';') {
+        colors_.push_back(red_ < 0 && green_ < 0 && blue_ < 0
+                              ? QColor()  // the "automatic" entry
+                              : QColor(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0)));
+        red_ = green_ = blue_ = -1;
+    }
+}
+
+void RtfReader::append(char16_t ch) {
+    if (paragraphLength_ >= kMaxParagraph) paragraph();
+    if (lines_ >= maxLines_) {  // text beyond the last paragraph shown
+        cut_ = true;
+        done_ = true;
+        return;
+    }
+    if (!run_.isEmpty() && !(runFormat_ == state_.format)) flush();
+    runFormat_ = state_.format;
+    run_ += QChar(ch);
+    ++paragraphLength_;
+}
+
+void RtfReader::applyAlignment() {
+    QTextBlockFormat block = cursor_.blockFormat();
+    if (block.alignment() == state_.align) return;
+    block.setAlignment(state_.align);
+    cursor_.setBlockFormat(block);
+}
+
+void RtfReader::flush() {
+    if (run_.isEmpty()) return;
+    applyAlignment();
+    cursor_.insertText(run_, charFormat(runFormat_));
+    run_.clear();
+}
+
+void RtfReader::paragraph() {
+    paragraphLength_ = 0;
+    flush();
+    // The last paragraph allowed has ended: no block for what follows.
+    if (++lines_ >= maxLines_) return;
+    applyAlignment();
+    cursor_.insertBlock(cursor_.blockFormat(), charFormat(state_.format));
+}
+
+QColor RtfReader::color(int index) const {
+    return index < static_cast<int>(colors_.size()) ? colors_[index] : QColor();
+}
+
+QTextCharFormat RtfReader::charFormat(const Format& f) const {
+    QTextCharFormat cf;
+    cf.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
+    cf.setFontItalic(f.italic);
+    cf.setFontUnderline(f.underline);
+    if (f.halfPoints > 0) cf.setFontPointSize(f.halfPoints / 2.0);
+    if (const QColor c = color(f.color); c.isValid()) cf.setForeground(c);
+    if (f.highlight > 0) {
+        if (const QColor c = color(f.highlight); c.isValid()) cf.setBackground(c);
+    }
+    return cf;
+}
+
+}  // namespace ottomix

@@ -1,0 +1,103 @@
+#include "ui/text_decoding.h"
+
+#include <QStringDecoder>
+
+namespace ottomix {
+
+namespace {
+
+// 0x80..0x9F of Windows-1252; 0 marks the five unassigned codes.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Length of `data` without an incomplete UTF-8 sequence at its end (the cut
+// of a long file may fall inside one).
+qsizetype withoutBrokenUtf8Tail(const QByteArray& data) {
+    const qsizetype n = data.size();
+    qsizetype i = n;
+    int continuation = 0;
+    while (i > 0 && continuation < 3 && (static_cast<unsigned char>(data[i - 1]) & 0xC0) == 0x80) {
+        --i;
+        ++continuation;
+    }
+    if (i == 0) return n;
+    const auto lead = static_cast<unsigned char>(data[i - 1]);
+    int need = 0;
+    if ((lead & 0xE0) == 0xC0)
+        need = 1;
+    else if ((lead & 0xF0) == 0xE0)
+        need = 2;
+    else if ((lead & 0xF8) == 0xF0)
+        need = 3;
+    else
+        return n;
+    return continuation < need ? i - 1 : n;
+}
+
+// CR LF, lone CR and lone LF each become '\n'; lines longer than
+// kMaxParagraph are broken after their last space (or anywhere when none).
+QString breakLines(const QString& in) {
+    QString out;
+    out.reserve(in.size() + in.size() / kMaxParagraph + 1);
+    qsizetype line_start = 0;  // in `out`
+    qsizetype last_space = -1;
+    const qsizetype n = in.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        QChar c = in[i];
+        if (c == u'\r') {
+            c = u'\n';
+            if (i + 1 < n && in[i + 1] == u'\n') ++i;
+        }
+        if (c == u'\n') {
+            out += c;
+            line_start = out.size();
+            last_space = -1;
+            continue;
+        }
+        if (out.size() - line_start >= kMaxParagraph) {
+            if (last_space >= line_start) {
+                out[last_space] = u'\n';
+                line_start = last_space + 1;
+            } else {
+                out += u'\n';
+                line_start = out.size();
+            }
+            last_space = -1;
+        }
+        if (c == u' ') last_space = out.size();
+        out += c;
+    }
+    return out;
+}
+
+// The first `utf8_length` bytes as UTF-8 when they are valid UTF-8, else
+// all of `data` as Windows-1252.
+QString utf8OrWindows1252(const QByteArray& data, qsizetype utf8_length) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(data).first(utf8_length));
+    if (utf8.hasError()) text = decodeWindows1252(data);
+    return text;
+}
+
+}  // namespace
+
+char16_t windows1252ToUnicode(unsigned char byte) {
+    if (byte < 0x80 || byte > 0x9F) return byte;
+    const char16_t u = kCp1252High[byte - 0x80];
+    return u != 0 ? u : byte;
+}
+
+QString decodeWindows1252(const QByteArray& data) {
+    QString out(data.size(), Qt::Uninitialized);
+    QChar* p = out.data();
+    for (const char c : data) *p++ = QChar(windows1252ToUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+QString decodePlainText(const QByteArray& data, bool cut) {
+    return breakLines(utf8OrWindows1252(data, cut ? withoutBrokenUtf8Tail(data) : data.size()));
+}
+
+}  // namespace ottomix
