@@ -14,6 +14,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <algorithm>
 #include <cstdlib>
@@ -26,6 +27,8 @@
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
 #include "ui/glyph_button.h"
+#include "ui/job_stopper.h"
+#include "ui/progress_window.h"
 #include "ui/text_viewer.h"
 #include "widgets/window_font.h"
 
@@ -263,8 +266,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setProgressWindow(JobProgress* progress) {
-    progress_ = progress != nullptr ? progress : &noProgress_;
+void MainWindow::setProgressWindow(ProgressWindow* progress) {
+    if (progressWindow_ != nullptr) disconnect(progressWindow_, nullptr, this, nullptr);
+    progressWindow_ = progress;
+    progress_ = progress != nullptr ? static_cast<JobProgress*>(progress) : &noProgress_;
+    if (progress != nullptr) {
+        connect(progress, &ProgressWindow::cancelRequested, this, [this] {
+            if (stopper_ != nullptr) stopper_->cancel();
+        });
+    }
 }
 
 void MainWindow::setAboutWindow(AboutWindow* about) {
@@ -356,7 +366,19 @@ void MainWindow::runJob(Direction direction) {
     request.direction = direction;
     request.mode = textMode_ ? Mode::Text : Mode::Binary;
     request.input = fileList_->fileName();
-    const JobResult result = RunCipherJob(request, *progress_, fileSize_);
+    JobResult result;
+    {
+        // Cancel in the progress window and the three ending signals stop the job.
+        JobStopper stopper;
+        request.stop = stopper.flag();
+        stopper_ = &stopper;
+        const auto ended = qScopeGuard([this] {
+            stopper_ = nullptr;
+            if (progressWindow_ != nullptr) progressWindow_->jobEnded();
+        });
+        result = RunCipherJob(request, *progress_, fileSize_);
+    }
+    JobStopper::endIfSignalled(result.stopped_by);
 
     const JobReport report = describeJob(request, result, result.lone_cr_dropped);
     const auto tell = [&] {
@@ -378,7 +400,8 @@ MainWindow::JobReport MainWindow::describeJob(const JobRequest& request, const J
     const bool encrypt = request.direction == Direction::Encrypt;
     JobReport report;
     report.caption = encrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    if (result.silent()) return report;  // nothing selected: nothing to say
+    // Nothing selected, or cancelled (the progress window says so): nothing to say.
+    if (result.silent() || result.status == JobStatus::Stopped) return report;
     if (result.status == JobStatus::InputIsOutput) {
         report.text = displayName(result.Describe()) +
                       QStringLiteral(".\n\nSelect another file, or rename this one first.");

@@ -23,6 +23,8 @@ class DirectoryTree;
 class DriveSelector;
 class FileList;
 class GlyphButton;
+class JobStopper;
+class ProgressWindow;
 class TextViewer;
 
 class MainWindow : public QMainWindow {
@@ -37,7 +39,7 @@ class MainWindow : public QMainWindow {
 
     // The progress window every job reports to, and the About window; start-up
     // sets both. Without them jobs report nowhere and About does nothing.
-    void setProgressWindow(JobProgress* progress);
+    void setProgressWindow(ProgressWindow* progress);
     void setAboutWindow(AboutWindow* about);
 
     // The client area under the menu bar; the controls' positions count from it.
@@ -125,6 +127,8 @@ class MainWindow : public QMainWindow {
     double fileSize_ = 0.0;
     JobProgress* progress_;
     NullProgress noProgress_;
+    ProgressWindow* progressWindow_ = nullptr;
+    JobStopper* stopper_ = nullptr;  // while a job runs
     AboutWindow* about_ = nullptr;
     bool shownBefore_ = false;
 };

@@ -1,5 +1,6 @@
 #include "ui/progress_window.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -64,6 +65,63 @@ QString plainTip(const QString& text) {
     return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
 }
 
+constexpr unsigned kPollsPerClockCheck = 16;
+constexpr qint64 kEventInterval = 30;  // milliseconds
+
+// While a job runs, input reaches the progress window only: the main and
+// About windows ignore it, as they would if the job held the event loop.
+class JobInputFilter : public QObject {
+  public:
+    explicit JobInputFilter(QWidget* window) : window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~JobInputFilter() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!isInput(event->type()) || belongsToWindow(watched)) return false;
+        if (event->type() == QEvent::Close) event->ignore();
+        return true;
+    }
+
+  private:
+    static bool isInput(QEvent::Type type) {
+        switch (type) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+            case QEvent::Close:
+                return true;
+            default:
+                return false;
+        }
+    }
+    bool belongsToWindow(QObject* watched) const {
+        if (auto* widget = qobject_cast<QWidget*>(watched))
+            return widget == window_ || window_->isAncestorOf(widget);
+        if (auto* window = qobject_cast<QWindow*>(watched))
+            return window == window_->windowHandle();
+        return false;
+    }
+
+    QWidget* window_;
+};
+
 }  // namespace
 
 ProgressWindow::ProgressWindow(QWidget* parent)
@@ -105,7 +163,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     okButton_->setAutoDefault(false);
     okButton_->setDefault(false);
     okButton_->hide();
-    connect(okButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(okButton_, &QPushButton::clicked, this, &ProgressWindow::okClicked);
 
     // Between the bar and the status line, where nothing else is.
     failureLabel_ = new QLabel(this);
@@ -132,6 +190,10 @@ int ProgressWindow::barPaintCount() const {
 
 void ProgressWindow::Reset() {
     running_ = false;
+    jobRunning_ = true;
+    hideWhenJobEnds_ = false;
+    pollsSinceCheck_ = 0;
+    sinceEvents_.invalidate();
     maximum_ = 0;
     total_ = 1;
     shift_ = 0;
@@ -146,8 +208,8 @@ void ProgressWindow::Started(const std::string& caption, std::int64_t total) {
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     captionLabel_->adjustSize();
-    if (!failure_.isEmpty()) {
-        // A failed job's report ends with the next job.
+    if (!failure_.isEmpty() || statusLabel_->text() != status_) {
+        // A failed or cancelled job's report ends with the next job.
         failure_.clear();
         statusLabel_->setText(status_);
         statusLabel_->adjustSize();
@@ -190,17 +252,22 @@ void ProgressWindow::Finished() {
     SetStepCounter(static_cast<std::uint64_t>(maximum_), kNever);
     showBar(total_);
     okButton_->show();
+    jobEnded();
 }
 
 void ProgressWindow::Cancelled(const std::string& caption) {
     running_ = false;
-    SetStepCounter(std::min(steps(), total_ - 1), kNever);
+    // Where the job stopped, and never full.
+    const std::uint64_t reached = std::min(steps(), total_ - 1);
+    SetStepCounter(reached, kNever);
+    showBar(reached);
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     captionLabel_->adjustSize();
     statusLabel_->setText(QStringLiteral("Cancelled"));
     statusLabel_->adjustSize();
     okButton_->show();
+    jobEnded();
 }
 
 void ProgressWindow::Failed(const std::string& caption, const std::string& message) {
@@ -220,6 +287,7 @@ void ProgressWindow::Failed(const std::string& caption, const std::string& messa
     statusLabel_->setToolTip(plainTip(failure_));
     showFailure();
     okButton_->show();
+    jobEnded();
 }
 
 void ProgressWindow::showFailure() {
@@ -259,6 +327,7 @@ void ProgressWindow::exposeNow() {
     // The job keeps the event loop until it returns, so the window gets its
     // one chance to be mapped and painted here. Input stays queued.
     constexpr auto flags = QEventLoop::ExcludeUserInputEvents;
+    JobInputFilter filter(this);
     QWindow* window = windowHandle();
     QElapsedTimer waited;
     waited.start();
@@ -270,7 +339,52 @@ void ProgressWindow::exposeNow() {
     QCoreApplication::processEvents(flags, 5);
 }
 
+void ProgressWindow::Poll() {
+    // A job polls once per 512 bytes; the clock is read every 8 KiB and
+    // events are handled every kEventInterval, which costs the job nothing
+    // it would notice.
+    if (++pollsSinceCheck_ < kPollsPerClockCheck) return;
+    pollsSinceCheck_ = 0;
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) return;
+    handlePendingEvents();
+    sinceEvents_.start();
+}
+
+void ProgressWindow::handlePendingEvents() {
+    JobInputFilter filter(this);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ProgressWindow::jobEnded() {
+    jobRunning_ = false;
+    if (hideWhenJobEnds_) hide();
+    hideWhenJobEnds_ = false;
+}
+
+void ProgressWindow::okClicked() {
+    // As before: OK pressed during a job takes effect once the job is over.
+    if (jobRunning_) {
+        hideWhenJobEnds_ = true;
+        return;
+    }
+    hide();
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event) {
+    if (jobRunning_) {
+        // The window stays to show how the job ended.
+        event->ignore();
+        emit cancelRequested();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void ProgressWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && jobRunning_) {
+        emit cancelRequested();
+        return;
+    }
     // Enter presses the focused button, as everywhere in the program.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget());

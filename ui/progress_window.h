@@ -1,6 +1,7 @@
 // The progress window: the receiver of every cipher job's course.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -18,6 +19,10 @@ class CountingProgressBar;
 // Created hidden once at start-up and kept for the whole run: it is shown by
 // Started() only and hidden (never destroyed) by OK or the close box, so what
 // it shows carries over from one job to the next.
+//
+// While a job runs the window lets the program react every few dozen
+// milliseconds: it repaints, and it takes Escape and its close box, which ask
+// for the job to be cancelled. Every other window ignores input meanwhile.
 class ProgressWindow : public QWidget, public JobProgress {
     Q_OBJECT
 
@@ -31,6 +36,12 @@ class ProgressWindow : public QWidget, public JobProgress {
     void Finished() override;
     void Failed(const std::string& caption, const std::string& message) override;
     void Cancelled(const std::string& caption) override;
+    void Poll() override;
+
+    // The job that Reset() began is over: its end notification came, or it
+    // returned without one (nothing selected, an input that cannot be read).
+    void jobEnded();
+    bool isJobRunning() const { return jobRunning_; }
 
     // The bar's state in job terms (bytes), independent of how it is drawn.
     std::int64_t maximum() const { return maximum_; }
@@ -49,10 +60,15 @@ class ProgressWindow : public QWidget, public JobProgress {
     // The reason of a failed job, under the bar; hidden otherwise.
     QLabel* failureLabel() const { return failureLabel_; }
 
+  signals:
+    // Escape or the close box while a job runs.
+    void cancelRequested();
+
   protected:
     // Hears of a step only when the drawn bar is due to change.
     void StepReached() override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // Draws the bar at `steps` now, without the event loop.
@@ -61,6 +77,10 @@ class ProgressWindow : public QWidget, public JobProgress {
     std::uint64_t nextTarget(std::uint64_t steps) const;
     void showFailure();
     void exposeNow();
+    // OK: hides the window, or, during a job, once the job has ended.
+    void okClicked();
+    // Lets the program handle what has come in, with input to other windows dropped.
+    void handlePendingEvents();
 
     QLabel* captionLabel_;
     QLabel* statusCaption_;
@@ -72,7 +92,11 @@ class ProgressWindow : public QWidget, public JobProgress {
     std::uint64_t total_ = 1;  // maximum_, at least 1, for the arithmetic
     int shift_ = 0;            // total_ >> shift_ fits the bar's int range
     std::uint64_t width_ = 1;  // pixels the fill can take
-    bool running_ = false;
+    bool running_ = false;     // between Started() and the job's end notification
+    bool jobRunning_ = false;  // between Reset() and jobEnded()
+    bool hideWhenJobEnds_ = false;
+    unsigned pollsSinceCheck_ = 0;
+    QElapsedTimer sinceEvents_;
     QString status_;  // what statusLabel_ reads while no failure is shown
     QString failure_;
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -337,6 +338,47 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     EXPECT_EQ(ReadAll(Path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
     EXPECT_TRUE(Listed().contains(QStringLiteral("decrypt.exe")));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
+}
+
+// While a job runs the progress window takes Escape, which cancels the job;
+// the main window ignores clicks and its close box meanwhile.
+TEST_F(MainWindowTest, EscapeCancelsTheJobWhileTheMainWindowIgnoresInput) {
+    MainWindow& f = *window_;
+    Write("encrypt.exe", "earlier");
+    {  // Sparse: quick to make, a while to read.
+        std::ofstream big(Path("big.bin"), std::ios::binary);
+        big.seekp((64 << 20) - 1);
+        big.put('x');
+    }
+    Click(f.binaryModeButton());
+    ClickFile("big.bin");
+    bool acted = false;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (acted || !progress_.isVisible()) return;  // the transform pass has begun
+        acted = true;
+        QTest::mouseClick(f.decryptButton(), Qt::LeftButton);
+        f.close();
+        QTest::keyClick(&progress_, Qt::Key_Escape);
+    });
+    during.start(0);
+    Click(f.encryptButton());
+    during.stop();
+
+    ASSERT_TRUE(acted) << "the job never let the event loop run";
+    EXPECT_TRUE(f.isVisible()) << "the close box was not ignored during the job";
+    EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
+    EXPECT_EQ(progress_.statusLabel()->text(), QStringLiteral("Cancelled"));
+    EXPECT_TRUE(progress_.okButton()->isVisible());
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+    EXPECT_FALSE(Listed().contains(QStringLiteral("decrypt.exe"))) << "Decrypt ran during the job";
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
+              QStringList());
+    EXPECT_TRUE(boxes_.empty()) << "a cancelled job needs no message";
+    // Afterwards everything answers again.
+    ClickFile("data.bin");
+    Click(f.encryptButton());
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
 }
 
 TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {

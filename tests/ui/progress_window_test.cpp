@@ -1,15 +1,21 @@
 // The progress window as a cipher job and its user meet it.
 #include "ui/progress_window.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
+#include <csignal>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -54,6 +60,50 @@ QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
     return document.toPlainText();
 }
 
+// Acts on the window once the transform pass has begun, from the event loop
+// that the running job lets through.
+class ActingWindow : public ProgressWindow {
+  public:
+    std::function<void(ActingWindow&)> on_started;
+    void Started(const std::string& caption, std::int64_t total) override {
+        ProgressWindow::Started(caption, total);
+        if (on_started) QTimer::singleShot(0, this, [this] { on_started(*this); });
+    }
+};
+
+// A binary Encrypt of a 64 MiB input (sparse: quick to make, a while to
+// read) over an earlier "encrypt.exe", stoppable from the window.
+struct StoppableJob {
+    QTemporaryDir dir;
+    volatile std::sig_atomic_t stop = 0;
+
+    StoppableJob() {
+        std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
+        std::ofstream big(Path("in.dat"), std::ios::binary);
+        big.seekp((64 << 20) - 1);
+        big.put('x');
+    }
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    ottomix::JobResult Run(ProgressWindow& window) {
+        QObject::connect(&window, &ProgressWindow::cancelRequested,
+                         [this] { stop = ottomix::kStopCancelled; });
+        ottomix::JobRequest request;
+        request.mode = ottomix::Mode::Binary;
+        request.input = Path("in.dat");
+        request.output = Path("encrypt.exe");
+        request.stop = &stop;
+        double file_size = 0;
+        return ottomix::RunCipherJob(request, window, file_size);
+    }
+    std::string Output() const {
+        std::ifstream in(Path("encrypt.exe"), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    QStringList HiddenFiles() const {
+        return QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files);
+    }
+};
+
 bool BarIsFull(const ProgressWindow& window) {
     return window.progressBar()->value() == window.progressBar()->maximum() &&
            window.position() == window.maximum();
@@ -78,6 +128,9 @@ class ProgressWindowTest : public QObject {
     void realJobThatCannotCreateItsOutputFails();
     void realJobFailingMidwayStopsTheBarThere();
     void failureTextWithMarkupIsShownAsWritten();
+    void escapeOrCloseBoxCancelsTheRunningJob_data();
+    void escapeOrCloseBoxCancelsTheRunningJob();
+    void okDuringAJobHidesTheWindowWhenItEnds();
 };
 
 void ProgressWindowTest::firstJobThenSecondJobCarryTheStatus() {
@@ -282,8 +335,16 @@ void ProgressWindowTest::okCloseBoxAndEnterHide() {
     window.Started(kDecrypted, 3);
     QVERIFY(window.isVisible());
     QVERIFY(window.okButton()->isVisible());  // from the second job on
+    // While the job runs the close box asks for it to be cancelled; the
+    // window stays to show how it ended. Afterwards it hides as OK does.
+    QSignalSpy cancel(&window, &ProgressWindow::cancelRequested);
+    window.close();
+    QCOMPARE(cancel.count(), 1);
+    QVERIFY(window.isVisible());
+    window.Cancelled("Decryption Cancelled");
     window.close();
     QVERIFY(!window.isVisible());
+    QCOMPARE(cancel.count(), 1);
     QVERIFY(!alive.isNull());
 
     window.Reset();
@@ -409,6 +470,58 @@ void ProgressWindowTest::failureTextWithMarkupIsShownAsWritten() {
     QCOMPARE(Shown(window.failureLabel()->text(), window.failureLabel()->textFormat()), message);
     QCOMPARE(Shown(window.failureLabel()->toolTip()), message);
     QCOMPARE(Shown(window.statusLabel()->toolTip()), message);
+}
+
+void ProgressWindowTest::escapeOrCloseBoxCancelsTheRunningJob_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Escape") << true;
+    QTest::newRow("close box") << false;
+}
+
+void ProgressWindowTest::escapeOrCloseBoxCancelsTheRunningJob() {
+    QFETCH(bool, escape);
+    StoppableJob job;
+    QVERIFY(job.dir.isValid());
+    ActingWindow window;
+    window.on_started = [escape](ActingWindow& w) {
+        if (escape) {
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else {
+            w.close();
+        }
+    };
+    const ottomix::JobResult result = job.Run(window);
+    QCOMPARE(result.status, ottomix::JobStatus::Stopped);
+    QCOMPARE(result.stopped_by, static_cast<int>(ottomix::kStopCancelled));
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
+    QCOMPARE(window.statusLabel()->text(), QStringLiteral("Cancelled"));
+    QVERIFY(window.okButton()->isVisible());
+    QVERIFY(window.position() < window.maximum());
+    QVERIFY(!BarIsFull(window));
+    QCOMPARE(job.Output(), std::string("earlier"));
+    QCOMPARE(job.HiddenFiles(), QStringList());
+    // Outside a job the close box hides the window again.
+    window.close();
+    QVERIFY(!window.isVisible());
+}
+
+void ProgressWindowTest::okDuringAJobHidesTheWindowWhenItEnds() {
+    StoppableJob job;
+    QVERIFY(job.dir.isValid());
+    ActingWindow window;
+    window.Reset();
+    window.Started(kEncrypted, 1);
+    window.Finished();  // a first job: OK is shown from now on
+    bool visible_after_click = false;
+    window.on_started = [&](ActingWindow& w) {
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        visible_after_click = w.isVisible();
+    };
+    QVERIFY(job.Run(window).ok());
+    QVERIFY(visible_after_click);
+    QVERIFY(!window.isVisible());
+    QVERIFY(job.Output() != "earlier");
 }
 
 QTEST_MAIN(ProgressWindowTest)

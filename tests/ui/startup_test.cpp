@@ -9,9 +9,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -123,6 +126,43 @@ TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
     // A B C LF plus 2, 3, 2, 3.
     EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "CEE\r");
 }
+
+// SIGINT, SIGTERM and SIGHUP during a job: the job stops, its temporary file
+// goes, the earlier output stays, and the program ends as the signal asks,
+// with no message box.
+class SignalDuringJobTest : public StartUpTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SignalDuringJobTest, EndsTheProgramAndKeepsTheEarlierOutput) {
+    const int signal_number = GetParam();
+    std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
+    {  // Sparse: quick to make, a while to read.
+        std::ofstream big(Path("big.bin"), std::ios::binary);
+        big.seekp((64 << 20) - 1);
+        big.put('x');
+    }
+    const QString dir = dir_.path();
+    EXPECT_EXIT(RunProgram(Dir(),
+                           [dir, signal_number](MainWindow& window) {
+                               QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
+                               Select(window, "big.bin");
+                               // Once the output is being written, the signal comes.
+                               auto* watch = new QTimer(&window);
+                               QObject::connect(watch, &QTimer::timeout, [dir, signal_number] {
+                                   const QStringList temporary = QDir(dir).entryList(
+                                       {QStringLiteral(".*")}, QDir::Hidden | QDir::Files);
+                                   if (!temporary.isEmpty()) ::raise(signal_number);
+                               });
+                               watch->start(0);
+                               QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
+                               std::fprintf(stderr, "still running\n");
+                           }),
+                ::testing::KilledBySignal(signal_number), NoBox());
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
+              QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringJobTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
 
 // Start-up with a failure right before the event loop would start.
 [[noreturn]] void StartWithFailure() {

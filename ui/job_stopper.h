@@ -1,0 +1,34 @@
+// What can stop a running cipher job in the window program: the user's Cancel,
+// and SIGINT, SIGTERM or SIGHUP (Ctrl+C in the terminal it was started from,
+// kill, logging out). Both set one flag that the job reads every 512 bytes;
+// the job then removes its temporary file and leaves the earlier output.
+#pragma once
+
+#include <csignal>
+
+namespace ottomix {
+
+// Lives for one job: catches the three signals from construction on and puts
+// back what was there before when destroyed. One at a time.
+class JobStopper {
+  public:
+    JobStopper();
+    ~JobStopper();
+    JobStopper(const JobStopper&) = delete;
+    JobStopper& operator=(const JobStopper&) = delete;
+
+    // The flag to hand to the job (JobRequest::stop).
+    const volatile std::sig_atomic_t* flag() const;
+    // The user's Cancel.
+    void cancel();
+
+    // After the job: when a signal stopped it, the process ends as that
+    // signal asks, with no message. Returns otherwise.
+    static void endIfSignalled(int stopped_by);
+
+  private:
+    struct sigaction previous_[3];
+    bool caught_[3] = {false, false, false};
+};
+
+}  // namespace ottomix
