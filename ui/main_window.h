@@ -87,8 +87,8 @@ class MainWindow : public QMainWindow {
     // the file selected, so Encrypt, Decrypt and View act on it; in Text Mode
     // the viewer loads it, as a click on it does. A file Text Mode does not
     // list switches to Binary Mode, which has no viewer page: the browser page
-    // comes back then. A relative path counts from the process's current
-    // directory, which is the browser's.
+    // comes back then; otherwise the mode stays as it is. A relative path
+    // counts from the process's current directory, which is the browser's.
     // Throws std::runtime_error "Cannot open <path>: <reason>" when the path
     // is missing or cannot be entered, names something the file list never
     // shows (hidden files, pipes, devices), or a job is running; nothing
