@@ -518,8 +518,9 @@ class DragFromFileManager {
         data_.setUrls(urls);
         actions_ = actions;
     }
-    // Whether the window takes the drag as it enters. It must decide itself:
-    // the answer has to be the same whichever way the event came in.
+    // Whether the window takes the drag as it enters it over `window` or
+    // one of its children. It must decide itself: the answer has to be the
+    // same whichever way the event came in.
     std::optional<bool> enter(QWidget* window) {
         std::optional<bool> answer;
         for (const bool preset : {false, true}) {
@@ -541,12 +542,13 @@ class DragFromFileManager {
     Qt::DropAction action() const { return action_; }
 
   private:
-    // True when the window's own handlers saw the event.
-    static bool deliver(QWidget* window, QEvent* event) {
+    // Sends the event to `widget`; true when the handlers of its window saw
+    // it (a child that does not take a drag leaves it to its parents).
+    static bool deliver(QWidget* widget, QEvent* event) {
         Witness witness(event->type());
-        window->installEventFilter(&witness);
-        QCoreApplication::sendEvent(window, event);
-        window->removeEventFilter(&witness);
+        widget->window()->installEventFilter(&witness);
+        QCoreApplication::sendEvent(widget, event);
+        widget->window()->removeEventFilter(&witness);
         return witness.seen;
     }
     // The event comes in accepted as a move, so a window that refuses it or
@@ -833,6 +835,30 @@ TEST_F(OpenPathTest, DropOnTheViewerPageSelectsAndLoadsInTextMode) {
     EXPECT_TRUE(f.fileList()->isVisible());
     ExpectMode(false);
     EXPECT_EQ(f.fileList()->fileName(), Path("sub/image.png"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, TheWindowTakesTheDragOverAnyOfItsControls) {
+    MainWindow& f = *window_;
+    const auto over = [&](QWidget* child) {
+        DragFromFileManager drag({FileUrl(Path("notes.txt"))});
+        EXPECT_EQ(drag.enter(child), std::optional<bool>(true))
+            << child->objectName().toStdString();
+        // Qt hands the move and the drop to the widget that took the drag.
+        EXPECT_TRUE(drag.move(child)) << child->objectName().toStdString();
+        EXPECT_TRUE(drag.drop(child)) << child->objectName().toStdString();
+        EXPECT_EQ(drag.action(), Qt::CopyAction);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt")) << child->objectName().toStdString();
+        f.fileList()->setSelectedRow(-1);
+    };
+    for (QWidget* child : std::vector<QWidget*>{
+             f.fileList()->viewport(), f.directoryTree()->viewport(), f.driveSelector(),
+             f.encryptButton(), f.textModeButton(), f.backgroundImage(), f.client()})
+        over(child);
+    Click(f.viewButton());
+    over(f.viewer()->viewport());
+    EXPECT_TRUE(f.viewer()->isVisible());
     EXPECT_TRUE(boxes_.empty());
 }
 
