@@ -1,8 +1,12 @@
 #include "ui/main_window.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -10,14 +14,20 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSysInfo>
+#include <QUrl>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 
 #include "ui/about_window.h"
 #include "ui/application.h"
@@ -26,6 +36,8 @@
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
+#include "ui/browser/file_mask.h"
+#include "ui/browser/file_system.h"
 #include "ui/glyph_button.h"
 #include "ui/job_stopper.h"
 #include "ui/progress_window.h"
@@ -35,6 +47,9 @@
 namespace ottomix {
 
 namespace {
+
+// What Text Mode lists; Binary Mode lists every file.
+constexpr char kTextMask[] = "*.txt";
 
 // The layout's radio buttons are as wide as their captions in the old 8-point
 // font with a 13-pixel indicator and a 4-pixel gap; the platform styles'
@@ -129,6 +144,47 @@ QString baseName(const std::string& path) {
     return displayName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
+// True when one of the mask's patterns (separated by ";") matches `name`,
+// by the file list's own rules.
+bool maskLists(const std::string& mask, const std::string& name) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = std::min(mask.find(';', start), mask.size());
+        if (end > start && maskMatches(mask.substr(start, end - start), name)) return true;
+        if (end == mask.size()) return false;
+        start = end + 1;
+    }
+}
+
+std::runtime_error cannotOpen(const std::string& path, const std::string& reason) {
+    return std::runtime_error("Cannot open " + path + ": " + reason);
+}
+
+// The local path of the first URL a drag offers: a file:// URL naming this
+// machine or none. Empty when there is none.
+std::string localPathOf(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
+    const QUrl& url = urls.first();
+    const QString host = url.host();
+    if (!host.isEmpty() && host != QLatin1String("localhost") &&
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
+        return {};
+    // The name's exact bytes, also where they are not UTF-8.
+    const std::string path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    return !path.empty() && path[0] == '/' ? path : std::string();
+}
+
+// A copy when the source offers one, else a link; never a move, which would
+// have the source delete its file.
+Qt::DropAction harmlessAction(Qt::DropActions possible) {
+    if (possible.testFlag(Qt::CopyAction)) return Qt::CopyAction;
+    if (possible.testFlag(Qt::LinkAction)) return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProgress_) {
@@ -168,7 +224,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     fileList_->setObjectName(QStringLiteral("fileList"));
     fileList_->setGeometry(256, 24, 185, 129);
     fileList_->setItemHeight(13);
-    fileList_->setMask("*.txt");
+    fileList_->setMask(kTextMask);
 
     driveSelector_ = new DriveSelector(client_);
     driveSelector_->setObjectName(QStringLiteral("driveSelector"));
@@ -259,6 +315,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     bind(okButton_, &QPushButton::clicked, &MainWindow::showBrowser);
     bind(quitAction_, &QAction::triggered, &MainWindow::quit);
     bind(aboutAction_, &QAction::triggered, &MainWindow::showAbout);
+    setAcceptDrops(true);  // files dropped from a file manager: see dropEvent()
 
     // Client area fixed at 500 x 306 under the menu bar: not resizable.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -266,12 +323,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setProgressWindow(ProgressWindow* progress) {
+void MainWindow::setProgressWindow(JobProgress* progress) {
     if (progressWindow_ != nullptr) disconnect(progressWindow_, nullptr, this, nullptr);
-    progressWindow_ = progress;
-    progress_ = progress != nullptr ? static_cast<JobProgress*>(progress) : &noProgress_;
-    if (progress != nullptr) {
-        connect(progress, &ProgressWindow::cancelRequested, this, [this] {
+    progress_ = progress != nullptr ? progress : &noProgress_;
+    progressWindow_ = dynamic_cast<ProgressWindow*>(progress);
+    if (progressWindow_ != nullptr) {
+        connect(progressWindow_, &ProgressWindow::cancelRequested, this, [this] {
             if (stopper_ != nullptr) stopper_->cancel();
         });
     }
@@ -304,7 +361,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::selectTextMode() {
     textMode_ = true;
-    fileList_->setMask("*.txt");
+    fileList_->setMask(kTextMask);
     fileList_->reread();
     viewButton_->show();
 }
@@ -393,6 +450,77 @@ void MainWindow::runJob(Direction direction) {
         throw;
     }
     tell();
+}
+
+void MainWindow::openPath(const std::string& path) {
+    // The list and the process's directory must stay as the job found them.
+    if (isJobRunning()) throw cannotOpen(path, "A job is running");
+    if (path.empty()) throw cannotOpen(path, std::strerror(ENOENT));
+    std::string full = path;
+    if (full[0] != '/') {
+        const std::string here = FileSystem::instance().currentDirectory();
+        if (here.empty()) throw cannotOpen(path, std::strerror(ENOENT));
+        full = joinPath(here, full);
+    }
+    struct stat st;
+    if (::stat(full.c_str(), &st) != 0) throw cannotOpen(path, std::strerror(errno));
+
+    if (S_ISDIR(st.st_mode)) {
+        if (::access(full.c_str(), X_OK) != 0) throw cannotOpen(path, std::strerror(errno));
+        directoryTree_->changeDir(full);
+        fileList_->reread();  // also when it was the current directory: it may have changed
+        return;
+    }
+
+    const std::size_t slash = full.rfind('/');
+    const std::string dir = slash == 0 ? std::string("/") : full.substr(0, slash);
+    const std::string name = full.substr(slash + 1);
+    // What the list leaves out in every mode.
+    if (!S_ISREG(st.st_mode)) throw cannotOpen(path, "Not a regular file");
+    if (name[0] == '.') throw cannotOpen(path, "Hidden files are not listed");
+
+    directoryTree_->changeDir(dir);
+    if (textMode_ && !maskLists(kTextMask, name)) {
+        if (!viewer_->isHidden()) showBrowser();
+        binaryModeButton_->setChecked(true);
+        selectBinaryMode();
+    } else {
+        fileList_->reread();
+    }
+    int row = -1;
+    for (int i = 0; i < fileList_->count() && row < 0; ++i)
+        if (fileList_->itemName(i) == name) row = i;
+    if (row < 0) throw cannotOpen(path, std::strerror(ENOENT));
+    fileList_->setSelectedRow(row);
+    fileList_->notifyChange();
+    loadSelectedFileIntoViewer();
+}
+
+std::optional<std::string> MainWindow::acceptDrop(QDropEvent* event) const {
+    const Qt::DropAction action = harmlessAction(event->possibleActions());
+    std::string path = localPathOf(event->mimeData());
+    if (isJobRunning() || action == Qt::IgnoreAction || path.empty()) {
+        event->ignore();
+        return std::nullopt;
+    }
+    event->setDropAction(action);
+    event->accept();
+    return path;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    acceptDrop(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    acceptDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path = acceptDrop(event);
+    // A failure is shown from the event loop: the drag's source waits for
+    // the drop to end and must not wait on a message box.
+    if (path) runUserAction([this, &path] { openPath(*path); });
 }
 
 MainWindow::JobReport MainWindow::describeJob(const JobRequest& request, const JobResult& result,

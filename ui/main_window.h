@@ -4,12 +4,16 @@
 
 #include <QMainWindow>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/cipher_job.h"
 #include "core/job_progress.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -39,7 +43,8 @@ class MainWindow : public QMainWindow {
 
     // The progress window every job reports to, and the About window; start-up
     // sets both. Without them jobs report nowhere and About does nothing.
-    void setProgressWindow(ProgressWindow* progress);
+    // Any receiver will do; the program's own progress window can also cancel.
+    void setProgressWindow(JobProgress* progress);
     void setAboutWindow(AboutWindow* about);
 
     // The client area under the menu bar; the controls' positions count from it.
@@ -80,6 +85,22 @@ class MainWindow : public QMainWindow {
     static JobReport describeJob(const JobRequest& request, const JobResult& result,
                                  std::uint64_t lone_cr);
 
+    // Opens `path` as a file manager's "Open with" means it. A directory
+    // becomes the browser's current directory. A file's directory does, with
+    // the file selected, so Encrypt, Decrypt and View act on it; in Text Mode
+    // the viewer loads it, as a click on it does. A file Text Mode does not
+    // list switches to Binary Mode, which has no viewer page: the browser page
+    // comes back then; otherwise the mode stays as it is. A relative path
+    // counts from the process's current directory, which is the browser's.
+    // Throws std::runtime_error "Cannot open <path>: <reason>" when the path
+    // is missing or cannot be entered, names something the file list never
+    // shows (hidden files, pipes, devices), or a job is running; nothing
+    // changes then. The browser's and the viewer's own errors pass through.
+    // Call it once the window has been shown: the lists fill then.
+    void openPath(const std::string& path);
+    // True while a cipher job runs; drops are refused then.
+    bool isJobRunning() const { return stopper_ != nullptr; }
+
   public slots:
     // The mode switch: the list shows "*.txt" with View, or every file without.
     void selectTextMode();
@@ -99,11 +120,20 @@ class MainWindow : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file or directory dropped from a file manager is opened as openPath()
+    // opens it; with several, the first counts. Only local files are taken.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void runJob(Direction direction);
     // The viewer with its Ok button, or the browser page with everything else.
     void showViewerPage(bool viewer);
+    // Accepts a drag or drop that offers a local path while no job runs, as
+    // a copy or a link (never a move: the source must keep its file); else
+    // refuses it. Returns the path when accepted.
+    std::optional<std::string> acceptDrop(QDropEvent* event) const;
 
     QWidget* client_;
     QLabel* backgroundImage_;

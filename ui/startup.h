@@ -2,17 +2,39 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace ottomix {
 
 class MainWindow;
 
-// Initialises the application, sets its title, creates the main window,
-// the About window and the progress window (only the main window is shown,
-// when the event loop starts) and runs the event loop until the main window
-// closes. An exception that escapes start-up is shown in the exception box.
-// Returns 0 either way. `started`, when given, runs just before the event
-// loop with the main window (tests drive the program from there).
+// What the command line asks for: `ottomix [--help | --version] [--] [PATH]`.
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    // Run: the file or directory to open, as given.
+    std::optional<std::string> path;
+    // UsageError: what is wrong, naming the argument.
+    std::string error;
+};
+
+// Reads the arguments after the program's name. "--" ends the options;
+// any option other than --help and --version, and a second path, are
+// usage errors. Touches nothing, so it runs before there is a display.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// Reads the command line first: --help and --version print to standard
+// output and return 0, a usage error goes to standard error and returns 2,
+// all without a display. Otherwise initialises the application, sets its
+// title, creates the main window, the About window and the progress window
+// (only the main window is shown, when the event loop starts), opens the
+// path given (MainWindow::openPath(); a failure is shown in the exception
+// box and the window starts as without one) and runs the event loop until
+// the main window closes. An exception that escapes start-up is shown in the
+// exception box. Returns 0 then, whether the window closed or start-up
+// failed. `started`, when given, runs just before the main window is shown
+// (tests drive the program from there).
 int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started = {});
 
 }  // namespace ottomix

@@ -4,14 +4,17 @@
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAbstractItemModel>
 #include <QDir>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -19,9 +22,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,6 +37,7 @@
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
+#include "ui/browser/file_system.h"
 #include "ui/glyph_button.h"
 #include "ui/progress_window.h"
 #include "ui/text_viewer.h"
@@ -522,6 +529,459 @@ TEST_F(MainWindowTest, JobInAVanishedDirectoryReportsTheJobThenTheIoError) {
     EXPECT_EQ(boxes_[1].caption, QStringLiteral("Ottomix 98"));
     EXPECT_EQ(boxes_[1].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes_[1].text, QStringLiteral("File not found."));
+}
+
+// --- Opening a path, and files dropped from a file manager ----------------
+
+// Notes whether an event of one type reached the object it watches.
+class Witness : public QObject {
+  public:
+    explicit Witness(QEvent::Type type) : type_(type) {}
+    bool seen = false;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) seen = true;
+        return false;
+    }
+
+  private:
+    QEvent::Type type_;
+};
+
+// A file manager's drag of `urls` onto the window. The events take the way
+// Qt's own take: through the application, which hands the moves and the
+// drop only to the widget that took the drag as it entered.
+class DragFromFileManager {
+  public:
+    explicit DragFromFileManager(const QList<QUrl>& urls,
+                                 Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction |
+                                                           Qt::LinkAction) {
+        data_.setUrls(urls);
+        actions_ = actions;
+    }
+    // Whether the window takes the drag as it enters it over `window` or
+    // one of its children. It must decide itself: the answer has to be the
+    // same whichever way the event came in.
+    std::optional<bool> enter(QWidget* window) {
+        std::optional<bool> answer;
+        for (const bool preset : {false, true}) {
+            QDragEnterEvent event(window->rect().center(), actions_, &data_, Qt::LeftButton,
+                                  Qt::NoModifier);
+            event.setAccepted(preset);
+            const bool seen = deliver(window, &event);
+            const bool taken = seen && event.isAccepted();
+            if (answer.has_value() && *answer != taken) return std::nullopt;
+            answer = taken;
+            if (taken) action_ = event.dropAction();
+        }
+        return answer;
+    }
+    // Whether the window, having taken the drag, still takes it as it moves.
+    bool move(QWidget* window) { return offer<QDragMoveEvent>(window); }
+    // Whether the window takes the drop.
+    bool drop(QWidget* window) { return offer<QDropEvent>(window); }
+    Qt::DropAction action() const { return action_; }
+
+  private:
+    // Sends the event to `widget`; true when the handlers of its window saw
+    // it (a child that does not take a drag leaves it to its parents).
+    static bool deliver(QWidget* widget, QEvent* event) {
+        Witness witness(event->type());
+        widget->window()->installEventFilter(&witness);
+        QCoreApplication::sendEvent(widget, event);
+        widget->window()->removeEventFilter(&witness);
+        return witness.seen;
+    }
+    // The event comes in accepted as a move, so a window that refuses it or
+    // changes the action has to say so.
+    template <typename Event>
+    bool offer(QWidget* window) {
+        Event event(window->rect().center(), actions_, &data_, Qt::LeftButton, Qt::NoModifier);
+        event.setDropAction(Qt::MoveAction);
+        event.accept();
+        const bool seen = deliver(window, &event);
+        action_ = event.dropAction();
+        return seen && event.isAccepted();
+    }
+
+    QMimeData data_;
+    Qt::DropActions actions_;
+    Qt::DropAction action_ = Qt::IgnoreAction;
+};
+
+QUrl FileUrl(const std::string& path) {
+    return QUrl::fromLocalFile(QString::fromStdString(path));
+}
+
+class OpenPathTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ASSERT_EQ(::mkdir(Path("sub").c_str(), 0755), 0);
+        Write("sub/inner.txt", "inside\n");
+        Write("sub/image.png", "not really");
+    }
+    void TearDown() override {
+        // Qt keeps the widget that took the last drag until a drop or a
+        // leave; it must not outlive the window.
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window_.get(), &leave);
+        MainWindowTest::TearDown();
+    }
+    // Drags `urls` in and drops them, expecting both to be taken as a copy;
+    // then the event loop runs, where a failure would be shown.
+    void DropAccepted(const QList<QUrl>& urls) {
+        DragFromFileManager drag(urls);
+        ASSERT_EQ(drag.enter(window_.get()), std::optional<bool>(true));
+        EXPECT_EQ(drag.action(), Qt::CopyAction);
+        EXPECT_TRUE(drag.move(window_.get()));
+        ASSERT_TRUE(drag.drop(window_.get()));
+        EXPECT_EQ(drag.action(), Qt::CopyAction) << "a move would have the source delete it";
+        QCoreApplication::processEvents();
+    }
+    // The state a refused drop must leave alone.
+    struct Seen {
+        std::string dir;
+        std::string selected;
+        bool text;
+        QString viewed;
+        bool operator==(const Seen&) const = default;
+    };
+    Seen Now() const {
+        return {window_->fileList()->currentDir(), window_->fileList()->fileName(),
+                window_->isTextMode(), Viewed()};
+    }
+    void ExpectMode(bool text) {
+        MainWindow& f = *window_;
+        EXPECT_EQ(f.isTextMode(), text);
+        EXPECT_EQ(f.textModeButton()->isChecked(), text);
+        EXPECT_EQ(f.binaryModeButton()->isChecked(), !text);
+        EXPECT_EQ(f.fileList()->mask(), text ? "*.txt" : "*.*");
+        EXPECT_EQ(f.viewButton()->isVisible(), text);
+    }
+};
+
+TEST_F(OpenPathTest, OpenedTextFileIsSelectedInItsDirectoryAndShownInTheViewer) {
+    MainWindow& f = *window_;
+    f.openPath(Path("sub/inner.txt"));
+    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(f.fileList()->currentDir(), Path("sub"));
+    EXPECT_EQ(Listed(), (QStringList{"inner.txt"}));
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    EXPECT_EQ(f.fileList()->rowAtLastChange(), 0);
+    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
+    ExpectMode(true);
+    // Encrypt acts on it at once, writing into its directory.
+    Click(f.encryptButton());
+    EXPECT_EQ(ReadAll(Path("sub/encrypt.txt")).size(), 7u);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, FileTextModeWouldNotListSwitchesToBinaryMode) {
+    MainWindow& f = *window_;
+    f.openPath(Path("sub/image.png"));
+    ExpectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/image.png"));
+    EXPECT_EQ(Viewed(), QString()) << "Binary Mode loads nothing into the viewer";
+    // A text file keeps Binary Mode, which lists it too.
+    f.openPath(Path("alpha.txt"));
+    ExpectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
+    EXPECT_EQ(Viewed(), QString());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, DirectoryIsEnteredAndRelativePathsCountFromTheCurrentOne) {
+    MainWindow& f = *window_;
+    f.openPath("sub");
+    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(f.fileList()->fileName(), "");
+    ExpectMode(true);
+    f.openPath("../notes.txt");
+    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+    // A file made since the last read of the current directory is found.
+    Write("late.txt", "late");
+    f.openPath("late.txt");
+    EXPECT_EQ(f.fileList()->fileName(), Path("late.txt"));
+    EXPECT_EQ(Viewed(), QStringLiteral("late"));
+}
+
+TEST_F(OpenPathTest, WhatCannotBeOpenedNamesThePathAndTheReasonAndChangesNothing) {
+    MainWindow& f = *window_;
+    ClickFile("notes.txt");
+    Write("sub/.hidden.txt", "hidden");
+    ASSERT_EQ(::mkfifo(Path("sub/pipe.txt").c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {Path("missing.txt"), "Cannot open " + Path("missing.txt") + ": No such file or directory"},
+        {"missing.txt", "Cannot open missing.txt: No such file or directory"},
+        {"", "Cannot open : No such file or directory"},
+        {Path("alpha.txt/x"), "Cannot open " + Path("alpha.txt/x") + ": Not a directory"},
+        {Path("sub/.hidden.txt"),
+         "Cannot open " + Path("sub/.hidden.txt") + ": Hidden files are not listed"},
+        {Path("sub/pipe.txt"), "Cannot open " + Path("sub/pipe.txt") + ": Not a regular file"},
+    };
+    const Seen before = Now();
+    for (const auto& c : cases) {
+        try {
+            f.openPath(c.path);
+            ADD_FAILURE() << c.path << " opened";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+        EXPECT_TRUE(Now() == before) << c.path;
+    }
+    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+}
+
+TEST_F(OpenPathTest, DroppedFileOpensAsFromTheCommandLine) {
+    MainWindow& f = *window_;
+    DropAccepted({FileUrl(Path("sub/inner.txt"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
+    ExpectMode(true);
+
+    DropAccepted({FileUrl(Path("data.bin"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), Dir());
+    EXPECT_EQ(f.fileList()->fileName(), Path("data.bin"));
+    ExpectMode(false);
+    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, DroppedDirectoryIsEntered) {
+    MainWindow& f = *window_;
+    ClickFile("alpha.txt");
+    DropAccepted({FileUrl(Path("sub"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(Listed(), (QStringList{"inner.txt"}));
+    EXPECT_EQ(f.fileList()->fileName(), "");
+    ExpectMode(true);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, WithSeveralDroppedTheFirstCounts) {
+    MainWindow& f = *window_;
+    DropAccepted({FileUrl(Path("notes.txt")), FileUrl(Path("alpha.txt")), FileUrl(Path("sub"))});
+    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+    DropAccepted({FileUrl(Path("sub")), FileUrl(Path("alpha.txt"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(f.fileList()->fileName(), "");
+    // The first counts even when a later one is not local.
+    DropAccepted({FileUrl(Path("sub/inner.txt")), QUrl(QStringLiteral("https://example.org/x"))});
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, DroppedNameThatIsNoUtf8KeepsItsBytes) {
+    MainWindow& f = *window_;
+    const std::string name = "caf\xe9.txt";
+    Write(name, "latin-1 name");
+    const QByteArray encoded =
+        "file://" + QByteArray::fromStdString(Path(name)).toPercentEncoding("/");
+    DropAccepted({QUrl::fromEncoded(encoded)});
+    EXPECT_EQ(f.fileList()->fileName(), Path(name));
+    EXPECT_EQ(Viewed(), QStringLiteral("latin-1 name"));
+    EXPECT_TRUE(boxes_.empty());
+    // QTemporaryDir cannot remove a name it cannot decode.
+    EXPECT_EQ(::unlink(Path(name).c_str()), 0);
+}
+
+TEST_F(OpenPathTest, WhatIsNotALocalFileIsRefusedAtDragEnter) {
+    MainWindow& f = *window_;
+    ClickFile("notes.txt");
+    const Seen before = Now();
+    const QList<QList<QUrl>> refused = {
+        {QUrl(QStringLiteral("https://example.org/notes.txt"))},
+        {QUrl(QStringLiteral("sftp://host/home/user/alpha.txt"))},
+        {QUrl(QStringLiteral("file://elsewhere.example.org") +
+              QString::fromStdString(Path("alpha.txt")))},
+        {QUrl(QStringLiteral("https://example.org/a")), FileUrl(Path("alpha.txt"))},
+        {},
+    };
+    for (const QList<QUrl>& urls : refused) {
+        DragFromFileManager drag(urls);
+        const QString what = urls.isEmpty() ? QStringLiteral("no URL") : urls[0].toString();
+        EXPECT_EQ(drag.enter(&f), std::optional<bool>(false)) << what.toStdString();
+        EXPECT_FALSE(drag.drop(&f)) << what.toStdString();
+    }
+    // Plain text is no file either.
+    QMimeData text;
+    text.setText(QString::fromStdString(Path("alpha.txt")));
+    QDragEnterEvent enter(f.rect().center(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    enter.accept();
+    QCoreApplication::sendEvent(&f, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Now() == before);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, TheSourceKeepsItsFileAMoveOnlyDragIsRefused) {
+    MainWindow& f = *window_;
+    DragFromFileManager move_only({FileUrl(Path("alpha.txt"))}, Qt::MoveAction);
+    EXPECT_EQ(move_only.enter(&f), std::optional<bool>(false));
+    EXPECT_FALSE(move_only.drop(&f));
+    EXPECT_EQ(f.fileList()->fileName(), "");
+
+    DragFromFileManager link({FileUrl(Path("alpha.txt"))}, Qt::MoveAction | Qt::LinkAction);
+    EXPECT_EQ(link.enter(&f), std::optional<bool>(true));
+    EXPECT_EQ(link.action(), Qt::LinkAction);
+    EXPECT_TRUE(link.drop(&f));
+    EXPECT_EQ(link.action(), Qt::LinkAction);
+    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("alpha.txt"))));
+}
+
+TEST_F(OpenPathTest, DropOfWhatCannotBeOpenedShowsTheErrorBoxFromTheEventLoop) {
+    MainWindow& f = *window_;
+    ClickFile("notes.txt");
+    const Seen before = Now();
+    DragFromFileManager drag({FileUrl(Path("gone/notes.txt"))});
+    ASSERT_EQ(drag.enter(&f), std::optional<bool>(true));
+    ASSERT_TRUE(drag.drop(&f));
+    EXPECT_TRUE(boxes_.empty()) << "not while the drop is still being handled";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
+    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open " + Path("gone/notes.txt") +
+                                                     ": No such file or directory."));
+    EXPECT_TRUE(Now() == before);
+}
+
+TEST_F(OpenPathTest, DropOnTheViewerPageSelectsAndLoadsInTextMode) {
+    MainWindow& f = *window_;
+    ClickFile("alpha.txt");
+    Click(f.viewButton());
+    ASSERT_TRUE(f.viewer()->isVisible());
+    DropAccepted({FileUrl(Path("sub/inner.txt"))});
+    EXPECT_TRUE(f.viewer()->isVisible());
+    EXPECT_TRUE(f.okButton()->isVisible());
+    EXPECT_FALSE(f.fileList()->isVisible());
+    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    Click(f.okButton());
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+
+    // Binary Mode has no viewer page: the browser page comes back.
+    Click(f.viewButton());
+    DropAccepted({FileUrl(Path("sub/image.png"))});
+    EXPECT_FALSE(f.viewer()->isVisible());
+    EXPECT_FALSE(f.okButton()->isVisible());
+    EXPECT_TRUE(f.fileList()->isVisible());
+    ExpectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/image.png"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(OpenPathTest, TheWindowTakesTheDragOverAnyOfItsControls) {
+    MainWindow& f = *window_;
+    const auto over = [&](QWidget* child) {
+        DragFromFileManager drag({FileUrl(Path("notes.txt"))});
+        EXPECT_EQ(drag.enter(child), std::optional<bool>(true))
+            << child->objectName().toStdString();
+        // Qt hands the move and the drop to the widget that took the drag.
+        EXPECT_TRUE(drag.move(child)) << child->objectName().toStdString();
+        EXPECT_TRUE(drag.drop(child)) << child->objectName().toStdString();
+        EXPECT_EQ(drag.action(), Qt::CopyAction);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt")) << child->objectName().toStdString();
+        f.fileList()->setSelectedRow(-1);
+    };
+    for (QWidget* child : std::vector<QWidget*>{
+             f.fileList()->viewport(), f.directoryTree()->viewport(), f.driveSelector(),
+             f.encryptButton(), f.textModeButton(), f.backgroundImage(), f.client()})
+        over(child);
+    Click(f.viewButton());
+    over(f.viewer()->viewport());
+    EXPECT_TRUE(f.viewer()->isVisible());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// A progress receiver that, while the job runs, has the file of a drag
+// that had entered the window before the job dropped on it, sees a new drag
+// enter, and tries to open the file.
+class DropDuringJob : public ottomix::NullProgress {
+  public:
+    DropDuringJob(MainWindow* window, const std::string& path)
+        : window_(window), path_(path), drag_({FileUrl(path)}) {}
+    // The drag is over the window before the job.
+    std::optional<bool> enterBefore() { return drag_.enter(window_); }
+    void Started(const std::string&, std::int64_t) override {
+        running = window_->isJobRunning();
+        moved = drag_.move(window_);
+        dropped = drag_.drop(window_);
+        DragFromFileManager another({FileUrl(path_)});
+        entered = another.enter(window_);
+        QCoreApplication::processEvents();
+        try {
+            window_->openPath(path_);
+        } catch (const std::runtime_error& e) {
+            open_error = e.what();
+        }
+    }
+    bool running = false;
+    bool moved = true;
+    bool dropped = true;
+    std::optional<bool> entered;
+    std::string open_error;
+
+  private:
+    MainWindow* window_;
+    std::string path_;
+    DragFromFileManager drag_;
+};
+
+TEST_F(OpenPathTest, DropsAreRefusedWhileAJobRuns) {
+    MainWindow& f = *window_;
+    DropDuringJob receiver(&f, Path("sub/inner.txt"));
+    f.setProgressWindow(&receiver);
+    EXPECT_FALSE(f.isJobRunning());
+    ClickFile("alpha.txt");
+    ASSERT_EQ(receiver.enterBefore(), std::optional<bool>(true));
+    Click(f.encryptButton());
+    EXPECT_TRUE(receiver.running);
+    EXPECT_FALSE(receiver.moved);
+    EXPECT_FALSE(receiver.dropped);
+    EXPECT_EQ(receiver.entered, std::optional<bool>(false));
+    EXPECT_EQ(receiver.open_error, "Cannot open " + Path("sub/inner.txt") + ": A job is running");
+    // The job ran where it started, undisturbed.
+    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    EXPECT_FALSE(f.isJobRunning());
+    EXPECT_EQ(f.fileList()->currentDir(), Dir());
+    EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
+
+    // Afterwards drops are taken again.
+    f.setProgressWindow(&progress_);
+    DropAccepted({FileUrl(Path("sub/inner.txt"))});
+    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+}
+
+// A progress receiver whose first call throws, ending the job with an exception.
+class ThrowingProgress : public ottomix::NullProgress {
+  public:
+    void Reset() override { throw std::runtime_error("Receiver failed"); }
+};
+
+TEST_F(OpenPathTest, AJobThatThrowsLeavesDropsOpen) {
+    MainWindow& f = *window_;
+    ThrowingProgress receiver;
+    f.setProgressWindow(&receiver);
+    ClickFile("alpha.txt");
+    Click(f.encryptButton());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, QStringLiteral("Receiver failed."));
+    EXPECT_FALSE(f.isJobRunning());
+    f.setProgressWindow(&progress_);
+    DropAccepted({FileUrl(Path("notes.txt"))});
+    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
 }
 
 // An object whose event handler throws, as a handler of the program would.
