@@ -157,38 +157,14 @@ std::string DirectoryTree::rowPath(int index) const {
 
 DirectoryTree::Resolved DirectoryTree::resolvePath(const std::string& path) const {
     FileSystem& fs = FileSystem::instance();
-    // Kept as a handle: the directory shown may have been deleted, and the
-    // process must still be put back there, not left half-way.
-    int saved = -1;
-    throwIfFailed(fs.openCurrentDirectory(&saved));
-    const std::string saved_name = fs.currentDirectory();
+    const std::string here = fs.currentDirectory();
+    // A relative path cannot count from a directory that is gone.
+    if (path[0] != '/' && here.empty()) throwIfFailed(ENOENT);
+    const std::string full = path[0] == '/' ? path : joinPath(here, path);
     Resolved result;
-    try {
-        // A relative path cannot count from a directory that is gone.
-        if (path[0] != '/' && saved_name.empty()) throwIfFailed(ENOENT);
-        const std::string full = path[0] == '/' ? path : joinPath(saved_name, path);
-        const size_t slash = full.rfind('/');
-        std::string dir = slash == 0 ? "/" : full.substr(0, slash);
-        const std::string file = full.substr(slash + 1);
-        throwIfFailed(fs.changeDirectory(dir));
-        // The last part joins the directory unless it names a file or is a
-        // pattern; "*" and "?" are legal in names here, so a directory that
-        // carries them in its name is still entered.
-        if (!file.empty() && !fs.isFile(file)) {
-            const int error = fs.changeDirectory(file);
-            if (error == 0) {
-                dir = joinPath(dir, file);
-            } else if (file.find_first_of("*?") == std::string::npos) {
-                throwIfFailed(error);
-            }
-        }
-        result.dir = dir;
-        result.volume = fs.volumeOf(fs.currentDirectory());
-    } catch (...) {
-        throwIfFailed(fs.returnToDirectory(saved));
-        throw;
-    }
-    throwIfFailed(fs.returnToDirectory(saved));
+    std::string real;
+    throwIfFailed(fs.resolveDirectory(full, &result.dir, &real), full);
+    result.volume = fs.volumeOf(real);
     return result;
 }
 
@@ -212,8 +188,10 @@ void DirectoryTree::changeDir(const std::string& path) {
         switchingVolume_ = false;
     }
     FileSystem& fs = FileSystem::instance();
-    fs.changeDirectory(currentDir_);  // may fail: the next change decides
-    throwIfFailed(fs.changeDirectory(target.dir));
+    // Back where the tree is should the change fail; that may fail too (the
+    // next change decides), but a directory the process is in is not asked.
+    if (fs.currentDirectory() != currentDir_) fs.changeDirectory(currentDir_);
+    throwIfFailed(fs.changeDirectory(target.dir), target.dir);
     currentDir_ = fs.currentDirectory();
     fillTree();
     notifyChange();
@@ -223,7 +201,7 @@ void DirectoryTree::setVolume(const std::string& mountPoint) {
     if (mountPoint == volume()) return;
     if (!mountPoint.empty()) {
         FileSystem& fs = FileSystem::instance();
-        throwIfFailed(fs.changeToVolume(mountPoint));
+        throwIfFailed(fs.changeToVolume(mountPoint), mountPoint);
         currentDir_ = fs.currentDirectory();
     }
     if (switchingVolume_) return;

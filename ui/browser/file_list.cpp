@@ -93,7 +93,7 @@ void FileList::reread() {
                        FileTypeFlag::VolumeId | FileTypeFlag::Directory | FileTypeFlag::Archive))
             .toInt();
     const bool normal = fileTypes_.testFlag(FileTypeFlag::Normal);
-    throwIfFailed(fs.changeDirectory(currentDir_));
+    throwIfFailed(fs.changeDirectory(currentDir_), currentDir_);
     rowModel()->clear();
     {
         BusyPointer busy;
@@ -171,8 +171,10 @@ void FileList::setCurrentDir(const std::string& path) {
     if (path == currentDir_) return;
     FileSystem& fs = FileSystem::instance();
     // A relative path counts from the list's own directory.
-    if (path.empty() || path[0] != '/') throwIfFailed(fs.changeDirectory(currentDir_));
-    throwIfFailed(fs.changeDirectory(path));
+    if (path.empty() || path[0] != '/') {
+        throwIfFailed(fs.changeDirectory(currentDir_), currentDir_);
+    }
+    throwIfFailed(fs.changeDirectory(path), path);
     currentDir_ = fs.currentDirectory();
     reread();
 }
