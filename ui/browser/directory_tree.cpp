@@ -12,6 +12,7 @@
 
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
+#include "ui/browser/busy_pointer.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
@@ -109,8 +110,10 @@ void DirectoryTree::fillTree() {
     const int depth =
         std::max<int>(1, static_cast<int>(std::count(currentDir_.begin(), currentDir_.end(), '/')));
     const int indent = 4 * (depth + 1) + 2;
+    BusyPointer busy;
     std::vector<DirEntry> entries;
-    fs.readDirectory(currentDir_, false, &entries);
+    fs.readDirectory(currentDir_, false, &entries, [&busy] { busy.check(); });
+    busy.check();
     std::vector<BrowserRow> subdirs;
     std::vector<QCollatorSortKey> keys;
     QCollator collator;
@@ -136,6 +139,7 @@ void DirectoryTree::fillTree() {
         return subdirs[a].name < subdirs[b].name;
     });
     for (size_t i : order) rows.push_back(std::move(subdirs[i]));
+    busy.check();
     rowModel()->append(std::move(rows));
     setUpdatesEnabled(true);
     if (hasBeenShown()) setSelectedRow(currentRow_);

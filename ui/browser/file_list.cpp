@@ -9,35 +9,13 @@
 
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
+#include "ui/browser/busy_pointer.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_mask.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
-
-namespace {
-
-// The busy pointer of a long read; put back however the read ends.
-class BusyPointer {
-  public:
-    BusyPointer() = default;
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-    ~BusyPointer() {
-        if (armed_) QApplication::restoreOverrideCursor();
-    }
-    void arm() {
-        if (armed_) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        armed_ = true;
-    }
-
-  private:
-    bool armed_ = false;
-};
-
-}  // namespace
 
 FileList::FileList(QWidget* parent)
     : BrowserList(parent),
@@ -99,7 +77,9 @@ void FileList::reread() {
         BusyPointer busy;
         std::vector<DirEntry> entries;
         // A directory that cannot be read lists nothing, like a search that finds nothing.
-        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries);
+        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries,
+                         [&busy] { busy.check(); });
+        busy.check();
         const unsigned excluded =
             (kAttrHidden | kAttrSystem | kAttrVolumeId | kAttrDirectory) & ~search;
 
@@ -111,12 +91,13 @@ void FileList::reread() {
             const size_t end = std::min(mask_.find(';', start), mask_.size());
             const std::string pattern = mask_.substr(start, end - start);
             if (!pattern.empty()) {
-                for (const auto& entry : entries) {
+                for (size_t i = 0; i < entries.size(); ++i) {
+                    if ((i & 1023) == 1023) busy.check();
+                    const DirEntry& entry = entries[i];
                     if ((entry.attributes & excluded) != 0) continue;
                     if (!normal && (entry.attributes & search) == 0) continue;
                     if (!maskMatches(pattern, entry.name)) continue;
                     found.push_back(&entry);
-                    if (found.size() == 101) busy.arm();  // a row now sits at place 100
                 }
             }
             if (end == mask_.size()) break;
@@ -144,6 +125,7 @@ void FileList::reread() {
             keys[i] = row.name;
             for (char& c : keys[i]) c = static_cast<char>(foldAscii(c));
         }
+        busy.check();
         // Sorted once, ignoring case; equal keys keep a fixed byte order.
         std::vector<size_t> order(rows.size());
         std::iota(order.begin(), order.end(), size_t{0});
@@ -156,6 +138,7 @@ void FileList::reread() {
         std::vector<BrowserRow> sorted;
         sorted.reserve(rows.size());
         for (size_t i : order) sorted.push_back(std::move(rows[i]));
+        busy.check();
         rowModel()->append(std::move(sorted));
     }
     notifyChange();
