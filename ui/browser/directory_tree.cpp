@@ -1,12 +1,10 @@
 #include "ui/browser/directory_tree.h"
 
-#include <QCollator>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cerrno>
-#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
 #include "ui/browser/file_system.h"
+#include "ui/browser/name_order.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
@@ -116,8 +115,7 @@ void DirectoryTree::fillTree() {
     busy.check();
     std::vector<BrowserRow> subdirs;
     std::vector<QCollatorSortKey> keys;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const NameOrder order;
     for (auto& entry : entries) {
         if ((entry.attributes & kAttrDirectory) == 0) continue;
         if (entry.attributes & (kAttrHidden | kAttrSystem)) continue;
@@ -127,18 +125,11 @@ void DirectoryTree::fillTree() {
         row.name = std::move(entry.name);
         row.glyph = RowGlyph::ClosedFolder;
         row.indent = indent;
-        // Folded first: the C locale's collation would otherwise order by case.
-        keys.push_back(collator.sortKey(row.text.toCaseFolded()));
+        keys.push_back(order.key(row.text));
         subdirs.push_back(std::move(row));
     }
-    std::vector<size_t> order(subdirs.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int c = keys[a].compare(keys[b]);
-        if (c != 0) return c < 0;
-        return subdirs[a].name < subdirs[b].name;
-    });
-    for (size_t i : order) rows.push_back(std::move(subdirs[i]));
+    sortRows(&subdirs, keys);
+    for (auto& row : subdirs) rows.push_back(std::move(row));
     busy.check();
     rowModel()->append(std::move(rows));
     setUpdatesEnabled(true);

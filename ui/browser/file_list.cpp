@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <algorithm>
-#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_mask.h"
+#include "ui/browser/name_order.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
@@ -105,13 +105,22 @@ void FileList::reread() {
         }
 
         std::vector<BrowserRow> rows(found.size());
-        std::vector<std::string> keys(found.size());
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(found.size());
+        const NameOrder order;
         for (size_t i = 0; i < found.size(); ++i) {
+            if ((i & 1023) == 1023) busy.check();
             const DirEntry& entry = *found[i];
             BrowserRow& row = rows[i];
+            QString shown = displayName(entry.name);
             if (entry.attributes & kAttrDirectory) {
                 row.name = "[" + entry.name + "]";
                 row.glyph = RowGlyph::ClosedFolder;
+                // Sorted without the closing bracket: "[ab" before "[ab1", as
+                // the tree puts "ab" before "ab1".
+                shown.prepend(QLatin1Char('['));
+                keys.push_back(order.key(shown));
+                row.text = shown + QLatin1Char(']');
             } else {
                 const size_t dot = entry.name.rfind('.');
                 std::string extension = dot == std::string::npos ? "" : entry.name.substr(dot);
@@ -120,26 +129,14 @@ void FileList::reread() {
                                      extension == ".bat" || extension == ".pif";
                 row.name = entry.name;
                 row.glyph = program ? RowGlyph::Executable : RowGlyph::UnknownFile;
+                keys.push_back(order.key(shown));
+                row.text = std::move(shown);
             }
-            row.text = displayName(row.name);
-            keys[i] = row.name;
-            for (char& c : keys[i]) c = static_cast<char>(foldAscii(c));
         }
         busy.check();
-        // Sorted once, ignoring case; equal keys keep a fixed byte order.
-        std::vector<size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const int c = keys[a].compare(keys[b]);
-            if (c != 0) return c < 0;
-            const int d = rows[a].name.compare(rows[b].name);
-            return d != 0 ? d < 0 : a < b;
-        });
-        std::vector<BrowserRow> sorted;
-        sorted.reserve(rows.size());
-        for (size_t i : order) sorted.push_back(std::move(rows[i]));
+        sortRows(&rows, keys);
         busy.check();
-        rowModel()->append(std::move(sorted));
+        rowModel()->append(std::move(rows));
     }
     notifyChange();
 }
