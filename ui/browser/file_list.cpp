@@ -138,6 +138,7 @@ void FileList::reread() {
         busy.check();
         rowModel()->append(std::move(rows));
     }
+    scrollToTop();  // a new reading starts at its first row
     notifyChange();
 }
 

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 
 #include <QAbstractItemModel>
+#include <QScrollBar>
 #include <QTest>
 #include <cstdio>
 
@@ -140,6 +141,19 @@ TEST_F(FileListTest, RereadClearsSelection) {
     EXPECT_EQ(list->selectedRow(), -1);
     EXPECT_EQ(list->fileName(), "");
     EXPECT_EQ(list->rowAtLastChange(), -1);
+}
+
+TEST_F(FileListTest, RereadShowsTheFirstRow) {
+    for (int i = 0; i < 200; ++i) MakeFile("docs/f" + std::to_string(1000 + i) + ".txt");
+    CreateList("*.txt");
+    list->scrollToBottom();
+    RunPostedEvents();
+    ASSERT_GT(list->verticalScrollBar()->value(), 0);
+    ASSERT_GT(list->indexAt(QPoint(2, 2)).row(), 0);
+    list->reread();
+    RunPostedEvents();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(list->indexAt(QPoint(2, 2)).row(), 0);
 }
 
 TEST_F(FileListTest, UserSelectionFiresClickThenChange) {
