@@ -38,6 +38,11 @@ class DriveSelector::EntryDelegate : public QStyledItemDelegate {
 namespace {
 constexpr int kMountPointRole = Qt::UserRole + 1;
 constexpr int kGlyphRole = Qt::UserRole + 2;
+// The entry's text in two parts: the mount point, then " [label]" or " server".
+constexpr int kPointTextRole = Qt::UserRole + 3;
+constexpr int kSuffixRole = Qt::UserRole + 4;
+// Space between the glyph's left edge and the text.
+constexpr int kTextIndent = 16 + 6;
 }  // namespace
 
 DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
@@ -86,22 +91,23 @@ void DriveSelector::fillVolumes() {
             const QString shown = displayName(text);
             return textCase_ == TextCase::Upper ? shown.toUpper() : shown.toLower();
         };
-        QString text;
+        QString suffix;
         switch (volume.type) {
             case VolumeType::Removable:
-                text = point;
                 break;  // the medium is not read
             case VolumeType::Remote:
-                text = point + ' ' + cased(volume.source);
+                suffix = ' ' + cased(volume.source);
                 break;
             default:
-                text = point + QStringLiteral(" [") + cased(volume.label) + ']';
+                suffix = QStringLiteral(" [") + cased(volume.label) + ']';
                 break;
         }
-        addItem(text);
+        addItem(point + suffix);
         const int index = count() - 1;
         setItemData(index, QByteArray::fromStdString(volume.mountPoint), kMountPointRole);
         setItemData(index, static_cast<int>(volume.type), kGlyphRole);
+        setItemData(index, point, kPointTextRole);
+        setItemData(index, suffix, kSuffixRole);
     }
     setCurrentIndex(-1);  // the combo box would pick the first entry by itself
 }
@@ -167,8 +173,35 @@ void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
                              : colours.color(QPalette::Text));
     painter->setFont(font());
     // Plain drawText: an "&" in a label stays an "&".
-    painter->drawText(rect.adjusted(16 + 6, 0, 0, 0),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, itemText(index));
+    const QRect text_rect = rect.adjusted(kTextIndent, 0, 0, 0);
+    painter->drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      fittedText(index, text_rect.width()));
+}
+
+QString DriveSelector::fittedText(int index, int width) const {
+    const QString full = itemText(index);
+    const QFontMetrics metrics(font());
+    if (metrics.horizontalAdvance(full) <= width) return full;
+    const QString point = itemData(index, kPointTextRole).toString();
+    QString suffix = itemData(index, kSuffixRole).toString();
+    // The mount point gives way first, shortened in the middle where its
+    // least telling directories are; a label too long to leave it a third
+    // of the room is shortened as well.
+    int room = width - metrics.horizontalAdvance(suffix);
+    if (room < width / 3) {
+        room = width / 3;
+        suffix = metrics.elidedText(suffix, Qt::ElideRight, width - room);
+    }
+    return metrics.elidedText(point, Qt::ElideMiddle, room) + suffix;
+}
+
+QString DriveSelector::closedText() const {
+    if (currentIndex() < 0) return {};
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    return fittedText(currentIndex(), field.width() - kTextIndent);
 }
 
 void DriveSelector::paintEvent(QPaintEvent*) {

@@ -3,7 +3,9 @@
 // RAM). Linux has no drive letters; the volume's mount point takes their
 // place. An entry shows the mount point, then the volume's label in brackets
 // or, for a network volume, its source ("server:/export"); a removable
-// medium shows only its mount point, as it is not read for a label.
+// medium shows only its mount point, as it is not read for a label. Too
+// long for the control, the mount point is shortened in the middle
+// ("/media/…/usb [label]").
 //
 // Choosing an entry moves the linked DirectoryTree (and with it the file
 // list and the process) to the directory last shown on that volume, or to
@@ -49,6 +51,11 @@ class DriveSelector : public QComboBox {
 
     // The mount point an entry stands for.
     std::string itemVolume(int index) const;
+    // An entry's text shortened to `width` pixels: the mount point elided in
+    // the middle, so the label or server behind it stays in view.
+    QString fittedText(int index, int width) const;
+    // What the closed selector shows of the chosen entry.
+    QString closedText() const;
     int itemHeight() const { return itemHeight_; }
 
   signals:

@@ -229,6 +229,38 @@ TEST_F(DriveSelectorTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     ExpectCwdMatchesList();
 }
 
+TEST_F(DriveSelectorTest, ClosedSelectorShortensTheMountPointAndKeepsTheLabel) {
+    const std::string deep = "deep/a-rather-long-directory-name/and-another-long-one/disk";
+    MakeDir(deep);
+    FileSystem::Options options;
+    options.mountTable =
+        "/dev/vda / ext4 rw 0 0\n" + Path("dev/sda1") + " " + Path(deep) + " ext4 rw 0 0\n";
+    options.labelsDir = Path("labels");
+    UseFileSystem(options);
+    Enter(deep);
+    CreateBrowser();
+    ASSERT_EQ(drives->currentIndex(), EntryOf(Path(deep)));
+    const QString full = drives->itemText(drives->currentIndex());
+    EXPECT_EQ(full.toStdString(), Path(deep) + " [my disk]");
+    const QString shown = drives->closedText();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();  // "…"
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/tmp/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/disk [my disk]"))) << shown.toStdString();
+    const QFontMetrics metrics(drives->font());
+    EXPECT_LT(metrics.horizontalAdvance(shown), drives->width() - 16);
+    // The pop-up's entries keep the whole text; a short one is shown whole.
+    EXPECT_EQ(drives->fittedText(drives->currentIndex(), 10000), full);
+    drives->selectVolume("/");
+    EXPECT_EQ(drives->closedText(), QStringLiteral("/ []"));
+
+    // A label too long for the room leaves the mount point a third of it.
+    const int width = metrics.horizontalAdvance(QStringLiteral(" [my disk]")) * 7 / 5;
+    const QString squeezed = drives->fittedText(EntryOf(Path(deep)), width);
+    EXPECT_LE(metrics.horizontalAdvance(squeezed), width);
+    EXPECT_TRUE(squeezed.contains(QStringLiteral(" [m"))) << squeezed.toStdString();
+    EXPECT_TRUE(squeezed.endsWith(QChar(0x2026))) << squeezed.toStdString();
+}
+
 TEST_F(DriveSelectorTest, RowHeightIsFontOrGlyph) {
     CreateBrowser();
     EXPECT_EQ(drives->itemHeight(), 13);
