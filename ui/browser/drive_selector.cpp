@@ -1,16 +1,21 @@
 #include "ui/browser/drive_selector.h"
 
+#include <unistd.h>
+
 #include <QEvent>
 #include <QPainter>
+#include <QSocketNotifier>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "ui/browser/browser_error.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_system.h"
+#include "ui/browser/mount_table.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
@@ -43,6 +48,14 @@ constexpr int kPointTextRole = Qt::UserRole + 3;
 constexpr int kSuffixRole = Qt::UserRole + 4;
 // Space between the glyph's left edge and the text.
 constexpr int kTextIndent = 16 + 6;
+// How long after a change of the mount table the entries are read again:
+// mounting one volume may change the table several times.
+constexpr int kRefreshDelayMs = 200;
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
 }  // namespace
 
 DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
@@ -57,9 +70,14 @@ DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
     volume_ = fs.volumeOf(fs.currentDirectory());
     connect(this, qOverload<int>(&QComboBox::activated), this,
             &DriveSelector::selectActivatedEntry);
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(kRefreshDelayMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &DriveSelector::refreshVolumes);
 }
 
 DriveSelector::~DriveSelector() {
+    delete mountTableWatch_;
+    if (mountTable_ >= 0) ::close(mountTable_);
     if (directoryTree_ && directoryTree_->driveSelector_ == this)
         directoryTree_->driveSelector_ = nullptr;
 }
@@ -112,6 +130,67 @@ void DriveSelector::fillVolumes() {
     setCurrentIndex(-1);  // the combo box would pick the first entry by itself
 }
 
+int DriveSelector::entryOf(const std::string& mountPoint) const {
+    for (int i = 0; i < count(); ++i) {
+        if (itemVolume(i) == mountPoint) return i;
+    }
+    return -1;
+}
+
+void DriveSelector::refreshVolumes() {
+    // The volume the tree was on: the longest listed mount point holding its
+    // directory, before the table changed.
+    std::string tree_volume;
+    for (int i = 0; i < count() && directoryTree_; ++i) {
+        const std::string point = itemVolume(i);
+        if (isUnder(directoryTree_->currentDir(), point) && point.size() > tree_volume.size()) {
+            tree_volume = point;
+        }
+    }
+    fillVolumes();
+    setCurrentIndex(entryOf(volume_));
+    if (!tree_volume.empty() && entryOf(tree_volume) < 0) {
+        runUserAction([this, tree_volume] { leaveVolume(tree_volume); });
+    } else if (currentIndex() < 0 && !volume_.empty()) {
+        // The chosen entry is gone; the tree's volume takes its place.
+        FileSystem& fs = FileSystem::instance();
+        runUserAction([this, &fs] {
+            selectVolume(directoryTree_ ? directoryTree_->volume()
+                                        : fs.volumeOf(fs.currentDirectory()));
+        });
+    }
+}
+
+void DriveSelector::leaveVolume(const std::string& mountPoint) {
+    // Failures on the way up are not reported; only when not even "/" can
+    // be entered is there something to tell.
+    std::exception_ptr failure;
+    std::string dir = mountPoint;
+    do {
+        dir = parentOf(dir);
+        try {
+            directoryTree_->changeDir(dir);
+            failure = nullptr;
+            break;
+        } catch (const BrowserError&) {
+            failure = std::current_exception();
+        }
+    } while (dir != "/");
+    volume_.clear();
+    selectVolume(directoryTree_->volume());
+    if (failure) std::rethrow_exception(failure);
+}
+
+void DriveSelector::watchMountTable() {
+    mountTable_ = FileSystem::instance().openMountTableWatch();
+    if (mountTable_ < 0) return;
+    // The kernel marks the table "exceptional" (POLLPRI) after every change.
+    mountTableWatch_ = new QSocketNotifier(mountTable_, QSocketNotifier::Exception, this);
+    connect(mountTableWatch_, &QSocketNotifier::activated, this, [this] {
+        if (!refreshTimer_.isActive()) refreshTimer_.start();
+    });
+}
+
 void DriveSelector::selectVolume(const std::string& mountPoint) {
     if (currentIndex() >= 0 && mountPoint == volume_) return;
     if (!mountPoint.empty()) {
@@ -148,6 +227,7 @@ void DriveSelector::showEvent(QShowEvent* event) {
     QComboBox::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    watchMountTable();
     runUserAction([this] {
         fillVolumes();
         selectVolume(volume_);

@@ -14,13 +14,21 @@
 // throws BrowserError; when the user chose it, the error is raised from the
 // event loop (see deferred_error.h), the entry stays chosen and nothing
 // else moves.
+//
+// Once shown, the selector watches the mount table and reads the entries
+// again soon after a mount or unmount, keeping the chosen entry. When the
+// volume the tree shows goes away, the tree moves to the nearest directory
+// above its mount point that can be entered ("/" at last).
 #pragma once
 
 #include <QComboBox>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <string>
 #include <vector>
+
+class QSocketNotifier;
 
 namespace ottomix {
 
@@ -43,6 +51,9 @@ class DriveSelector : public QComboBox {
     void selectVolume(const std::string& mountPoint);
     // Reads the mounted volumes into the entries again, with none chosen.
     void fillVolumes();
+    // Reads them again keeping the chosen entry, and moves the tree off a
+    // volume that is no longer mounted; what the mount table watch calls.
+    void refreshVolumes();
 
     TextCase textCase() const { return textCase_; }
     void setTextCase(TextCase text_case);
@@ -73,6 +84,10 @@ class DriveSelector : public QComboBox {
     void resetItemHeight();
     void selectActivatedEntry(int index);
     void paintEntry(QPainter* painter, const QRect& rect, int index, bool selected) const;
+    int entryOf(const std::string& mountPoint) const;
+    void watchMountTable();
+    // Moves the tree up from the vanished volume at `mountPoint`.
+    void leaveVolume(const std::string& mountPoint);
 
     std::string volume_;
     TextCase textCase_ = TextCase::Lower;
@@ -80,6 +95,9 @@ class DriveSelector : public QComboBox {
     int itemHeight_ = 13;
     bool shown_ = false;
     std::vector<QPixmap> glyphs_;  // indexed by VolumeType
+    int mountTable_ = -1;          // the watched table's descriptor
+    QSocketNotifier* mountTableWatch_ = nullptr;
+    QTimer refreshTimer_;  // gathers the changes of one mount into one reading
 };
 
 }  // namespace ottomix

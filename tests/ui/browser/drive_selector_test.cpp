@@ -32,7 +32,7 @@ class DriveSelectorTest : public BrowserTest {
 
         const std::string r = root_;
         FileSystem::Options options;
-        options.mountTable =
+        table =
             "/dev/vda / ext4 rw 0 0\n"
             "proc /proc proc rw 0 0\n"
             "tmpfs /run/user/0 tmpfs rw 0 0\n"
@@ -42,6 +42,7 @@ class DriveSelectorTest : public BrowserTest {
             "/ram tmpfs rw 0 0\n" + r + "/dev/sr0 " + r + "/cd iso9660 ro 0 0\n" + "/dev/sdc1 " +
             r + "/gone ext4 rw 0 0\n" + "/dev/sdd1 " + r + "/with\\040space ext4 rw 0 0\n" +
             "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n" + "/dev/vda /etc/hostname ext4 rw 0 0\n";
+        options.mountTable = table;
         options.labelsDir = Path("labels");
         options.blockClassDir = Path("sys/class/block");
         UseFileSystem(options);
@@ -65,6 +66,17 @@ class DriveSelectorTest : public BrowserTest {
         QObject::connect(drives, &DriveSelector::changed, [this] { events.push_back("drives"); });
         QObject::connect(tree, &DirectoryTree::changed, [this] { events.push_back("tree"); });
     }
+    // The table with `line` added or, when present, taken out.
+    void ChangeMountTable(const std::string& line) {
+        const size_t at = table.find(line);
+        if (at == std::string::npos) {
+            table += line;
+        } else {
+            table.erase(at, line.size());
+        }
+        FileSystem::instance().setMountTable(table);
+    }
+    std::string table;
     std::vector<std::string> events;
 };
 
@@ -259,6 +271,52 @@ TEST_F(DriveSelectorTest, ClosedSelectorShortensTheMountPointAndKeepsTheLabel) {
     EXPECT_LE(metrics.horizontalAdvance(squeezed), width);
     EXPECT_TRUE(squeezed.contains(QStringLiteral(" [m"))) << squeezed.toStdString();
     EXPECT_TRUE(squeezed.endsWith(QChar(0x2026))) << squeezed.toStdString();
+}
+
+TEST_F(DriveSelectorTest, NewMountsAppearAndTheChoiceStays) {
+    CreateBrowser();
+    Track();
+    const std::string r = root_;
+    MakeDir("stick");
+    ChangeMountTable("/dev/sdf1 " + r + "/stick vfat rw 0 0\n");
+    drives->refreshVolumes();
+    EXPECT_GE(EntryOf(Path("stick")), 0);
+    EXPECT_EQ(drives->volume(), Path("fixed"));
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
+    EXPECT_TRUE(events.empty());  // nothing moved
+    ExpectCwdMatchesList();
+
+    // Unmounted while it is not on show: the entry goes, nothing else.
+    ChangeMountTable("/dev/sdf1 " + r + "/stick vfat rw 0 0\n");
+    drives->refreshVolumes();
+    EXPECT_EQ(EntryOf(Path("stick")), -1);
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(DriveSelectorTest, UnmountingTheVolumeOnShowMovesToTheNearestParent) {
+    const std::string r = root_;
+    MakeDir("media/anna/stick/docs");
+    MakeFile("media/m.txt");
+    const std::string line = "/dev/sdf1 " + r + "/media/anna/stick vfat rw 0 0\n";
+    ChangeMountTable(line);
+    CreateBrowser();
+    tree->changeDir(Path("media/anna/stick/docs"));
+    ASSERT_EQ(drives->volume(), Path("media/anna/stick"));
+    Track();
+    // The stick goes, and with it the directory it was mounted on.
+    ChangeMountTable(line);
+    std::filesystem::remove_all(Path("media/anna"));
+    drives->refreshVolumes();
+    RunPostedEvents();
+    EXPECT_EQ(tree->currentDir(), Path("media"));
+    EXPECT_THAT(ListRows(), ElementsAre("m.txt"));
+    EXPECT_EQ(drives->volume(), "/");
+    EXPECT_EQ(drives->currentIndex(), EntryOf("/"));
+    EXPECT_EQ(EntryOf(Path("media/anna/stick")), -1);
+    EXPECT_THAT(events, ElementsAre("tree", "drives"));
+    EXPECT_TRUE(CaughtErrors().empty());
+    ExpectCwdMatchesList();
 }
 
 TEST_F(DriveSelectorTest, RowHeightIsFontOrGlyph) {
