@@ -20,7 +20,7 @@ using std::chrono::milliseconds;
 // a call counts as unanswered rather than starting yet another thread.
 constexpr int kMaxHelpers = 256;
 // Helpers one batch of calls may start when the earlier ones get stuck.
-constexpr int kMaxHelpersPerBatch = 4;
+constexpr int kMaxHelpersPerBatch = 8;
 // How often the waiting thread looks at the calls' progress.
 constexpr milliseconds kSlice(20);
 

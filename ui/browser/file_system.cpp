@@ -270,9 +270,10 @@ VolumeFlags FileSystem::flagsOf(const std::string& path) const {
     return {true, true};
 }
 
+// Used for naming calls ("." and "dir/." alike), not for going anywhere.
 std::string FileSystem::absolutePath(const std::string& path) const {
-    if (!path.empty() && path[0] == '/') return path;
-    return joinPath(currentDirectory(), path);
+    if (!path.empty() && path[0] == '/') return lexicalNormal(path);
+    return lexicalNormal(joinPath(currentDirectory(), path));
 }
 
 int FileSystem::readDirectory(const std::string& dir, bool want_read_only,
