@@ -114,8 +114,7 @@ void DirectoryTree::fillTree() {
     fs.readDirectory(currentDir_, false, &entries, [&busy] { busy.check(); });
     busy.check();
     std::vector<BrowserRow> subdirs;
-    std::vector<QCollatorSortKey> keys;
-    const NameOrder order;
+    NameOrder order;
     for (auto& entry : entries) {
         if ((entry.attributes & kAttrDirectory) == 0) continue;
         if (entry.attributes & (kAttrHidden | kAttrSystem)) continue;
@@ -125,10 +124,10 @@ void DirectoryTree::fillTree() {
         row.name = std::move(entry.name);
         row.glyph = RowGlyph::ClosedFolder;
         row.indent = indent;
-        keys.push_back(order.key(row.text));
+        order.add(row.text);
         subdirs.push_back(std::move(row));
     }
-    sortRows(&subdirs, keys);
+    order.sort(&subdirs);
     for (auto& row : subdirs) rows.push_back(std::move(row));
     busy.check();
     rowModel()->append(std::move(rows));

@@ -105,9 +105,8 @@ void FileList::reread() {
         }
 
         std::vector<BrowserRow> rows(found.size());
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(found.size());
-        const NameOrder order;
+        NameOrder order;
+        order.reserve(found.size());
         for (size_t i = 0; i < found.size(); ++i) {
             if ((i & 1023) == 1023) busy.check();
             const DirEntry& entry = *found[i];
@@ -119,7 +118,7 @@ void FileList::reread() {
                 // Sorted without the closing bracket: "[ab" before "[ab1", as
                 // the tree puts "ab" before "ab1".
                 shown.prepend(QLatin1Char('['));
-                keys.push_back(order.key(shown));
+                order.add(shown);
                 row.text = shown + QLatin1Char(']');
             } else {
                 const size_t dot = entry.name.rfind('.');
@@ -129,12 +128,12 @@ void FileList::reread() {
                                      extension == ".bat" || extension == ".pif";
                 row.name = entry.name;
                 row.glyph = program ? RowGlyph::Executable : RowGlyph::UnknownFile;
-                keys.push_back(order.key(shown));
+                order.add(shown);
                 row.text = std::move(shown);
             }
         }
         busy.check();
-        sortRows(&rows, keys);
+        order.sort(&rows);
         busy.check();
         rowModel()->append(std::move(rows));
     }

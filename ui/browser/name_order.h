@@ -6,6 +6,8 @@
 
 #include <QCollator>
 #include <QString>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ui/browser/browser_row_model.h"
@@ -15,15 +17,24 @@ namespace ottomix {
 class NameOrder {
   public:
     NameOrder();
-    // What `text` sorts by: folded to one case, then collated.
-    QCollatorSortKey key(const QString& text) const;
+    void reserve(size_t count);
+    // Adds the key of the next row: `text`, folded to one case, then
+    // collated as the default locale does.
+    void add(const QString& text);
+    // Puts `rows` (one per add(), in the same order) in the order of their
+    // keys, rows with equal keys by the bytes of their names, then by position.
+    void sort(std::vector<BrowserRow>* rows) const;
 
   private:
     QCollator collator_;
+    // The C locale collates folded text by its UTF-8 bytes, as Qt does; those
+    // bytes are kept here in one buffer, the first eight of each as a number
+    // that decides most comparisons at once. Other locales keep Qt's keys.
+    bool byBytes_;
+    std::string bytes_;
+    std::vector<uint32_t> offsets_;  // one more than keys: where each ends
+    std::vector<uint64_t> heads_;
+    std::vector<QCollatorSortKey> collated_;
 };
-
-// Puts `rows` in the order of `keys` (one per row, from NameOrder::key),
-// rows with equal keys by the bytes of their names, then by position.
-void sortRows(std::vector<BrowserRow>* rows, const std::vector<QCollatorSortKey>& keys);
 
 }  // namespace ottomix

@@ -134,24 +134,68 @@ TEST_F(NameOrderTest, AccentsSortByTheLocale) {
     EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
 }
 
+// Both ways of keeping keys: the C locale's bytes and a collating locale's.
 TEST(NameOrder, EqualKeysFallBackToBytesThenPlace) {
-    const NameOrder order;
-    std::vector<BrowserRow> rows;
-    for (const char* name : {"b", "B", "a", "b"}) {
-        BrowserRow row;
-        row.name = name;
-        row.text = QString::fromUtf8(name);
-        row.indent = static_cast<int>(rows.size());  // where it came from
-        rows.push_back(row);
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        QLocale::setDefault(locale);
+        NameOrder order;
+        std::vector<BrowserRow> rows;
+        for (const char* name :
+             {"b", "B", "a", "b", "\xc3\xa4pfel", "\xc3\x84pfel", "Apfelmus-und-noch-mehr", "c"}) {
+            BrowserRow row;
+            row.name = name;
+            row.text = QString::fromUtf8(name);
+            row.indent = static_cast<int>(rows.size());  // where it came from
+            order.add(row.text);
+            rows.push_back(row);
+        }
+        order.sort(&rows);
+        std::vector<std::string> names;
+        for (const auto& row : rows) names.push_back(row.name);
+        const std::string locale_name = locale.name().toStdString();
+        auto place = [&names](const std::string& name) {
+            return std::find(names.begin(), names.end(), name) - names.begin();
+        };
+        EXPECT_LT(place("a"), place("B")) << locale_name;
+        // "B", then the two "b" in the order they came.
+        const auto upper_b = place("B");
+        ASSERT_LT(upper_b + 2, static_cast<long>(rows.size()));
+        EXPECT_EQ(rows[upper_b + 1].indent, 0) << locale_name;
+        EXPECT_EQ(rows[upper_b + 2].indent, 3) << locale_name;
+        EXPECT_LT(upper_b, place("c")) << locale_name;
+        EXPECT_EQ(place("\xc3\x84pfel") + 1, place("\xc3\xa4pfel")) << locale_name;
     }
-    std::vector<QCollatorSortKey> keys;
-    for (const auto& row : rows) keys.push_back(order.key(row.text));
-    sortRows(&rows, keys);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0].name, "a");
-    EXPECT_EQ(rows[1].name, "B");
-    EXPECT_EQ(rows[2].indent, 0);  // the first "b" stays first
-    EXPECT_EQ(rows[3].indent, 3);
+    QLocale::setDefault(QLocale::system());
+}
+
+// In the C locale the keys are kept as bytes; the order is still exactly
+// the one Qt's collator gives.
+TEST(NameOrder, CLocaleOrderIsQtCollatorOrder) {
+    QLocale::setDefault(QLocale::c());
+    std::vector<BrowserRow> rows;
+    NameOrder order;
+    for (const std::string& name : kNames) {
+        for (const std::string& variant : {name, name + "_x", "[" + name, "~" + name}) {
+            BrowserRow row;
+            row.name = variant;
+            row.text = QString::fromStdString(variant);
+            order.add(row.text);
+            rows.push_back(row);
+        }
+    }
+    std::vector<std::string> expected;
+    for (const auto& row : rows) expected.push_back(row.name);
+    QCollator collator(QLocale::c());
+    std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+        const int c = collator.sortKey(QString::fromStdString(a).toCaseFolded())
+                          .compare(collator.sortKey(QString::fromStdString(b).toCaseFolded()));
+        return c != 0 ? c < 0 : a < b;
+    });
+    order.sort(&rows);
+    std::vector<std::string> sorted;
+    for (const auto& row : rows) sorted.push_back(row.name);
+    EXPECT_EQ(sorted, expected);
+    QLocale::setDefault(QLocale::system());
 }
 
 }  // namespace
