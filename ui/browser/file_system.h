@@ -120,7 +120,8 @@ class FileSystem {
     int changeDirectory(const std::string& path) const;
     // Changes to a volume: to the directory last shown on it during this
     // run, or to its mount point when there is none or it can no longer be
-    // entered. Returns 0 or errno.
+    // entered. Returns 0, errno, or ETIMEDOUT when the volume does not
+    // answer (then it is not asked a second time).
     int changeToVolume(const std::string& mountPoint);
     // Records `dir` as the directory last shown on its volume.
     void rememberDirectory(const std::string& dir);

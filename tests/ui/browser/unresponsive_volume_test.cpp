@@ -85,6 +85,26 @@ TEST_F(UnresponsiveVolumeTest, DriveListIsBuiltFromTheTableAlone) {
     });
 }
 
+TEST_F(UnresponsiveVolumeTest, TheWaitIsTheFileSystemsTimeout) {
+    RunWithPrivateMounts([this] {
+        MountDeadVolume();
+        FileSystem::Options options;
+        options.responseTimeout = std::chrono::milliseconds(300);
+        const FileSystem fs(options);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(fs.changeDirectory(Path("dead")), ETIMEDOUT);
+        EXPECT_GE(timer.elapsed(), 300);
+        EXPECT_LT(timer.elapsed(), 900);
+        EXPECT_EQ(Cwd(), Path("work"));
+        std::vector<DirEntry> entries;
+        timer.restart();
+        EXPECT_EQ(fs.readDirectory(Path("work"), false, &entries), 0);
+        EXPECT_LT(timer.elapsed(), 900);
+        EXPECT_EQ(entries.size(), 5u);  // ".", "..", a.txt, b.txt, sub
+    });
+}
+
 TEST_F(UnresponsiveVolumeTest, LinksIntoTheVolumeAreLeftOut) {
     RunWithPrivateMounts([this] {
         MountDeadVolume();
