@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QPainter>
 #include <QSocketNotifier>
@@ -72,7 +73,14 @@ DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
             &DriveSelector::selectActivatedEntry);
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(kRefreshDelayMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, &DriveSelector::refreshVolumes);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+        // Not under the user's hands: an open list waits until it closes.
+        if (view() != nullptr && view()->isVisible()) {
+            refreshTimer_.start();
+            return;
+        }
+        refreshVolumes();
+    });
 }
 
 DriveSelector::~DriveSelector() {
