@@ -57,8 +57,8 @@ TEST(BoundedCall, BlockedCallIsGivenUpAndItsKeyStaysBlocked) {
 
     // The same key again: no answer at once, and no second helper.
     start = Clock::now();
-    EXPECT_EQ(callWithin(milliseconds(200), blocked_call, "dead"), std::nullopt);
-    EXPECT_LT(Since(start), milliseconds(100));
+    EXPECT_EQ(callWithin(milliseconds(2000), blocked_call, "dead"), std::nullopt);
+    EXPECT_LT(Since(start), milliseconds(1000));
     EXPECT_EQ(started->load(), 1);
     // Another key is not held up.
     EXPECT_EQ(callWithin(
@@ -103,9 +103,9 @@ TEST(BoundedCall, BatchGoesOnPastAStuckCallWithOneDeadline) {
     // Read again while they are stuck: the two are left out at once.
     const auto again_start = Clock::now();
     const auto again = callAllWithin(
-        20, [](std::size_t i) { return static_cast<int>(i); }, milliseconds(500),
+        20, [](std::size_t i) { return static_cast<int>(i); }, milliseconds(2000),
         [](std::size_t i) { return "batch/" + std::to_string(i); });
-    EXPECT_LT(Since(again_start), milliseconds(400));
+    EXPECT_LT(Since(again_start), milliseconds(1000));
     EXPECT_EQ(again[2], std::nullopt);
     EXPECT_EQ(again[3], 3);
     gate->Open();
