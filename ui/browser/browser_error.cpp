@@ -2,9 +2,20 @@
 
 #include <cerrno>
 
+#include "ui/browser/display_name.h"
+
 namespace ottomix {
 
 BrowserError::BrowserError(int code) : std::runtime_error(messageFor(code)), code_(code) {}
+
+BrowserError::BrowserError(int code, const std::string& message)
+    : std::runtime_error(message), code_(code) {}
+
+BrowserError BrowserError::notResponding(const std::string& path) {
+    const std::string what =
+        path.empty() ? std::string("The volume") : displayName(path).toStdString();
+    return BrowserError(codeFromErrno(ETIMEDOUT), what + " does not respond");
+}
 
 std::string BrowserError::messageFor(int code) {
     switch (code) {
@@ -72,7 +83,8 @@ int BrowserError::codeFromErrno(int error) {
     }
 }
 
-void throwIfFailed(int error) {
+void throwIfFailed(int error, const std::string& path) {
+    if (error == ETIMEDOUT) throw BrowserError::notResponding(path);
     if (error != 0) throw BrowserError::fromErrno(error);
 }
 

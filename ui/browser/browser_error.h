@@ -1,7 +1,8 @@
 // The error the file browser throws when it cannot enter a directory or a
 // volume: a small numeric code in the style of the old DOS run-time errors
 // (2 "File not found", 5 "File access denied", ...) with its message, which
-// is what the user is shown.
+// is what the user is shown. A volume that does not answer in time gives
+// its own message, "/mnt/share does not respond".
 #pragma once
 
 #include <stdexcept>
@@ -12,6 +13,7 @@ namespace ottomix {
 class BrowserError : public std::runtime_error {
   public:
     explicit BrowserError(int code);
+    BrowserError(int code, const std::string& message);
     int code() const { return code_; }
 
     // "File not found" (2), "Invalid filename" (3), ..., "I/O error %d".
@@ -19,13 +21,16 @@ class BrowserError : public std::runtime_error {
     // The code for a system errno; see the table in browser_error.cpp.
     static int codeFromErrno(int error);
     static BrowserError fromErrno(int error) { return BrowserError(codeFromErrno(error)); }
+    // The volume holding `path` did not answer in time (ETIMEDOUT's code).
+    static BrowserError notResponding(const std::string& path);
 
   private:
     int code_;
 };
 
 // Throws the BrowserError for `error` unless it is 0; takes what the
-// FileSystem calls return (0 or an errno).
-void throwIfFailed(int error);
+// FileSystem calls return (0 or an errno). ETIMEDOUT, the calls' word for a
+// volume that did not answer, names `path` as the one that does not respond.
+void throwIfFailed(int error, const std::string& path = {});
 
 }  // namespace ottomix

@@ -1,22 +1,22 @@
 #include "ui/browser/directory_tree.h"
 
-#include <QCollator>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cerrno>
-#include <numeric>
 #include <utility>
 #include <vector>
 
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
+#include "ui/browser/busy_pointer.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
 #include "ui/browser/file_system.h"
+#include "ui/browser/name_order.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
@@ -109,12 +109,12 @@ void DirectoryTree::fillTree() {
     const int depth =
         std::max<int>(1, static_cast<int>(std::count(currentDir_.begin(), currentDir_.end(), '/')));
     const int indent = 4 * (depth + 1) + 2;
+    BusyPointer busy;
     std::vector<DirEntry> entries;
-    fs.readDirectory(currentDir_, false, &entries);
+    fs.readDirectory(currentDir_, false, &entries, [&busy] { busy.check(); });
+    busy.check();
     std::vector<BrowserRow> subdirs;
-    std::vector<QCollatorSortKey> keys;
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    NameOrder order;
     for (auto& entry : entries) {
         if ((entry.attributes & kAttrDirectory) == 0) continue;
         if (entry.attributes & (kAttrHidden | kAttrSystem)) continue;
@@ -124,18 +124,12 @@ void DirectoryTree::fillTree() {
         row.name = std::move(entry.name);
         row.glyph = RowGlyph::ClosedFolder;
         row.indent = indent;
-        // Folded first: the C locale's collation would otherwise order by case.
-        keys.push_back(collator.sortKey(row.text.toCaseFolded()));
+        order.add(row.text);
         subdirs.push_back(std::move(row));
     }
-    std::vector<size_t> order(subdirs.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int c = keys[a].compare(keys[b]);
-        if (c != 0) return c < 0;
-        return subdirs[a].name < subdirs[b].name;
-    });
-    for (size_t i : order) rows.push_back(std::move(subdirs[i]));
+    order.sort(&subdirs);
+    for (auto& row : subdirs) rows.push_back(std::move(row));
+    busy.check();
     rowModel()->append(std::move(rows));
     setUpdatesEnabled(true);
     if (hasBeenShown()) setSelectedRow(currentRow_);
@@ -157,38 +151,14 @@ std::string DirectoryTree::rowPath(int index) const {
 
 DirectoryTree::Resolved DirectoryTree::resolvePath(const std::string& path) const {
     FileSystem& fs = FileSystem::instance();
-    // Kept as a handle: the directory shown may have been deleted, and the
-    // process must still be put back there, not left half-way.
-    int saved = -1;
-    throwIfFailed(fs.openCurrentDirectory(&saved));
-    const std::string saved_name = fs.currentDirectory();
+    const std::string here = fs.currentDirectory();
+    // A relative path cannot count from a directory that is gone.
+    if (path[0] != '/' && here.empty()) throwIfFailed(ENOENT);
+    const std::string full = path[0] == '/' ? path : joinPath(here, path);
     Resolved result;
-    try {
-        // A relative path cannot count from a directory that is gone.
-        if (path[0] != '/' && saved_name.empty()) throwIfFailed(ENOENT);
-        const std::string full = path[0] == '/' ? path : joinPath(saved_name, path);
-        const size_t slash = full.rfind('/');
-        std::string dir = slash == 0 ? "/" : full.substr(0, slash);
-        const std::string file = full.substr(slash + 1);
-        throwIfFailed(fs.changeDirectory(dir));
-        // The last part joins the directory unless it names a file or is a
-        // pattern; "*" and "?" are legal in names here, so a directory that
-        // carries them in its name is still entered.
-        if (!file.empty() && !fs.isFile(file)) {
-            const int error = fs.changeDirectory(file);
-            if (error == 0) {
-                dir = joinPath(dir, file);
-            } else if (file.find_first_of("*?") == std::string::npos) {
-                throwIfFailed(error);
-            }
-        }
-        result.dir = dir;
-        result.volume = fs.volumeOf(fs.currentDirectory());
-    } catch (...) {
-        throwIfFailed(fs.returnToDirectory(saved));
-        throw;
-    }
-    throwIfFailed(fs.returnToDirectory(saved));
+    std::string real;
+    throwIfFailed(fs.resolveDirectory(full, &result.dir, &real), full);
+    result.volume = fs.volumeOf(real);
     return result;
 }
 
@@ -212,8 +182,10 @@ void DirectoryTree::changeDir(const std::string& path) {
         switchingVolume_ = false;
     }
     FileSystem& fs = FileSystem::instance();
-    fs.changeDirectory(currentDir_);  // may fail: the next change decides
-    throwIfFailed(fs.changeDirectory(target.dir));
+    // Back where the tree is should the change fail; that may fail too (the
+    // next change decides), but a directory the process is in is not asked.
+    if (fs.currentDirectory() != currentDir_) fs.changeDirectory(currentDir_);
+    throwIfFailed(fs.changeDirectory(target.dir), target.dir);
     currentDir_ = fs.currentDirectory();
     fillTree();
     notifyChange();
@@ -223,7 +195,7 @@ void DirectoryTree::setVolume(const std::string& mountPoint) {
     if (mountPoint == volume()) return;
     if (!mountPoint.empty()) {
         FileSystem& fs = FileSystem::instance();
-        throwIfFailed(fs.changeToVolume(mountPoint));
+        throwIfFailed(fs.changeToVolume(mountPoint), mountPoint);
         currentDir_ = fs.currentDirectory();
     }
     if (switchingVolume_) return;

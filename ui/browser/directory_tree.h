@@ -81,8 +81,8 @@ class DirectoryTree : public BrowserList {
         std::string volume;
         std::string dir;
     };
-    // Where `path` leads, checked by going there; the process's current
-    // directory is put back afterwards, on success and failure alike.
+    // Where `path` leads, checked by going there on a helper thread; the
+    // process's current directory does not move.
     Resolved resolvePath(const std::string& path) const;
 
     std::string currentDir_;

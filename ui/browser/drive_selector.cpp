@@ -1,16 +1,22 @@
 #include "ui/browser/drive_selector.h"
 
+#include <unistd.h>
+
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QPainter>
+#include <QSocketNotifier>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "ui/browser/browser_error.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_system.h"
+#include "ui/browser/mount_table.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
@@ -38,6 +44,19 @@ class DriveSelector::EntryDelegate : public QStyledItemDelegate {
 namespace {
 constexpr int kMountPointRole = Qt::UserRole + 1;
 constexpr int kGlyphRole = Qt::UserRole + 2;
+// The entry's text in two parts: the mount point, then " [label]" or " server".
+constexpr int kPointTextRole = Qt::UserRole + 3;
+constexpr int kSuffixRole = Qt::UserRole + 4;
+// Space between the glyph's left edge and the text.
+constexpr int kTextIndent = 16 + 6;
+// How long after a change of the mount table the entries are read again:
+// mounting one volume may change the table several times.
+constexpr int kRefreshDelayMs = 200;
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
 }  // namespace
 
 DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
@@ -52,9 +71,21 @@ DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
     volume_ = fs.volumeOf(fs.currentDirectory());
     connect(this, qOverload<int>(&QComboBox::activated), this,
             &DriveSelector::selectActivatedEntry);
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(kRefreshDelayMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+        // Not under the user's hands: an open list waits until it closes.
+        if (view() != nullptr && view()->isVisible()) {
+            refreshTimer_.start();
+            return;
+        }
+        refreshVolumes();
+    });
 }
 
 DriveSelector::~DriveSelector() {
+    delete mountTableWatch_;
+    if (mountTable_ >= 0) ::close(mountTable_);
     if (directoryTree_ && directoryTree_->driveSelector_ == this)
         directoryTree_->driveSelector_ = nullptr;
 }
@@ -86,24 +117,86 @@ void DriveSelector::fillVolumes() {
             const QString shown = displayName(text);
             return textCase_ == TextCase::Upper ? shown.toUpper() : shown.toLower();
         };
-        QString text;
+        QString suffix;
         switch (volume.type) {
             case VolumeType::Removable:
-                text = point;
                 break;  // the medium is not read
             case VolumeType::Remote:
-                text = point + ' ' + cased(volume.source);
+                suffix = ' ' + cased(volume.source);
                 break;
             default:
-                text = point + QStringLiteral(" [") + cased(volume.label) + ']';
+                suffix = QStringLiteral(" [") + cased(volume.label) + ']';
                 break;
         }
-        addItem(text);
+        addItem(point + suffix);
         const int index = count() - 1;
         setItemData(index, QByteArray::fromStdString(volume.mountPoint), kMountPointRole);
         setItemData(index, static_cast<int>(volume.type), kGlyphRole);
+        setItemData(index, point, kPointTextRole);
+        setItemData(index, suffix, kSuffixRole);
     }
     setCurrentIndex(-1);  // the combo box would pick the first entry by itself
+}
+
+int DriveSelector::entryOf(const std::string& mountPoint) const {
+    for (int i = 0; i < count(); ++i) {
+        if (itemVolume(i) == mountPoint) return i;
+    }
+    return -1;
+}
+
+void DriveSelector::refreshVolumes() {
+    // The volume the tree was on: the longest listed mount point holding its
+    // directory, before the table changed.
+    std::string tree_volume;
+    for (int i = 0; i < count() && directoryTree_; ++i) {
+        const std::string point = itemVolume(i);
+        if (isUnder(directoryTree_->currentDir(), point) && point.size() > tree_volume.size()) {
+            tree_volume = point;
+        }
+    }
+    fillVolumes();
+    setCurrentIndex(entryOf(volume_));
+    if (!tree_volume.empty() && entryOf(tree_volume) < 0) {
+        runUserAction([this, tree_volume] { leaveVolume(tree_volume); });
+    } else if (currentIndex() < 0 && !volume_.empty()) {
+        // The chosen entry is gone; the tree's volume takes its place.
+        FileSystem& fs = FileSystem::instance();
+        runUserAction([this, &fs] {
+            selectVolume(directoryTree_ ? directoryTree_->volume()
+                                        : fs.volumeOf(fs.currentDirectory()));
+        });
+    }
+}
+
+void DriveSelector::leaveVolume(const std::string& mountPoint) {
+    // Failures on the way up are not reported; only when not even "/" can
+    // be entered is there something to tell.
+    std::exception_ptr failure;
+    std::string dir = mountPoint;
+    do {
+        dir = parentOf(dir);
+        try {
+            directoryTree_->changeDir(dir);
+            failure = nullptr;
+            break;
+        } catch (const BrowserError&) {
+            failure = std::current_exception();
+        }
+    } while (dir != "/");
+    volume_.clear();
+    selectVolume(directoryTree_->volume());
+    if (failure) std::rethrow_exception(failure);
+}
+
+void DriveSelector::watchMountTable() {
+    mountTable_ = FileSystem::instance().openMountTableWatch();
+    if (mountTable_ < 0) return;
+    // The kernel marks the table "exceptional" (POLLPRI) after every change.
+    mountTableWatch_ = new QSocketNotifier(mountTable_, QSocketNotifier::Exception, this);
+    connect(mountTableWatch_, &QSocketNotifier::activated, this, [this] {
+        if (!refreshTimer_.isActive()) refreshTimer_.start();
+    });
 }
 
 void DriveSelector::selectVolume(const std::string& mountPoint) {
@@ -142,6 +235,7 @@ void DriveSelector::showEvent(QShowEvent* event) {
     QComboBox::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    watchMountTable();
     runUserAction([this] {
         fillVolumes();
         selectVolume(volume_);
@@ -167,8 +261,35 @@ void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
                              : colours.color(QPalette::Text));
     painter->setFont(font());
     // Plain drawText: an "&" in a label stays an "&".
-    painter->drawText(rect.adjusted(16 + 6, 0, 0, 0),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, itemText(index));
+    const QRect text_rect = rect.adjusted(kTextIndent, 0, 0, 0);
+    painter->drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      fittedText(index, text_rect.width()));
+}
+
+QString DriveSelector::fittedText(int index, int width) const {
+    const QString full = itemText(index);
+    const QFontMetrics metrics(font());
+    if (metrics.horizontalAdvance(full) <= width) return full;
+    const QString point = itemData(index, kPointTextRole).toString();
+    QString suffix = itemData(index, kSuffixRole).toString();
+    // The mount point gives way first, shortened in the middle where its
+    // least telling directories are; a label too long to leave it a third
+    // of the room is shortened as well.
+    int room = width - metrics.horizontalAdvance(suffix);
+    if (room < width / 3) {
+        room = width / 3;
+        suffix = metrics.elidedText(suffix, Qt::ElideRight, width - room);
+    }
+    return metrics.elidedText(point, Qt::ElideMiddle, room) + suffix;
+}
+
+QString DriveSelector::closedText() const {
+    if (currentIndex() < 0) return {};
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    return fittedText(currentIndex(), field.width() - kTextIndent);
 }
 
 void DriveSelector::paintEvent(QPaintEvent*) {

@@ -3,41 +3,19 @@
 #include <QApplication>
 #include <QPainter>
 #include <algorithm>
-#include <numeric>
 #include <utility>
 #include <vector>
 
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
+#include "ui/browser/busy_pointer.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_mask.h"
+#include "ui/browser/name_order.h"
 #include "ui/browser/row_drawing.h"
 
 namespace ottomix {
-
-namespace {
-
-// The busy pointer of a long read; put back however the read ends.
-class BusyPointer {
-  public:
-    BusyPointer() = default;
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-    ~BusyPointer() {
-        if (armed_) QApplication::restoreOverrideCursor();
-    }
-    void arm() {
-        if (armed_) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        armed_ = true;
-    }
-
-  private:
-    bool armed_ = false;
-};
-
-}  // namespace
 
 FileList::FileList(QWidget* parent)
     : BrowserList(parent),
@@ -93,13 +71,15 @@ void FileList::reread() {
                        FileTypeFlag::VolumeId | FileTypeFlag::Directory | FileTypeFlag::Archive))
             .toInt();
     const bool normal = fileTypes_.testFlag(FileTypeFlag::Normal);
-    throwIfFailed(fs.changeDirectory(currentDir_));
+    throwIfFailed(fs.changeDirectory(currentDir_), currentDir_);
     rowModel()->clear();
     {
         BusyPointer busy;
         std::vector<DirEntry> entries;
         // A directory that cannot be read lists nothing, like a search that finds nothing.
-        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries);
+        fs.readDirectory(".", (search & kAttrReadOnly) != 0 && !normal, &entries,
+                         [&busy] { busy.check(); });
+        busy.check();
         const unsigned excluded =
             (kAttrHidden | kAttrSystem | kAttrVolumeId | kAttrDirectory) & ~search;
 
@@ -111,12 +91,13 @@ void FileList::reread() {
             const size_t end = std::min(mask_.find(';', start), mask_.size());
             const std::string pattern = mask_.substr(start, end - start);
             if (!pattern.empty()) {
-                for (const auto& entry : entries) {
+                for (size_t i = 0; i < entries.size(); ++i) {
+                    if ((i & 1023) == 1023) busy.check();
+                    const DirEntry& entry = entries[i];
                     if ((entry.attributes & excluded) != 0) continue;
                     if (!normal && (entry.attributes & search) == 0) continue;
                     if (!maskMatches(pattern, entry.name)) continue;
                     found.push_back(&entry);
-                    if (found.size() == 101) busy.arm();  // a row now sits at place 100
                 }
             }
             if (end == mask_.size()) break;
@@ -124,13 +105,21 @@ void FileList::reread() {
         }
 
         std::vector<BrowserRow> rows(found.size());
-        std::vector<std::string> keys(found.size());
+        NameOrder order;
+        order.reserve(found.size());
         for (size_t i = 0; i < found.size(); ++i) {
+            if ((i & 1023) == 1023) busy.check();
             const DirEntry& entry = *found[i];
             BrowserRow& row = rows[i];
+            QString shown = displayName(entry.name);
             if (entry.attributes & kAttrDirectory) {
                 row.name = "[" + entry.name + "]";
                 row.glyph = RowGlyph::ClosedFolder;
+                // Sorted without the closing bracket: "[ab" before "[ab1", as
+                // the tree puts "ab" before "ab1".
+                shown.prepend(QLatin1Char('['));
+                order.add(shown);
+                row.text = shown + QLatin1Char(']');
             } else {
                 const size_t dot = entry.name.rfind('.');
                 std::string extension = dot == std::string::npos ? "" : entry.name.substr(dot);
@@ -139,25 +128,16 @@ void FileList::reread() {
                                      extension == ".bat" || extension == ".pif";
                 row.name = entry.name;
                 row.glyph = program ? RowGlyph::Executable : RowGlyph::UnknownFile;
+                order.add(shown);
+                row.text = std::move(shown);
             }
-            row.text = displayName(row.name);
-            keys[i] = row.name;
-            for (char& c : keys[i]) c = static_cast<char>(foldAscii(c));
         }
-        // Sorted once, ignoring case; equal keys keep a fixed byte order.
-        std::vector<size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const int c = keys[a].compare(keys[b]);
-            if (c != 0) return c < 0;
-            const int d = rows[a].name.compare(rows[b].name);
-            return d != 0 ? d < 0 : a < b;
-        });
-        std::vector<BrowserRow> sorted;
-        sorted.reserve(rows.size());
-        for (size_t i : order) sorted.push_back(std::move(rows[i]));
-        rowModel()->append(std::move(sorted));
+        busy.check();
+        order.sort(&rows);
+        busy.check();
+        rowModel()->append(std::move(rows));
     }
+    scrollToTop();  // a new reading starts at its first row
     notifyChange();
 }
 
@@ -171,8 +151,10 @@ void FileList::setCurrentDir(const std::string& path) {
     if (path == currentDir_) return;
     FileSystem& fs = FileSystem::instance();
     // A relative path counts from the list's own directory.
-    if (path.empty() || path[0] != '/') throwIfFailed(fs.changeDirectory(currentDir_));
-    throwIfFailed(fs.changeDirectory(path));
+    if (path.empty() || path[0] != '/') {
+        throwIfFailed(fs.changeDirectory(currentDir_), currentDir_);
+    }
+    throwIfFailed(fs.changeDirectory(path), path);
     currentDir_ = fs.currentDirectory();
     reread();
 }

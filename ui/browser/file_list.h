@@ -57,9 +57,9 @@ class FileList : public BrowserList {
     bool showGlyphs() const { return showGlyphs_; }
     void setShowGlyphs(bool show);
 
-    // Reads currentDir() again and clears the selection; nothing happens
-    // before the first showing. Throws BrowserError (rows kept) when the
-    // directory cannot be entered.
+    // Reads currentDir() again, clears the selection and shows the first
+    // row; nothing happens before the first showing. Throws BrowserError
+    // (rows kept) when the directory cannot be entered.
     void reread();
     // Full path of the selected file as bytes, or "" with nothing selected.
     std::string fileName() const;

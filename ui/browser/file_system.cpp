@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,51 +12,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 
+#include "ui/browser/bounded_call.h"
+
 namespace ottomix {
 namespace {
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// True when `path` is `dir` itself or lies below it.
-bool isUnder(const std::string& path, const std::string& dir) {
-    if (dir == "/") return startsWith(path, "/");
-    return path == dir || startsWith(path, dir + "/");
-}
-
-// Kernel-side or container plumbing: nothing a user would browse.
-bool isPseudoFileSystem(const std::string& type) {
-    static const std::set<std::string> kPseudo = {
-        "proc",        "sysfs",     "cgroup",    "cgroup2",     "devpts",  "devtmpfs",
-        "securityfs",  "pstore",    "bpf",       "debugfs",     "tracefs", "configfs",
-        "fusectl",     "mqueue",    "hugetlbfs", "binfmt_misc", "autofs",  "efivarfs",
-        "rpc_pipefs",  "nsfs",      "selinuxfs", "squashfs",    "nfsd",    "fuse.gvfsd-fuse",
-        "fuse.portal", "tmpfs.snap"};
-    return kPseudo.count(type) != 0;
-}
-
-bool isRemoteFileSystem(const std::string& type) {
-    static const std::set<std::string> kRemote = {
-        "nfs",         "nfs4",        "cifs",           "smb",
-        "smb3",        "smbfs",       "ncpfs",          "9p",
-        "afs",         "ceph",        "glusterfs",      "lustre",
-        "coda",        "davfs",       "sshfs",          "fuse.sshfs",
-        "fuse.rclone", "fuse.davfs2", "fuse.glusterfs", "fuse.s3fs",
-        "fuse.ceph"};
-    return kRemote.count(type) != 0;
-}
-
-bool isHiddenSystemPlace(const std::string& mountPoint) {
-    if (isUnder(mountPoint, "/run/media")) return false;
-    for (const char* dir : {"/proc", "/sys", "/dev", "/run"}) {
-        if (isUnder(mountPoint, dir)) return true;
-    }
-    return false;
-}
 
 // Collapses "." and ".." and doubled slashes without touching the disk.
 std::string lexicalNormal(const std::string& path) {
@@ -75,10 +39,17 @@ std::string lexicalNormal(const std::string& path) {
     return out.empty() ? "/" : out;
 }
 
-std::string canonical(const std::string& path) {
+// For device nodes, which live on /dev: never on a volume that may hang.
+std::string canonicalDevice(const std::string& path) {
     char buffer[PATH_MAX];
     if (realpath(path.c_str(), buffer) != nullptr) return buffer;
     return lexicalNormal(path);
+}
+
+// A local file system's source names its device node ("/dev/sda1"); a
+// network or FUSE one's may be a path on another volume, and is not asked.
+bool isDeviceNode(const std::string& source, const std::string& type) {
+    return !source.empty() && source[0] == '/' && !isNetworkFileSystem(type, source);
 }
 
 std::string readSmallFile(const std::string& path) {
@@ -94,72 +65,100 @@ int hexValue(char c) {
     return -1;
 }
 
-std::string decodeOctalEscapes(const std::string& field) {
-    auto octal = [](char c) { return c >= '0' && c <= '7'; };
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] <= '3' &&
-            octal(field[i + 1]) && octal(field[i + 2]) && octal(field[i + 3])) {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                     (field[i + 3] - '0'));
-            i += 3;
-            continue;
+// Enters `path` the way chdir does, on a helper thread that has a current
+// directory of its own, and begins to list it, so a volume that answers
+// this will answer the process. Returns 0 or errno (the listing's errors do
+// not count: a directory may be entered without being readable).
+int probeDirectory(const std::string& path) {
+    if (unshare(CLONE_FS) != 0) {
+        // No directory of its own: look, without moving.
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0) return errno;
+        if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+        return access(path.c_str(), X_OK) == 0 ? 0 : errno;
+    }
+    if (chdir(path.c_str()) != 0) return errno;
+    if (DIR* listing = opendir(".")) {
+        readdir(listing);
+        closedir(listing);
+    }
+    return 0;
+}
+
+struct Resolution {
+    std::string dir;
+    std::string real;
+};
+
+// FileSystem::resolveDirectory's work, on the helper thread.
+int resolveOnHelper(const std::string& full, Resolution* out) {
+    const size_t slash = full.rfind('/');
+    std::string dir = slash == 0 ? "/" : full.substr(0, slash);
+    const std::string file = full.substr(slash + 1);
+    const bool own_directory = unshare(CLONE_FS) == 0;
+    auto enter = [own_directory](const std::string& path) {
+        if (own_directory) return chdir(path.c_str()) == 0 ? 0 : errno;
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0) return errno;
+        if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+        return access(path.c_str(), X_OK) == 0 ? 0 : errno;
+    };
+    if (const int error = enter(dir)) return error;
+    struct stat st;
+    if (!file.empty() && !(stat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))) {
+        // "*" and "?" are legal in names, so a directory that carries them
+        // in its name is still entered.
+        const int error = enter(full);
+        if (error == 0) {
+            dir = joinPath(dir, file);
+        } else if (file.find_first_of("*?") == std::string::npos) {
+            return error;
         }
-        out += field[i];
+    }
+    char buffer[PATH_MAX];
+    const char* where =
+        own_directory ? getcwd(buffer, sizeof buffer) : realpath(dir.c_str(), buffer);
+    out->dir = dir;
+    out->real = where != nullptr ? where : dir;
+    return 0;
+}
+
+// An open directory the helpers classifying its entries share; closed when
+// the last of them is done with it.
+struct SharedDirectory {
+    int fd = -1;
+    std::vector<std::string> names;
+    std::vector<unsigned char> needs;  // kNeedType | kNeedAccess
+    ~SharedDirectory() {
+        if (fd >= 0) close(fd);
+    }
+};
+constexpr unsigned char kNeedType = 1;
+constexpr unsigned char kNeedAccess = 2;
+// What a helper found out about an entry, as bits of its result.
+constexpr int kFound = 1;
+constexpr int kIsDirectory = 2;
+constexpr int kIsFile = 4;
+constexpr int kIsReadOnly = 8;
+
+int classify(const SharedDirectory& dir, std::size_t i) {
+    const char* name = dir.names[i].c_str();
+    int out = 0;
+    if (dir.needs[i] & kNeedType) {
+        struct stat st;
+        if (fstatat(dir.fd, name, &st, 0) == 0) {
+            out |= kFound;
+            if (S_ISDIR(st.st_mode)) out |= kIsDirectory;
+            if (S_ISREG(st.st_mode)) out |= kIsFile;
+        }
+    }
+    if ((dir.needs[i] & kNeedAccess) && faccessat(dir.fd, name, W_OK, AT_EACCESS) != 0) {
+        out |= kIsReadOnly;
     }
     return out;
-}
-
-// The mounts the browser offers, filtered and ordered, "/" always first.
-std::vector<MountEntry> listedMounts(const std::vector<MountEntry>& all) {
-    std::map<std::string, MountEntry> by_point;
-    for (const auto& entry : all) {
-        if (entry.mountPoint.empty() || entry.mountPoint[0] != '/') continue;
-        if (isPseudoFileSystem(entry.fsType) || isHiddenSystemPlace(entry.mountPoint)) continue;
-        // Containers bind single files (/etc/hosts); those are no volumes. A
-        // network mount is not asked: a server that is down would hang the call.
-        struct stat st;
-        if (!isRemoteFileSystem(entry.fsType) &&
-            fstatat(AT_FDCWD, entry.mountPoint.c_str(), &st, AT_NO_AUTOMOUNT) == 0 &&
-            !S_ISDIR(st.st_mode)) {
-            continue;
-        }
-        by_point[entry.mountPoint] = entry;
-    }
-    if (by_point.count("/") == 0) by_point["/"] = MountEntry{"", "/", ""};
-    std::vector<MountEntry> out;
-    out.reserve(by_point.size());
-    for (auto& [point, entry] : by_point) out.push_back(entry);
-    return out;  // std::map order puts "/" first: every other point is longer
-}
-
-const MountEntry* holderOf(const std::vector<MountEntry>& mounts, const std::string& path) {
-    const MountEntry* best = nullptr;
-    for (const auto& m : mounts) {
-        if (isUnder(path, m.mountPoint) &&
-            (best == nullptr || m.mountPoint.size() > best->mountPoint.size())) {
-            best = &m;
-        }
-    }
-    return best;
 }
 
 }  // namespace
-
-std::vector<MountEntry> parseMountTable(const std::string& text) {
-    std::vector<MountEntry> out;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        MountEntry entry;
-        if (!(fields >> entry.source >> entry.mountPoint >> entry.fsType)) continue;
-        entry.source = decodeOctalEscapes(entry.source);
-        entry.mountPoint = decodeOctalEscapes(entry.mountPoint);
-        out.push_back(std::move(entry));
-    }
-    return out;
-}
 
 std::string decodeLabelName(const std::string& name) {
     std::string out;
@@ -182,7 +181,12 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 std::string FileSystem::readMountTable() const {
     if (options_.mountTable) return *options_.mountTable;
-    return readSmallFile("/proc/self/mounts");
+    return readSmallFile(options_.mountTablePath);
+}
+
+int FileSystem::openMountTableWatch() const {
+    if (options_.mountTable) return -1;
+    return open(options_.mountTablePath.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 std::map<std::string, std::string> FileSystem::readLabels() const {
@@ -198,18 +202,17 @@ std::map<std::string, std::string> FileSystem::readLabels() const {
         if (n <= 0) continue;
         std::string device(target, static_cast<size_t>(n));
         if (device[0] != '/') device = joinPath(options_.labelsDir, device);
-        labels[canonical(device)] = decodeLabelName(name);
+        labels[canonicalDevice(device)] = decodeLabelName(name);
     }
     closedir(dir);
     return labels;
 }
 
 bool FileSystem::isRemovableDevice(const std::string& device) const {
-    if (device.empty() || device[0] != '/') return false;
-    const std::string node = canonical(device);
+    const std::string node = canonicalDevice(device);
     const std::string name = node.substr(node.rfind('/') + 1);
     if (name.empty()) return false;
-    const std::string entry = canonical(joinPath(options_.blockClassDir, name));
+    const std::string entry = canonicalDevice(joinPath(options_.blockClassDir, name));
     std::string flag = readSmallFile(entry + "/removable");
     // A partition carries no flag of its own; its disk does.
     if (flag.empty() && access((entry + "/partition").c_str(), F_OK) == 0) {
@@ -225,20 +228,22 @@ std::vector<Volume> FileSystem::volumes() const {
     out.reserve(mounts.size());
     for (const auto& m : mounts) {
         Volume v{m.mountPoint, m.source, m.fsType, VolumeType::Fixed, {}};
+        // Devices are looked up in udev's and the kernel's tables (the
+        // label links, sysfs); the volume itself is not asked.
+        const bool device = isDeviceNode(m.source, m.fsType);
         if (m.fsType == "iso9660" || m.fsType == "udf") {
             v.type = VolumeType::CdRom;
         } else if (m.fsType == "tmpfs" || m.fsType == "ramfs") {
             v.type = VolumeType::Ram;
-        } else if (isRemoteFileSystem(m.fsType)) {
+        } else if (isNetworkFileSystem(m.fsType, m.source)) {
             v.type = VolumeType::Remote;
         } else if (isUnder(m.mountPoint, "/media") || isUnder(m.mountPoint, "/run/media") ||
-                   isRemovableDevice(m.source)) {
+                   (device && isRemovableDevice(m.source))) {
             v.type = VolumeType::Removable;
         }
-        if (v.type != VolumeType::Removable && v.type != VolumeType::Remote && !m.source.empty() &&
-            m.source[0] == '/') {
+        if (v.type != VolumeType::Removable && v.type != VolumeType::Remote && device) {
             if (!labels) labels = readLabels();
-            auto it = labels->find(canonical(m.source));
+            auto it = labels->find(canonicalDevice(m.source));
             if (it != labels->end()) v.label = it->second;
         }
         out.push_back(std::move(v));
@@ -265,46 +270,116 @@ VolumeFlags FileSystem::flagsOf(const std::string& path) const {
     return {true, true};
 }
 
+// Used for naming calls ("." and "dir/." alike), not for going anywhere.
+std::string FileSystem::absolutePath(const std::string& path) const {
+    if (!path.empty() && path[0] == '/') return lexicalNormal(path);
+    return lexicalNormal(joinPath(currentDirectory(), path));
+}
+
 int FileSystem::readDirectory(const std::string& dir, bool want_read_only,
-                              std::vector<DirEntry>* entries) const {
+                              std::vector<DirEntry>* entries,
+                              const std::function<void()>& progress) const {
     entries->clear();
-    DIR* stream = opendir(dir.c_str());
-    if (stream == nullptr) return errno;
+    const std::string where = absolutePath(dir);
+    const std::optional<int> opened = callWithin(
+        options_.responseTimeout,
+        [dir] {
+            const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            return fd >= 0 ? fd : -errno;
+        },
+        "open " + where,
+        [](int fd) {
+            if (fd >= 0) close(fd);
+        });
+    if (!opened) return ETIMEDOUT;
+    if (*opened < 0) return -*opened;
+    DIR* stream = fdopendir(*opened);
+    if (stream == nullptr) {
+        const int error = errno;
+        close(*opened);
+        return error;
+    }
     const int fd = dirfd(stream);
+    // Links and entries of unknown type may lead onto another volume: they
+    // are classified on helpers. So are directories when access is asked,
+    // as one may be a mount point.
+    auto asked = std::make_shared<SharedDirectory>();
+    std::vector<size_t> asked_index;
     while (const dirent* entry = readdir(stream)) {
         DirEntry out;
         out.name = entry->d_name;
         if (out.name[0] == '.') out.attributes |= kAttrHidden;
-        unsigned char type = entry->d_type;
-        if (type == DT_LNK || type == DT_UNKNOWN) {
-            struct stat st;
-            if (fstatat(fd, entry->d_name, &st, 0) != 0) {
-                type = DT_UNKNOWN;  // a dangling link: nothing a user can open
-            } else if (S_ISDIR(st.st_mode)) {
-                type = DT_DIR;
-            } else if (S_ISREG(st.st_mode)) {
-                type = DT_REG;
-            } else {
-                type = DT_UNKNOWN;
-            }
+        const unsigned char type = entry->d_type;
+        unsigned char needs = 0;
+        if (type == DT_LNK || type == DT_UNKNOWN) needs |= kNeedType;
+        if (want_read_only && type != DT_REG) needs |= kNeedAccess;
+        if (needs != 0) {
+            asked->names.push_back(out.name);
+            asked->needs.push_back(needs);
+            asked_index.push_back(entries->size());
         }
         if (type == DT_DIR) {
             out.attributes |= kAttrDirectory;
-        } else if (type != DT_REG) {
+        } else if (type != DT_REG && (needs & kNeedType) == 0) {
             out.attributes |= kAttrSystem;
         }
-        if (want_read_only && faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0) {
+        if (want_read_only && type == DT_REG &&
+            faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0) {
             out.attributes |= kAttrReadOnly;
         }
         entries->push_back(std::move(out));
+        if (progress && (entries->size() & 1023) == 0) progress();
+    }
+    if (!asked_index.empty()) {
+        asked->fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        const std::vector<std::optional<int>> found =
+            asked->fd < 0
+                ? std::vector<std::optional<int>>(asked_index.size())
+                : callAllWithin(
+                      asked_index.size(), [asked](std::size_t i) { return classify(*asked, i); },
+                      options_.responseTimeout,
+                      [&](std::size_t i) { return where + "/" + asked->names[i]; }, progress);
+        std::vector<bool> left_out(entries->size(), false);
+        for (size_t i = 0; i < asked_index.size(); ++i) {
+            DirEntry& entry = (*entries)[asked_index[i]];
+            if (!found[i]) {
+                left_out[asked_index[i]] = true;
+                continue;
+            }
+            const int bits = *found[i];
+            if (asked->needs[i] & kNeedType) {
+                if (bits & kIsDirectory) {
+                    entry.attributes |= kAttrDirectory;
+                } else if ((bits & kIsFile) == 0) {
+                    entry.attributes |= kAttrSystem;  // a dangling link: nothing to open
+                }
+            }
+            if (bits & kIsReadOnly) entry.attributes |= kAttrReadOnly;
+        }
+        size_t kept = 0;
+        for (size_t i = 0; i < entries->size(); ++i) {
+            if (left_out[i]) continue;
+            if (kept != i) (*entries)[kept] = std::move((*entries)[i]);
+            ++kept;
+        }
+        entries->resize(kept);
     }
     closedir(stream);
     return 0;
 }
 
-bool FileSystem::isFile(const std::string& path) const {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+int FileSystem::resolveDirectory(const std::string& path, std::string* dir,
+                                 std::string* real) const {
+    auto found = std::make_shared<Resolution>();
+    const std::optional<int> error = callWithin(
+        options_.responseTimeout, [path, found] { return resolveOnHelper(path, found.get()); },
+        "resolve " + path);
+    if (!error) return ETIMEDOUT;
+    if (*error == 0) {
+        *dir = found->dir;
+        *real = found->real;
+    }
+    return *error;
 }
 
 std::string FileSystem::currentDirectory() const {
@@ -317,29 +392,30 @@ std::string FileSystem::currentDirectory() const {
 }
 
 int FileSystem::changeDirectory(const std::string& path) const {
+    const std::optional<int> probe = callWithin(
+        options_.responseTimeout, [path] { return probeDirectory(path); },
+        "enter " + absolutePath(path));
+    if (!probe) return ETIMEDOUT;
+    if (*probe != 0) return *probe;
     return chdir(path.c_str()) == 0 ? 0 : errno;
-}
-
-int FileSystem::openCurrentDirectory(int* handle) const {
-    // O_PATH: no read permission is needed to come back.
-    *handle = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    return *handle >= 0 ? 0 : errno;
-}
-
-int FileSystem::returnToDirectory(int handle) const {
-    const int error = fchdir(handle) == 0 ? 0 : errno;
-    close(handle);
-    return error;
 }
 
 int FileSystem::changeToVolume(const std::string& mountPoint) {
     auto it = lastDir_.find(mountPoint);
-    if (it != lastDir_.end() && changeDirectory(it->second) == 0) return 0;
+    if (it != lastDir_.end()) {
+        const int error = changeDirectory(it->second);
+        // A volume that does not answer is not asked twice.
+        if (error == 0 || error == ETIMEDOUT) return error;
+    }
     return changeDirectory(mountPoint);
 }
 
 void FileSystem::rememberDirectory(const std::string& dir) {
     if (!dir.empty()) lastDir_[volumeOf(dir)] = dir;
+}
+
+FileSystem::Clock::time_point FileSystem::now() const {
+    return options_.clock ? options_.clock() : Clock::now();
 }
 
 namespace {

@@ -3,14 +3,24 @@
 // in the style of DOS (hidden, system, read-only, directory), and the
 // process's current directory.
 //
+// Nothing touches a volume the user did not ask for: the volume list comes
+// from the mount table and udev's label links alone. And no call waits for
+// long on a volume that stopped answering: whatever may block there (a
+// directory change, a stat of a link's target) runs on a helper thread and
+// is given up after responseTimeout, reported as ETIMEDOUT.
+//
 // Paths and names are bytes (std::string), exactly as the kernel gives them;
 // nothing here assumes they are valid UTF-8.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ui/browser/mount_table.h"
 
 namespace ottomix {
 
@@ -48,49 +58,76 @@ struct VolumeFlags {
 
 class FileSystem {
   public:
+    using Clock = std::chrono::steady_clock;
     struct Options {
-        // Text in the format of /proc/self/mounts; when unset the live table is read.
+        // Text in the format of /proc/self/mountinfo or /proc/self/mounts;
+        // when unset the live table at mountTablePath is read.
         std::optional<std::string> mountTable;
+        std::string mountTablePath = "/proc/self/mountinfo";
         std::string labelsDir = "/dev/disk/by-label";
         std::string blockClassDir = "/sys/class/block";
+        // How long the window waits for a volume to answer.
+        std::chrono::milliseconds responseTimeout{1000};
+        // The clock the busy pointer reads; Clock::now when unset.
+        std::function<Clock::time_point()> clock;
     };
 
     FileSystem() = default;
     explicit FileSystem(Options options) : options_(std::move(options)) {}
 
-    // The volumes worth offering, "/" first, then by mount point. Pseudo file
-    // systems, mounts under /proc, /sys, /dev and /run (but /run/media) and
-    // file bind mounts are left out; the last mount on a point wins.
+    // The volumes worth offering, "/" first, then by mount point; see
+    // isBrowsableMount() for what is left out. The last mount on a point wins.
     std::vector<Volume> volumes() const;
     // The mount point of the listed volume holding `path` (longest prefix); "/" at worst.
     std::string volumeOf(const std::string& path) const;
     VolumeFlags flagsOf(const std::string& path) const;
 
+    // Replaces the mount table text given in the options (tests: a mount
+    // or an unmount); nothing makes the live table come back.
+    void setMountTable(std::string text) { options_.mountTable = std::move(text); }
+    // A descriptor of the live mount table that polls POLLPRI when a mount
+    // or unmount changed it, or -1 (a table given as text has no changes to
+    // watch). The caller closes it.
+    int openMountTableWatch() const;
+
     // Every entry of `dir` (".", ".." included) with its attributes. The
     // read-only bit costs one access check per entry, so it is worked out
-    // only when `want_read_only` is set. Returns 0 or the errno of opendir.
-    int readDirectory(const std::string& dir, bool want_read_only,
-                      std::vector<DirEntry>* entries) const;
+    // only when `want_read_only` is set. Links, and entries whose type the
+    // directory does not record, are classified on helper threads with one
+    // deadline for them all; an entry not classified in time (a link into a
+    // volume that does not answer) is left out. `progress`, when set, is
+    // called now and then during the read. Returns 0, the errno of opening
+    // the directory, or ETIMEDOUT when it did not open in time.
+    int readDirectory(const std::string& dir, bool want_read_only, std::vector<DirEntry>* entries,
+                      const std::function<void()>& progress = {}) const;
 
-    // True when `path` names an existing entry that is not a directory.
-    bool isFile(const std::string& path) const;
+    // Where the absolute `path` leads when entered: its directory part, and
+    // its last part too unless that names a file, or is a pattern such as
+    // "*.txt" (with "*" or "?") that names no directory. Worked out on a
+    // helper thread with a current directory of its own, so the process's
+    // stays as it is. Sets `*dir` to the directory as written and `*real` to
+    // its real path; returns 0, errno, or ETIMEDOUT when the volume did not
+    // answer in time.
+    int resolveDirectory(const std::string& path, std::string* dir, std::string* real) const;
 
     // The process's current directory, as getcwd reports it.
     std::string currentDirectory() const;
-    // chdir; returns 0 or errno.
+    // chdir; returns 0, errno, or ETIMEDOUT when the directory's volume
+    // does not answer (the current directory then stays as it was). The
+    // directory is entered and its listing begun on a helper thread with a
+    // current directory of its own first; only when that answered in time
+    // does the process follow.
     int changeDirectory(const std::string& path) const;
-    // A handle on the current directory to come back by: unlike its name it
-    // still leads there after the directory was deleted or renamed. Returns
-    // 0 or errno.
-    int openCurrentDirectory(int* handle) const;
-    // Changes to the handle's directory and closes the handle; returns 0 or errno.
-    int returnToDirectory(int handle) const;
     // Changes to a volume: to the directory last shown on it during this
     // run, or to its mount point when there is none or it can no longer be
-    // entered. Returns 0 or errno.
+    // entered. Returns 0, errno, or ETIMEDOUT when the volume does not
+    // answer (then it is not asked a second time).
     int changeToVolume(const std::string& mountPoint);
     // Records `dir` as the directory last shown on its volume.
     void rememberDirectory(const std::string& dir);
+
+    std::chrono::milliseconds responseTimeout() const { return options_.responseTimeout; }
+    Clock::time_point now() const;
 
     // The instance the browser uses; tests install their own and put the
     // previous one back; install() returns the previous instance.
@@ -99,21 +136,13 @@ class FileSystem {
 
   private:
     std::string readMountTable() const;
+    std::string absolutePath(const std::string& path) const;
     std::map<std::string, std::string> readLabels() const;
     bool isRemovableDevice(const std::string& device) const;
 
     Options options_;
     std::map<std::string, std::string> lastDir_;  // mount point -> directory
 };
-
-// Parses mount table text into (source, mount point, type) triples, with
-// the octal escapes (\040 ...) decoded. Exposed for tests.
-struct MountEntry {
-    std::string source;
-    std::string mountPoint;
-    std::string fsType;
-};
-std::vector<MountEntry> parseMountTable(const std::string& text);
 
 // Turns a name from /dev/disk/by-label into the label (udev writes
 // "\x20" for a blank and so on).

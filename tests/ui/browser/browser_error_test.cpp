@@ -24,5 +24,19 @@ TEST(BrowserError, MessagesAndErrnoCodes) {
     EXPECT_EQ(BrowserError::fromErrno(EIO).code(), 1000 + EIO);  // not "File access denied"
 }
 
+TEST(BrowserError, VolumeThatDoesNotAnswerIsNamed) {
+    const BrowserError error = BrowserError::notResponding("/mnt/nas");
+    EXPECT_STREQ(error.what(), "/mnt/nas does not respond");
+    EXPECT_EQ(error.code(), BrowserError::codeFromErrno(ETIMEDOUT));
+    try {
+        throwIfFailed(ETIMEDOUT, "/media/caf\xe9");
+        FAIL() << "no error";
+    } catch (const BrowserError& thrown) {
+        EXPECT_STREQ(thrown.what(), "/media/caf\\xe9 does not respond");  // as shown
+    }
+    EXPECT_THROW(throwIfFailed(ENOENT, "/x"), BrowserError);
+    EXPECT_NO_THROW(throwIfFailed(0, "/x"));
+}
+
 }  // namespace
 }  // namespace ottomix

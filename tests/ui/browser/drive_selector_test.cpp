@@ -32,7 +32,7 @@ class DriveSelectorTest : public BrowserTest {
 
         const std::string r = root_;
         FileSystem::Options options;
-        options.mountTable =
+        table =
             "/dev/vda / ext4 rw 0 0\n"
             "proc /proc proc rw 0 0\n"
             "tmpfs /run/user/0 tmpfs rw 0 0\n"
@@ -41,7 +41,8 @@ class DriveSelectorTest : public BrowserTest {
             "/usb vfat rw 0 0\n" + "Server:/Export " + r + "/net nfs4 rw 0 0\n" + "tmpfs " + r +
             "/ram tmpfs rw 0 0\n" + r + "/dev/sr0 " + r + "/cd iso9660 ro 0 0\n" + "/dev/sdc1 " +
             r + "/gone ext4 rw 0 0\n" + "/dev/sdd1 " + r + "/with\\040space ext4 rw 0 0\n" +
-            "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n";
+            "/dev/sde1 " + r + "/plainfile ext4 rw 0 0\n" + "/dev/vda /etc/hostname ext4 rw 0 0\n";
+        options.mountTable = table;
         options.labelsDir = Path("labels");
         options.blockClassDir = Path("sys/class/block");
         UseFileSystem(options);
@@ -65,15 +66,29 @@ class DriveSelectorTest : public BrowserTest {
         QObject::connect(drives, &DriveSelector::changed, [this] { events.push_back("drives"); });
         QObject::connect(tree, &DirectoryTree::changed, [this] { events.push_back("tree"); });
     }
+    // The table with `line` added or, when present, taken out.
+    void ChangeMountTable(const std::string& line) {
+        const size_t at = table.find(line);
+        if (at == std::string::npos) {
+            table += line;
+        } else {
+            table.erase(at, line.size());
+        }
+        FileSystem::instance().setMountTable(table);
+    }
+    std::string table;
     std::vector<std::string> events;
 };
 
 TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     CreateBrowser();
     const std::string r = root_;
+    // A file bound onto a file ("plainfile") cannot be told from a volume
+    // without asking it, which the list never does; the files container
+    // engines bind into /etc are left out by their place.
     EXPECT_THAT(Entries(), ElementsAre("/ []", r + "/cd []", r + "/fixed [my disk]", r + "/gone []",
-                                       r + "/net server:/export", r + "/ram []", r + "/usb",
-                                       r + "/with space []"));
+                                       r + "/net server:/export", r + "/plainfile []",
+                                       r + "/ram []", r + "/usb", r + "/with space []"));
     EXPECT_EQ(drives->volume(), r + "/fixed");
     EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
 
@@ -83,13 +98,18 @@ TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     EXPECT_EQ(drives->currentIndex(), EntryOf(r + "/fixed"));
 
     const auto volumes = FileSystem::instance().volumes();
-    ASSERT_EQ(volumes.size(), 8u);
+    ASSERT_EQ(volumes.size(), 9u);
     EXPECT_EQ(volumes[1].type, VolumeType::CdRom);
     EXPECT_EQ(volumes[2].type, VolumeType::Fixed);
     EXPECT_EQ(volumes[4].type, VolumeType::Remote);
-    EXPECT_EQ(volumes[5].type, VolumeType::Ram);
-    EXPECT_EQ(volumes[6].type, VolumeType::Removable);
-    EXPECT_EQ(volumes[6].label, "");  // a removable medium is not asked for its label
+    EXPECT_EQ(volumes[6].type, VolumeType::Ram);
+    EXPECT_EQ(volumes[7].type, VolumeType::Removable);
+    EXPECT_EQ(volumes[7].label, "");  // a removable medium is not asked for its label
+
+    // Chosen, the file bound as a volume is found to be no directory.
+    EXPECT_THROW(drives->selectVolume(r + "/plainfile"), BrowserError);
+    EXPECT_EQ(tree->currentDir(), r + "/fixed/sub");
+    ExpectCwdMatchesList();
 }
 
 TEST_F(DriveSelectorTest, FirstShowingSelectsTheCurrentVolumeOnce) {
@@ -218,6 +238,84 @@ TEST_F(DriveSelectorTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     ExpectCwdMatchesList();
     tree->setVolume(Path("fixed"));
     EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
+    ExpectCwdMatchesList();
+}
+
+TEST_F(DriveSelectorTest, ClosedSelectorShortensTheMountPointAndKeepsTheLabel) {
+    const std::string deep = "deep/a-rather-long-directory-name/and-another-long-one/disk";
+    MakeDir(deep);
+    FileSystem::Options options;
+    options.mountTable =
+        "/dev/vda / ext4 rw 0 0\n" + Path("dev/sda1") + " " + Path(deep) + " ext4 rw 0 0\n";
+    options.labelsDir = Path("labels");
+    UseFileSystem(options);
+    Enter(deep);
+    CreateBrowser();
+    ASSERT_EQ(drives->currentIndex(), EntryOf(Path(deep)));
+    const QString full = drives->itemText(drives->currentIndex());
+    EXPECT_EQ(full.toStdString(), Path(deep) + " [my disk]");
+    const QString shown = drives->closedText();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();  // "…"
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/tmp/"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/disk [my disk]"))) << shown.toStdString();
+    const QFontMetrics metrics(drives->font());
+    EXPECT_LT(metrics.horizontalAdvance(shown), drives->width() - 16);
+    // The pop-up's entries keep the whole text; a short one is shown whole.
+    EXPECT_EQ(drives->fittedText(drives->currentIndex(), 10000), full);
+    drives->selectVolume("/");
+    EXPECT_EQ(drives->closedText(), QStringLiteral("/ []"));
+
+    // A label too long for the room leaves the mount point a third of it.
+    const int width = metrics.horizontalAdvance(QStringLiteral(" [my disk]")) * 7 / 5;
+    const QString squeezed = drives->fittedText(EntryOf(Path(deep)), width);
+    EXPECT_LE(metrics.horizontalAdvance(squeezed), width);
+    EXPECT_TRUE(squeezed.contains(QStringLiteral(" [m"))) << squeezed.toStdString();
+    EXPECT_TRUE(squeezed.endsWith(QChar(0x2026))) << squeezed.toStdString();
+}
+
+TEST_F(DriveSelectorTest, NewMountsAppearAndTheChoiceStays) {
+    CreateBrowser();
+    Track();
+    const std::string r = root_;
+    MakeDir("stick");
+    ChangeMountTable("/dev/sdf1 " + r + "/stick vfat rw 0 0\n");
+    drives->refreshVolumes();
+    EXPECT_GE(EntryOf(Path("stick")), 0);
+    EXPECT_EQ(drives->volume(), Path("fixed"));
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
+    EXPECT_TRUE(events.empty());  // nothing moved
+    ExpectCwdMatchesList();
+
+    // Unmounted while it is not on show: the entry goes, nothing else.
+    ChangeMountTable("/dev/sdf1 " + r + "/stick vfat rw 0 0\n");
+    drives->refreshVolumes();
+    EXPECT_EQ(EntryOf(Path("stick")), -1);
+    EXPECT_EQ(drives->currentIndex(), EntryOf(Path("fixed")));
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(DriveSelectorTest, UnmountingTheVolumeOnShowMovesToTheNearestParent) {
+    const std::string r = root_;
+    MakeDir("media/anna/stick/docs");
+    MakeFile("media/m.txt");
+    const std::string line = "/dev/sdf1 " + r + "/media/anna/stick vfat rw 0 0\n";
+    ChangeMountTable(line);
+    CreateBrowser();
+    tree->changeDir(Path("media/anna/stick/docs"));
+    ASSERT_EQ(drives->volume(), Path("media/anna/stick"));
+    Track();
+    // The stick goes, and with it the directory it was mounted on.
+    ChangeMountTable(line);
+    std::filesystem::remove_all(Path("media/anna"));
+    drives->refreshVolumes();
+    RunPostedEvents();
+    EXPECT_EQ(tree->currentDir(), Path("media"));
+    EXPECT_THAT(ListRows(), ElementsAre("m.txt"));
+    EXPECT_EQ(drives->volume(), "/");
+    EXPECT_EQ(drives->currentIndex(), EntryOf("/"));
+    EXPECT_EQ(EntryOf(Path("media/anna/stick")), -1);
+    EXPECT_THAT(events, ElementsAre("tree", "drives"));
+    EXPECT_TRUE(CaughtErrors().empty());
     ExpectCwdMatchesList();
 }
 

@@ -4,11 +4,13 @@
 #include <sys/un.h>
 
 #include <QAbstractItemModel>
+#include <QScrollBar>
 #include <QTest>
 #include <cstdio>
 
 #include "browser_test_support.h"
 
+using ::testing::Each;
 using ::testing::ElementsAre;
 
 namespace ottomix {
@@ -141,6 +143,19 @@ TEST_F(FileListTest, RereadClearsSelection) {
     EXPECT_EQ(list->rowAtLastChange(), -1);
 }
 
+TEST_F(FileListTest, RereadShowsTheFirstRow) {
+    for (int i = 0; i < 200; ++i) MakeFile("docs/f" + std::to_string(1000 + i) + ".txt");
+    CreateList("*.txt");
+    list->scrollToBottom();
+    RunPostedEvents();
+    ASSERT_GT(list->verticalScrollBar()->value(), 0);
+    ASSERT_GT(list->indexAt(QPoint(2, 2)).row(), 0);
+    list->reread();
+    RunPostedEvents();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(list->indexAt(QPoint(2, 2)).row(), 0);
+}
+
 TEST_F(FileListTest, UserSelectionFiresClickThenChange) {
     MakeFile("docs/a.txt");
     MakeFile("docs/b.txt");
@@ -182,16 +197,31 @@ TEST_F(FileListTest, UserCannotTakeTheSelectionAway) {
     EXPECT_EQ(list->rowAtLastChange(), 1);
 }
 
-TEST_F(FileListTest, BusyPointerOnlyFromRowHundred) {
-    auto pointer_while_inserting = [this](int files) {
+// The pointer goes up once a read has lasted a tenth of a second, however
+// many rows it finds. The clock is the test's: it moves `step` a reading.
+TEST_F(FileListTest, BusyPointerOnceAReadLastsATenthOfASecond) {
+    std::chrono::milliseconds step{0};
+    FileSystem::Clock::time_point now{};
+    std::vector<int> at_reading;  // the override pointer whenever the clock is read
+    auto shape = [] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        return cursor != nullptr ? static_cast<int>(cursor->shape()) : -1;
+    };
+    FileSystem::Options options;
+    options.clock = [&] {
+        at_reading.push_back(shape());
+        now += step;
+        return now;
+    };
+    UseFileSystem(options);
+    auto pointer_while_inserting = [&](int files) {
         std::filesystem::remove_all(Path("docs"));
         MakeDir("docs");
         for (int i = 0; i < files; ++i) MakeFile("docs/f" + std::to_string(i) + ".txt");
         std::vector<int> shapes;
-        auto connection = QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, [&] {
-            const QCursor* cursor = QApplication::overrideCursor();
-            shapes.push_back(cursor != nullptr ? cursor->shape() : -1);
-        });
+        auto connection = QObject::connect(list->model(), &QAbstractItemModel::rowsInserted,
+                                           [&] { shapes.push_back(shape()); });
+        at_reading.clear();
         list->reread();
         QObject::disconnect(connection);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -199,8 +229,14 @@ TEST_F(FileListTest, BusyPointerOnlyFromRowHundred) {
         return shapes;
     };
     CreateList("*.txt");
-    EXPECT_THAT(pointer_while_inserting(100), ElementsAre(-1));
-    EXPECT_THAT(pointer_while_inserting(101), ElementsAre(Qt::WaitCursor));
+    // A clock that stands still: no pointer, however many rows.
+    EXPECT_THAT(pointer_while_inserting(150), ElementsAre(-1));
+    EXPECT_THAT(at_reading, Each(-1));
+    // 40 ms a reading: the fourth reading finds 120 ms passed and puts the
+    // pointer up before the rows go in, however few they are.
+    step = std::chrono::milliseconds(40);
+    EXPECT_THAT(pointer_while_inserting(3), ElementsAre(Qt::WaitCursor));
+    EXPECT_THAT(at_reading, ElementsAre(-1, -1, -1, -1));
 }
 
 TEST_F(FileListTest, RereadOfAVanishedDirectoryKeepsRows) {

@@ -1,0 +1,202 @@
+// The one order of names: the tree and the file list put accented and
+// mixed-case names in the same order, with case ignored for every letter.
+#include "ui/browser/name_order.h"
+
+#include <QLocale>
+
+#include "browser_test_support.h"
+
+using ::testing::ElementsAreArray;
+
+namespace ottomix {
+namespace {
+
+// UTF-8 names, with pairs that differ only in the case of a letter outside A-Z.
+const std::vector<std::string> kNames = {"Zebra",
+                                         "zoo",
+                                         "\xc3\x84pfel",
+                                         "\xc3\xa4pfel",
+                                         "apfel",
+                                         "Apfelmus",
+                                         "eclair",
+                                         "\xc3\x89"
+                                         "clair",
+                                         "\xc3\xa9"
+                                         "clair",
+                                         "\xc3\xa9"
+                                         "crit",
+                                         "\xc3\x96lberg",
+                                         "\xc3\x9c"
+                                         "ber",
+                                         "\xc3\xbc"
+                                         "ber",
+                                         "uber",
+                                         "\xce\xa3\xce\x99\xce\x93\xce\x9c\xce\x91",
+                                         "\xcf\x83\xce\xb9\xce\xb3\xce\xbc\xce\xb1",
+                                         "ab",
+                                         "ab1",
+                                         "ab_c",
+                                         "Ab2",
+                                         "10",
+                                         "9"};
+
+class NameOrderTest : public BrowserTest {
+  protected:
+    void SetUp() override {
+        BrowserTest::SetUp();
+        for (const auto& name : kNames) {
+            MakeDir("dirs/" + name);
+            MakeDir("files");
+            MakeFile("files/" + name);
+        }
+        Enter("dirs");
+    }
+    void TearDown() override {
+        QLocale::setDefault(QLocale::system());
+        BrowserTest::TearDown();
+    }
+    // The tree's rows below the current directory.
+    std::vector<std::string> Subdirectories() const {
+        const std::vector<std::string> rows = TreeRows();
+        const int current = tree->selectedRow();
+        return std::vector<std::string>(rows.begin() + current + 1, rows.end());
+    }
+    // The list's rows, as names, brackets of directories taken off.
+    std::vector<std::string> ListNames() const {
+        std::vector<std::string> names;
+        for (std::string row : ListRows()) {
+            if (row.size() > 2 && row.front() == '[') row = row.substr(1, row.size() - 2);
+            names.push_back(row);
+        }
+        return names;
+    }
+    static int Place(const std::vector<std::string>& order, const std::string& name) {
+        return static_cast<int>(std::find(order.begin(), order.end(), name) - order.begin());
+    }
+    // Each case pair stands together, the upper-case one (smaller bytes) first.
+    static void ExpectCasePairsTogether(const std::vector<std::string>& order) {
+        const std::pair<const char*, const char*> pairs[] = {
+            {"\xc3\x84pfel", "\xc3\xa4pfel"},
+            {"\xc3\x89"
+             "clair",
+             "\xc3\xa9"
+             "clair"},
+            {"\xc3\x9c"
+             "ber",
+             "\xc3\xbc"
+             "ber"},
+            {"\xce\xa3\xce\x99\xce\x93\xce\x9c\xce\x91",
+             "\xcf\x83\xce\xb9\xce\xb3\xce\xbc\xce\xb1"}};
+        for (const auto& [upper, lower] : pairs) {
+            EXPECT_EQ(Place(order, upper) + 1, Place(order, lower)) << upper << " / " << lower;
+        }
+    }
+};
+
+TEST_F(NameOrderTest, TreeAndListOrderNamesAlike) {
+    CreateBrowser("*");
+    const std::vector<std::string> tree_order = Subdirectories();
+    ASSERT_EQ(tree_order.size(), kNames.size());
+    ExpectCasePairsTogether(tree_order);
+    EXPECT_LT(Place(tree_order, "ab"), Place(tree_order, "ab1"));
+    EXPECT_LT(Place(tree_order, "ab1"), Place(tree_order, "Ab2"));
+
+    // The same names as directories in the list...
+    list->setFileTypes(FileTypeFlag::Directory);
+    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
+    // ... and as files in another directory.
+    list->setFileTypes(FileTypeFlag::Normal);
+    list->setCurrentDir(Path("files"));
+    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
+    EXPECT_EQ(Cwd(), list->currentDir());
+}
+
+TEST_F(NameOrderTest, AccentsSortByTheLocale) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    CreateBrowser("*");
+    const std::vector<std::string> tree_order = Subdirectories();
+    ExpectCasePairsTogether(tree_order);
+    // German: an accent counts after the letters, so "éclair" goes with "eclair".
+    EXPECT_LT(Place(tree_order, "eclair"), Place(tree_order,
+                                                 "\xc3\x89"
+                                                 "clair"));
+    EXPECT_LT(Place(tree_order,
+                    "\xc3\xa9"
+                    "clair"),
+              Place(tree_order,
+                    "\xc3\xa9"
+                    "crit"));
+    EXPECT_LT(Place(tree_order,
+                    "\xc3\xbc"
+                    "ber"),
+              Place(tree_order, "Zebra"));
+    list->setCurrentDir(Path("files"));
+    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
+}
+
+// Both ways of keeping keys: the C locale's bytes and a collating locale's.
+TEST(NameOrder, EqualKeysFallBackToBytesThenPlace) {
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        QLocale::setDefault(locale);
+        NameOrder order;
+        std::vector<BrowserRow> rows;
+        for (const char* name :
+             {"b", "B", "a", "b", "\xc3\xa4pfel", "\xc3\x84pfel", "Apfelmus-und-noch-mehr", "c"}) {
+            BrowserRow row;
+            row.name = name;
+            row.text = QString::fromUtf8(name);
+            row.indent = static_cast<int>(rows.size());  // where it came from
+            order.add(row.text);
+            rows.push_back(row);
+        }
+        order.sort(&rows);
+        std::vector<std::string> names;
+        for (const auto& row : rows) names.push_back(row.name);
+        const std::string locale_name = locale.name().toStdString();
+        auto place = [&names](const std::string& name) {
+            return std::find(names.begin(), names.end(), name) - names.begin();
+        };
+        EXPECT_LT(place("a"), place("B")) << locale_name;
+        // "B", then the two "b" in the order they came.
+        const auto upper_b = place("B");
+        ASSERT_LT(upper_b + 2, static_cast<long>(rows.size()));
+        EXPECT_EQ(rows[upper_b + 1].indent, 0) << locale_name;
+        EXPECT_EQ(rows[upper_b + 2].indent, 3) << locale_name;
+        EXPECT_LT(upper_b, place("c")) << locale_name;
+        EXPECT_EQ(place("\xc3\x84pfel") + 1, place("\xc3\xa4pfel")) << locale_name;
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
+// In the C locale the keys are kept as bytes; the order is still exactly
+// the one Qt's collator gives.
+TEST(NameOrder, CLocaleOrderIsQtCollatorOrder) {
+    QLocale::setDefault(QLocale::c());
+    std::vector<BrowserRow> rows;
+    NameOrder order;
+    for (const std::string& name : kNames) {
+        for (const std::string& variant : {name, name + "_x", "[" + name, "~" + name}) {
+            BrowserRow row;
+            row.name = variant;
+            row.text = QString::fromStdString(variant);
+            order.add(row.text);
+            rows.push_back(row);
+        }
+    }
+    std::vector<std::string> expected;
+    for (const auto& row : rows) expected.push_back(row.name);
+    QCollator collator(QLocale::c());
+    std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+        const int c = collator.sortKey(QString::fromStdString(a).toCaseFolded())
+                          .compare(collator.sortKey(QString::fromStdString(b).toCaseFolded()));
+        return c != 0 ? c < 0 : a < b;
+    });
+    order.sort(&rows);
+    std::vector<std::string> sorted;
+    for (const auto& row : rows) sorted.push_back(row.name);
+    EXPECT_EQ(sorted, expected);
+    QLocale::setDefault(QLocale::system());
+}
+
+}  // namespace
+}  // namespace ottomix
