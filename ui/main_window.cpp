@@ -14,7 +14,6 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <algorithm>
 #include <cstdlib>
 
@@ -27,6 +26,8 @@
 #include "ui/browser/file_list.h"
 #include "ui/glyph_button.h"
 #include "ui/text_viewer.h"
+#include "widgets/fixed_frame.h"
+#include "widgets/frame_placement.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -259,6 +260,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     // Client area fixed at 500 x 306 under the menu bar: not resizable.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    giveFixedFrame(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -275,12 +277,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!shownBefore_) {
         // Centred the first time only; afterwards where the user left it.
         shownBefore_ = true;
-        if (const QScreen* s = screen()) {
-            const QRect area = s->geometry();
-            const QSize size = frameGeometry().size();
-            move(area.x() + std::max(0, (area.width() - size.width()) / 2),
-                 area.y() + std::max(0, (area.height() - size.height()) / 2));
-        }
+        centreFrameOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }

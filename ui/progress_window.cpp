@@ -17,6 +17,8 @@
 #include <climits>
 #include <limits>
 
+#include "widgets/fixed_frame.h"
+#include "widgets/frame_placement.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -76,7 +78,8 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setFont(windowFont());
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
-    move(227, 193);
+    giveFixedFrame(this);
+    placeFrameAt(this, QPoint(227, 193));
 
     captionLabel_ = makeLabel(this, "captionLabel", QString(), 16, 16);
     QFont big(QStringLiteral("Arial"));

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "widgets/fixed_frame.h"
 #include "widgets/hyperlink_label.h"
 #include "widgets/window_font.h"
 
@@ -60,6 +61,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     setWindowTitle(QStringLiteral("THyperLink Properties..."));
     setFont(windowFont());
     setFixedSize(390, 250);
+    giveFixedFrame(this);
 
     auto* outer = new QWidget(this);
     outer->setGeometry(0, 0, 390, 250);
