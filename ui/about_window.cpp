@@ -12,6 +12,7 @@
 #include "widgets/fixed_frame.h"
 #include "widgets/frame_placement.h"
 #include "widgets/hyperlink_label.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -80,6 +81,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About Mirrowen Software..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     setFixedSize(359, 175);
     giveFixedFrame(this);
     move(292, 214);

@@ -28,6 +28,7 @@
 #include "ui/text_viewer.h"
 #include "widgets/fixed_frame.h"
 #include "widgets/frame_placement.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -138,6 +139,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(windowFont());
+    setPalette(lightPalette());
 
     client_ = new QWidget(this);
     client_->setFixedSize(kClientWidth, kClientHeight);
@@ -234,7 +236,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     // The menu bar: the System menu, and About... as a command of its own.
     systemMenu_ = menuBar()->addMenu(QStringLiteral("System"));
-    systemMenu_->setFont(font());  // a popup is a window of its own: it does not inherit
+    // A popup is a window of its own: it does not inherit font or palette.
+    systemMenu_->setFont(font());
+    systemMenu_->setPalette(palette());
     systemMenu_->setObjectName(QStringLiteral("systemMenu"));
     quitAction_ = systemMenu_->addAction(QStringLiteral("&Quit"));
     quitAction_->setObjectName(QStringLiteral("quitAction"));

@@ -19,6 +19,7 @@
 
 #include "widgets/fixed_frame.h"
 #include "widgets/frame_placement.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -76,6 +77,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QStringLiteral("Working..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
     giveFixedFrame(this);

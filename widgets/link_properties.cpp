@@ -9,6 +9,7 @@
 
 #include "widgets/fixed_frame.h"
 #include "widgets/hyperlink_label.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -60,6 +61,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("THyperLink Properties..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     setFixedSize(390, 250);
     giveFixedFrame(this);
 
