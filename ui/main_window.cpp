@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -203,6 +204,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
                                   192, 232, 75, 41);
     viewButton_->setObjectName(QStringLiteral("viewButton"));
 
+    // Controls that show no name of their own are named for assistive
+    // technology; the others are known by their captions.
+    viewer_->setAccessibleName(QStringLiteral("Viewer"));
+    directoryTree_->setAccessibleName(QStringLiteral("Folders"));
+    fileList_->setAccessibleName(QStringLiteral("Files"));
+    driveSelector_->setAccessibleName(QStringLiteral("Drive"));
+    // Qt on Linux names a combo box by its choice: the description says what it is.
+    driveSelector_->setAccessibleDescription(QStringLiteral("The drive whose folders are listed"));
+    driveSelector_->view()->setAccessibleName(QStringLiteral("Drives"));
+
     okButton_ = new QPushButton(QStringLiteral("Ok"), client_);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(208, 264, 75, 25);
@@ -240,6 +251,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     systemMenu_->setFont(font());
     systemMenu_->setPalette(palette());
     systemMenu_->setObjectName(QStringLiteral("systemMenu"));
+    systemMenu_->setAccessibleName(systemMenu_->title());
     quitAction_ = systemMenu_->addAction(QStringLiteral("&Quit"));
     quitAction_->setObjectName(QStringLiteral("quitAction"));
     aboutAction_ = menuBar()->addAction(QStringLiteral("About..."));

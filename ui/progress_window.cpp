@@ -93,6 +93,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 
     progressBar_ = new CountingProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("progressBar"));
+    progressBar_->setAccessibleName(QStringLiteral("Progress"));
     progressBar_->setGeometry(72, 64, 209, 25);
     progressBar_->setTextVisible(false);
     progressBar_->setFocusPolicy(Qt::NoFocus);
