@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool imagemagick x11-utils libxcb1-dev
+  xvfb xauth xdotool imagemagick x11-utils libxcb1-dev openbox wmctrl
   desktop-file-utils
   dpkg-dev file appstream groff-base man-db
 )

@@ -1,7 +1,6 @@
 #include "ui/about_window.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,10 +8,11 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
-#include <algorithm>
 
+#include "widgets/fixed_frame.h"
+#include "widgets/frame_placement.h"
 #include "widgets/hyperlink_label.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -81,7 +81,9 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About Mirrowen Software..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     setFixedSize(359, 175);
+    giveFixedFrame(this);
     move(292, 214);
 
     const QString address = QString::fromLatin1(kEmailAddress);
@@ -142,12 +144,7 @@ AboutWindow::ModalResult AboutWindow::showModally() {
     QPointer<QWidget> previously_active = QApplication::activeWindow();
     if (!shownBefore_) {
         shownBefore_ = true;
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->geometry();
-            move(area.left() + std::max(0, (area.width() - width()) / 2),
-                 area.top() + std::max(0, (area.height() - height()) / 2));
-        }
+        centreFrameOnScreen(this);
     }
     setWindowModality(Qt::ApplicationModal);
     okButton_->setFocus();

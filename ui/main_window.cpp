@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSysInfo>
 #include <QUrl>
 #include <algorithm>
@@ -42,6 +42,9 @@
 #include "ui/job_stopper.h"
 #include "ui/progress_window.h"
 #include "ui/text_viewer.h"
+#include "widgets/fixed_frame.h"
+#include "widgets/frame_placement.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -196,6 +199,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(windowFont());
+    setPalette(lightPalette());
 
     client_ = new QWidget(this);
     client_->setFixedSize(kClientWidth, kClientHeight);
@@ -259,6 +263,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
                                   192, 232, 75, 41);
     viewButton_->setObjectName(QStringLiteral("viewButton"));
 
+    // Controls that show no name of their own are named for assistive
+    // technology; the others are known by their captions.
+    viewer_->setAccessibleName(QStringLiteral("Viewer"));
+    directoryTree_->setAccessibleName(QStringLiteral("Folders"));
+    fileList_->setAccessibleName(QStringLiteral("Files"));
+    driveSelector_->setAccessibleName(QStringLiteral("Drive"));
+    // Qt on Linux names a combo box by its choice: the description says what it is.
+    driveSelector_->setAccessibleDescription(QStringLiteral("The drive whose folders are listed"));
+    driveSelector_->view()->setAccessibleName(QStringLiteral("Drives"));
+
     okButton_ = new QPushButton(QStringLiteral("Ok"), client_);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(208, 264, 75, 25);
@@ -292,8 +306,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     // The menu bar: the System menu, and About... as a command of its own.
     systemMenu_ = menuBar()->addMenu(QStringLiteral("System"));
-    systemMenu_->setFont(font());  // a popup is a window of its own: it does not inherit
+    // A popup is a window of its own: it does not inherit font or palette.
+    systemMenu_->setFont(font());
+    systemMenu_->setPalette(palette());
     systemMenu_->setObjectName(QStringLiteral("systemMenu"));
+    systemMenu_->setAccessibleName(systemMenu_->title());
     quitAction_ = systemMenu_->addAction(QStringLiteral("&Quit"));
     quitAction_->setObjectName(QStringLiteral("quitAction"));
     aboutAction_ = menuBar()->addAction(QStringLiteral("About..."));
@@ -319,6 +336,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     // Client area fixed at 500 x 306 under the menu bar: not resizable.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    giveFixedFrame(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -342,12 +360,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!shownBefore_) {
         // Centred the first time only; afterwards where the user left it.
         shownBefore_ = true;
-        if (const QScreen* s = screen()) {
-            const QRect area = s->geometry();
-            const QSize size = frameGeometry().size();
-            move(area.x() + std::max(0, (area.width() - size.width()) / 2),
-                 area.y() + std::max(0, (area.height() - size.height()) / 2));
-        }
+        centreFrameOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }

@@ -18,6 +18,9 @@
 #include <climits>
 #include <limits>
 
+#include "widgets/fixed_frame.h"
+#include "widgets/frame_placement.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -132,9 +135,11 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QStringLiteral("Working..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
-    move(227, 193);
+    giveFixedFrame(this);
+    placeFrameAt(this, QPoint(227, 193));
 
     captionLabel_ = makeLabel(this, "captionLabel", QString(), 16, 16);
     QFont big(QStringLiteral("Arial"));
@@ -146,6 +151,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 
     progressBar_ = new CountingProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("progressBar"));
+    progressBar_->setAccessibleName(QStringLiteral("Progress"));
     progressBar_->setGeometry(72, 64, 209, 25);
     progressBar_->setTextVisible(false);
     progressBar_->setFocusPolicy(Qt::NoFocus);

@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "widgets/fixed_frame.h"
 #include "widgets/hyperlink_label.h"
+#include "widgets/light_palette.h"
 #include "widgets/window_font.h"
 
 namespace ottomix {
@@ -59,7 +61,9 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("THyperLink Properties..."));
     setFont(windowFont());
+    setPalette(lightPalette());
     setFixedSize(390, 250);
+    giveFixedFrame(this);
 
     auto* outer = new QWidget(this);
     outer->setGeometry(0, 0, 390, 250);

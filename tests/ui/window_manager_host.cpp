@@ -1,0 +1,88 @@
+// The real program with one of its windows up, for window_manager_test.sh:
+//   window_manager_host main|about|progress|properties
+// Starts as the program does, opens the window as a user would reach it
+// (About through the menu, the progress window through a job's report, the
+// link properties from the About window's home-page link) and, once the
+// window manager has mapped it, prints its X window id on standard output.
+// It then keeps running until killed, or ends by itself after a minute.
+#include <QApplication>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ui/about_window.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+#include "ui/startup.h"
+#include "widgets/hyperlink_label.h"
+#include "widgets/link_properties.h"
+#include "widgets/link_registry.h"
+
+namespace {
+
+QWidget* findWindow(const std::string& which) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible()) continue;
+        if (which == "main" && qobject_cast<ottomix::MainWindow*>(w)) return w;
+        if (which == "about" && qobject_cast<ottomix::AboutWindow*>(w)) return w;
+        if (which == "progress" && qobject_cast<ottomix::ProgressWindow*>(w)) return w;
+        if (which == "properties" && qobject_cast<ottomix::LinkProperties*>(w)) return w;
+    }
+    return nullptr;
+}
+
+template <typename T>
+T* hiddenWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w)) return t;
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string which = argc > 1 ? argv[1] : "";
+    if (which != "main" && which != "about" && which != "progress" && which != "properties") {
+        std::fprintf(stderr, "usage: %s main|about|progress|properties\n", argv[0]);
+        return 2;
+    }
+    int qt_argc = 1;
+    return ottomix::runOttomix(qt_argc, argv, [which](ottomix::MainWindow& main_window) {
+        // Reports the window once it is mapped, whichever loop is running.
+        auto* poll = new QTimer(&main_window);
+        QObject::connect(poll, &QTimer::timeout, [which, poll] {
+            QWidget* w = findWindow(which);
+            if (w == nullptr || w->windowHandle() == nullptr || !w->windowHandle()->isExposed())
+                return;
+            poll->stop();
+            std::printf("%llu\n", static_cast<unsigned long long>(w->winId()));
+            std::fflush(stdout);
+        });
+        poll->start(20);
+        QTimer::singleShot(60000, [] { std::_Exit(3); });
+
+        // The other windows come once the main window is up, as for a user.
+        QTimer::singleShot(300, &main_window, [which, &main_window] {
+            if (which == "about" || which == "properties") {
+                if (which == "properties") {
+                    QTimer::singleShot(300, [] {
+                        auto* about = hiddenWindow<ottomix::AboutWindow>();
+                        if (about != nullptr)
+                            ottomix::LinkRegistry::instance().showLinkProperties(
+                                about->homePageLink());
+                    });
+                }
+                main_window.aboutAction()->trigger();
+            } else if (which == "progress") {
+                auto* progress = hiddenWindow<ottomix::ProgressWindow>();
+                if (progress == nullptr) return;
+                progress->Reset();
+                progress->Started("File Successfully Encrypted!", 100);
+                for (int i = 0; i < 100; ++i) progress->Stepped();
+                progress->Finished();
+            }
+        });
+    });
+}
