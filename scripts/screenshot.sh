@@ -19,16 +19,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 3>"$work/display" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-openbox --sm-disable --startup "touch $work/wm-ready" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "$work/wm-ready" ] && break; sleep 0.1; done
+source "$(dirname "$0")/x_display.sh"
+start_xvfb "$work" || { echo "Xvfb did not start" >&2; exit 1; }
+pids+=("$XVFB_PID")
+start_openbox "$work" || { echo "openbox did not start" >&2; exit 1; }
+pids+=("$WM_PID")
 
 # The folder's path shows in the browser: a plain one rather than a random name.
 docs=/tmp/Documents

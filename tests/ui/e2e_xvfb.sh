@@ -28,28 +28,15 @@ fail() {
   exit 1
 }
 
-# A display of our own: Xvfb picks a free number itself and writes it to
-# the file once it accepts connections, so parallel runs never collide.
-# -noreset: by default the server resets when its last client leaves, and a
-# program connecting just then (after a probe by xdotool) is refused.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>"$work/xvfb.log" 3>"$work/display" &
-xvfb=$!
-for _ in $(seq 300); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -s "$work/display" ]; then
-  export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+# shellcheck source=../../scripts/x_display.sh
+source "$(dirname "$0")/../../scripts/x_display.sh"
+if start_xvfb "$work"; then
+  xvfb=$XVFB_PID
   xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 else
   echo "--- Xvfb said:"; cat "$work/xvfb.log"
-  xvfb=""
+  fail "no Xvfb display could be started"
 fi
-[ -n "$xvfb" ] || fail "no Xvfb display could be started"
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 mkdir "$work/in" "$work/ref"
 printf 'Hello, Ottomix!\nA line with CR LF.\r\nLast line.\n' > "$work/in/sample.txt"

@@ -41,30 +41,12 @@ fatal() {
   exit 1
 }
 
-# A display of our own; Xvfb writes its number once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>"$work/xvfb.log" 3>"$work/display" &
-xvfb=$!
-for _ in $(seq 300); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { cat "$work/xvfb.log"; xvfb=""; fatal "no Xvfb display could be started"; }
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-
-# openbox with its stock settings; it runs the start-up command only once it
-# manages windows, so nothing is mapped behind its back.
-openbox --sm-disable --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-wm=$!
-for _ in $(seq 300); do
-  [ -e "$work/wm-ready" ] && break
-  kill -0 "$wm" 2>/dev/null || break
-  sleep 0.1
-done
-[ -e "$work/wm-ready" ] || { wm=""; fatal "openbox did not start"; }
+# shellcheck source=../../scripts/x_display.sh
+source "$(dirname "$0")/../../scripts/x_display.sh"
+start_xvfb "$work" || { cat "$work/xvfb.log"; fatal "no Xvfb display could be started"; }
+xvfb=$XVFB_PID
+start_openbox "$work" || fatal "openbox did not start"
+wm=$WM_PID
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
 
 mkdir "$work/files"
