@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "ui/rtf_reader.h"
 #include "ui/text_decoding.h"
@@ -50,6 +51,47 @@ QByteArray readFile(const std::string& name, qint64 limit) {
 
 }  // namespace
 
+bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
+                         qint64 byte_limit, qint64 line_limit) {
+    doc.setUndoRedoEnabled(false);
+    bool lines_cut = false;
+    if (looksLikeRtf(data)) {
+        lines_cut = readRtf(data, doc, line_limit);
+    } else {
+        QString text = decodePlainText(data, bytes_cut);
+        // The end of the last line allowed; anything after it is left out.
+        qsizetype end = -1;
+        for (qint64 line = 0; line < line_limit; ++line) {
+            end = text.indexOf(u'\n', end + 1);
+            if (end < 0) break;
+        }
+        if (line_limit <= 0 || (end >= 0 && end + 1 < text.size())) {
+            text.truncate(std::max<qsizetype>(end, 0));
+            lines_cut = true;
+        }
+        doc.setPlainText(text);
+    }
+    const bool cut = bytes_cut || lines_cut;
+    if (cut) {
+        QTextCursor c(&doc);
+        c.movePosition(QTextCursor::End);
+        QTextCharFormat note;
+        note.setFontItalic(true);
+        note.setFontWeight(QFont::Bold);
+        note.setForeground(QColor(0x80, 0x00, 0x00));
+        QTextBlockFormat block;
+        block.setTopMargin(6);
+        c.insertBlock(block, note);
+        const QString size = byte_limit % (1024 * 1024) == 0
+                                 ? QStringLiteral("%1 MiB").arg(byte_limit / (1024 * 1024))
+                                 : QStringLiteral("%1 KiB").arg(byte_limit / 1024);
+        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(line_limit)
+                                       : QStringLiteral("is longer than %1").arg(size);
+        c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
+    }
+    return cut;
+}
+
 TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -63,45 +105,18 @@ void TextViewer::loadFromFile(const std::string& name) {
     if (bytes_cut) data.truncate(static_cast<qsizetype>(limit_));
 
     // Built aside and swapped in, so a failure leaves the old content shown.
-    auto* doc = new QTextDocument(this);
-    doc->setUndoRedoEnabled(false);
+    auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font());
-    bool lines_cut = false;
-    if (looksLikeRtf(data)) {
-        lines_cut = readRtf(data, *doc, lineLimit_);
-    } else {
-        QString text = decodePlainText(data, bytes_cut);
-        // The end of the last line allowed; anything after it is left out.
-        qsizetype end = -1;
-        for (qint64 line = 0; line < lineLimit_; ++line) {
-            end = text.indexOf(u'\n', end + 1);
-            if (end < 0) break;
-        }
-        if (lineLimit_ <= 0 || (end >= 0 && end + 1 < text.size())) {
-            text.truncate(std::max<qsizetype>(end, 0));
-            lines_cut = true;
-        }
-        doc->setPlainText(text);
-    }
-    const bool cut = bytes_cut || lines_cut;
-    if (cut) {
-        QTextCursor c(doc);
-        c.movePosition(QTextCursor::End);
-        QTextCharFormat note;
-        note.setFontItalic(true);
-        note.setFontWeight(QFont::Bold);
-        note.setForeground(QColor(0x80, 0x00, 0x00));
-        QTextBlockFormat block;
-        block.setTopMargin(6);
-        c.insertBlock(block, note);
-        const QString size = limit_ % (1024 * 1024) == 0
-                                 ? QStringLiteral("%1 MiB").arg(limit_ / (1024 * 1024))
-                                 : QStringLiteral("%1 KiB").arg(limit_ / 1024);
-        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(lineLimit_)
-                                       : QStringLiteral("is longer than %1").arg(size);
-        c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
-    }
-    setDocument(doc);  // deletes the previous document when it is ours
+    const bool cut = buildViewerDocument(*doc, data, bytes_cut, limit_, lineLimit_);
+
+    // QTextEdit::setDocument() deletes only the document QTextEdit made
+    // itself; the ones set here are the viewer's to delete, or every file
+    // viewed would stay in memory (and go on being laid out) until the
+    // window closes.
+    QTextDocument* previous = document()->parent() == this ? document() : nullptr;
+    doc->setParent(this);
+    setDocument(doc.release());
+    delete previous;
     truncated_ = cut;
     moveCursor(QTextCursor::Start);
     verticalScrollBar()->setValue(0);

@@ -2,10 +2,13 @@
 // through a small reader of our own, else plain text).
 #pragma once
 
+#include <QByteArray>
 #include <QTextEdit>
 #include <string>
 
 #include "ui/viewer_error.h"
+
+class QTextDocument;
 
 namespace ottomix {
 
@@ -17,6 +20,13 @@ inline constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
 // are millions of them, which take seconds to build: the viewer shows at most
 // this many lines.
 inline constexpr qint64 kViewerLineLimit = 200'000;
+
+// Fills `doc`, which must be empty, with what the viewer shows of a file whose
+// first bytes are `data` (`bytes_cut`: the file goes on after them, being
+// longer than `byte_limit`): RTF or plain text, at most `line_limit` lines,
+// and a note at the end when anything was left out. Returns whether it was.
+bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
+                         qint64 byte_limit, qint64 line_limit);
 
 class TextViewer : public QTextEdit {
     Q_OBJECT

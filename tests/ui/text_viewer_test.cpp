@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -12,6 +13,7 @@
 #include <QTextFragment>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/ui/app_test_util.h"
 #include "ui/viewer_error.h"
@@ -185,6 +187,30 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     view_.loadFromFile(Write("long.rtf", rtf));
     EXPECT_GE(view_.document()->blockCount(), 3);
     EXPECT_EQ(Text().remove(u'\n'), QString(3000, u'y'));
+}
+
+TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
+    // Every load used to leave its document behind: clicking between two
+    // 4 MiB files twenty times took hundreds of MB.
+    const std::string text = Write("a.txt", "first\nfile");
+    const std::string rtf = Write("b.rtf", "{\\rtf1 second\\par file}");
+    const QPointer<QTextDocument> initial = view_.document();
+    std::vector<QPointer<QTextDocument>> shown;
+    for (int i = 0; i < 20; ++i) {
+        view_.loadFromFile(i % 2 == 0 ? text : rtf);
+        shown.emplace_back(view_.document());
+    }
+    EXPECT_TRUE(initial.isNull());
+    for (int i = 0; i + 1 < 20; ++i) EXPECT_TRUE(shown[i].isNull()) << "document of load " << i;
+    EXPECT_EQ(shown.back(), view_.document());
+    EXPECT_EQ(view_.findChildren<QTextDocument*>().size(), 1);
+    EXPECT_EQ(Text(), QStringLiteral("second\nfile"));
+
+    // A load that fails leaves the document shown as it is.
+    EXPECT_THROW(view_.loadFromFile(dir_.filePath(QStringLiteral("gone")).toStdString()),
+                 ViewerError);
+    EXPECT_EQ(shown.back(), view_.document());
+    EXPECT_EQ(view_.findChildren<QTextDocument*>().size(), 1);
 }
 
 TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
