@@ -22,7 +22,9 @@ bool looksLikeRtf(const QByteArray& data);
 // colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
 // colour tables, style sheets, pictures, document info and {\*...} groups are
 // skipped. Malformed input is read as far as it makes sense; nothing throws.
-// Text past `max_lines` paragraphs is left out; returns true then.
+// Text past `max_lines` lines is left out; returns true then. Every
+// paragraph and every line break (\line, and characters such as \'0a, \u8232
+// and \u8233 that QTextDocument breaks at) counts as a line.
 bool readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines);
 
 // Reads one document into a text cursor's document, as readRtf() describes.
@@ -59,9 +61,13 @@ class RtfReader {
     void word(const std::string& w, bool has_param, int p);
     void byte(unsigned char b);
     void append(char16_t ch);
+    void addToRun(char16_t ch);
     void applyAlignment();
     void flush();
+    // Counts the end of a line; false when no line may follow.
+    bool endLine();
     void paragraph();
+    void lineBreak();
     QColor color(int index) const;
     QTextCharFormat charFormat(const Format& f) const;
 
@@ -76,9 +82,10 @@ class RtfReader {
     int red_ = -1, green_ = -1, blue_ = -1;
     QString run_;
     Format runFormat_;
+    Qt::Alignment blockAlign_ = Qt::AlignLeft;  // of the block the cursor is in
     qsizetype paragraphLength_ = 0;
     qint64 maxLines_;
-    qint64 lines_ = 0;  // paragraphs ended so far
+    qint64 lines_ = 0;  // paragraphs and lines ended so far
     bool cut_ = false;
 };
 

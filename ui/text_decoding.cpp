@@ -36,8 +36,9 @@ qsizetype withoutBrokenUtf8Tail(const QByteArray& data) {
     return continuation < need ? i - 1 : n;
 }
 
-// CR LF, lone CR and lone LF each become '\n'; lines longer than
-// kMaxParagraph are broken after their last space (or anywhere when none).
+// CR LF, lone CR, lone LF and the line and paragraph separators each become
+// '\n', the frame markers U+FFFD; lines longer than kMaxParagraph are broken
+// after their last space (or anywhere when none).
 QString breakLines(const QString& in) {
     QString out;
     out.reserve(in.size() + in.size() / kMaxParagraph + 1);
@@ -45,10 +46,12 @@ QString breakLines(const QString& in) {
     qsizetype last_space = -1;
     const qsizetype n = in.size();
     for (qsizetype i = 0; i < n; ++i) {
-        QChar c = in[i];
+        QChar c = withoutFrameMarker(in[i].unicode());
         if (c == u'\r') {
             c = u'\n';
             if (i + 1 < n && in[i + 1] == u'\n') ++i;
+        } else if (c == kLineSeparator || c == kParagraphSeparator) {
+            c = u'\n';
         }
         if (c == u'\n') {
             out += c;

@@ -5,17 +5,20 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextLayout>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/ui/app_test_util.h"
+#include "ui/text_decoding.h"
 #include "ui/viewer_error.h"
 
 namespace {
@@ -41,6 +44,21 @@ class ViewerTest : public ::testing::Test {
     }
     QTextBlockFormat BlockAt(const QString& needle) const {
         return view_.document()->find(needle).blockFormat();
+    }
+    // The lines the document makes: its blocks, and the line separators in them.
+    qsizetype Lines() const {
+        return view_.document()->blockCount() +
+               view_.document()->toRawText().count(QChar(ottomix::kLineSeparator));
+    }
+    // `lines` numbered lines ("l1", "l2", ...), each but the last followed by `end`.
+    static std::string NumberedLines(int lines, const std::string& end) {
+        std::string s;
+        for (int i = 1; i <= lines; ++i) {
+            s += 'l';
+            s += std::to_string(i);
+            if (i < lines) s += end;
+        }
+        return s;
     }
 
     QTemporaryDir dir_;
@@ -163,6 +181,94 @@ TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
     view_.loadFromFile(Write("three.rtf", "{\\rtf1 a\\par b\\par c}"));
     EXPECT_FALSE(view_.isTruncated());
     EXPECT_EQ(Text(), QStringLiteral("a\nb\nc"));
+}
+
+TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
+    // QTextDocument starts a block at these, or a line inside one (U+2028).
+    // The limit used to count only \\par and '\\n': 4 MiB of such lines took
+    // seconds, with no note.
+    view_.setLineLimit(3);
+    const QStringList one{"l1", "l2", "l3"};
+    const QStringList two{"l1", "", "l2"};  // two line ends each
+    const std::pair<std::string, QStringList> rtf_breaks[] = {
+        {"\\par ", one},     {"\\line ", one},     {"\\'0a", one},      {"\\'0d", one},
+        {"\\u10?", one},     {"\\u13?", one},      {"\\u8232?", one},   {"\\u8233?", one},
+        {"\\u-57303?", one}, {"\\uc0\\u10 ", one}, {"\\'0d\\'0a", two}, {"\\line\\par ", two}};
+    for (const auto& [end, first] : rtf_breaks) {
+        SCOPED_TRACE(end);
+        view_.loadFromFile(Write("breaks.rtf", "{\\rtf1 " + NumberedLines(1000, end) + "}"));
+        EXPECT_TRUE(view_.isTruncated());
+        const QStringList lines = Text().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        EXPECT_EQ(lines.mid(0, 3), first);
+        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
+            << lines[3].toStdString();
+        EXPECT_EQ(Lines(), 4);
+    }
+    const std::pair<std::string, QStringList> text_breaks[] = {{"\n", one},
+                                                               {"\r", one},
+                                                               {"\r\n", one},
+                                                               {"\xE2\x80\xA8", one},  // U+2028
+                                                               {"\xE2\x80\xA9", one},  // U+2029
+                                                               {"\xE2\x80\xA9\r\n", two}};
+    for (const auto& [end, first] : text_breaks) {
+        SCOPED_TRACE(::testing::PrintToString(end));
+        view_.loadFromFile(Write("breaks.txt", NumberedLines(1000, end)));
+        EXPECT_TRUE(view_.isTruncated());
+        const QStringList lines = Text().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        EXPECT_EQ(lines.mid(0, 3), first);
+        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
+            << lines[3].toStdString();
+        EXPECT_EQ(Lines(), 4);
+    }
+}
+
+TEST_F(ViewerTest, FrameMarkersAreNoLineBreaks) {
+    // QTextDocument takes U+FDD0 and U+FDD1 for the start and end of a frame
+    // and starts a block at each; in a file they are just noncharacters.
+    view_.setLineLimit(3);
+    view_.loadFromFile(Write("frames.txt", NumberedLines(100, "\xEF\xB7\x90\xEF\xB7\x91")));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Lines(), 1);
+    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(Text().contains(QChar(0xFDD0)));
+
+    view_.loadFromFile(
+        Write("frames.rtf", "{\\rtf1 " + NumberedLines(100, "\\u64976?\\u-559?") + "}"));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Lines(), 1);
+    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(Text().contains(QChar(0xFDD1)));
+}
+
+TEST_F(ViewerTest, NoOtherCharacterStartsALineOfItsOwn) {
+    // Every character of the Basic Multilingual Plane, each after a letter,
+    // in plain text and in RTF: the lines Qt lays out are the blocks and line
+    // separators the limit counts (long lines are broken up into blocks).
+    std::string text;
+    std::string rtf = "{\\rtf1\\uc0 ";
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        rtf += "a\\u" + std::to_string(c) + ' ';
+        if (c == u'\n' || c == u'\r' || (c >= 0xD800 && c <= 0xDFFF)) continue;
+        const std::u32string one(1, c);
+        text += 'a';
+        text += QString::fromUcs4(one.data(), 1).toStdString();
+    }
+    rtf += "}";
+    for (const std::string& file : {Write("all.txt", text), Write("all.rtf", rtf)}) {
+        SCOPED_TRACE(file);
+        view_.loadFromFile(file);
+        EXPECT_FALSE(view_.isTruncated());
+        QTextDocument* doc = view_.document();
+        doc->setTextWidth(1e7);  // no line is wrapped
+        doc->documentLayout()->documentSize();
+        qsizetype laid_out = 0;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            laid_out += b.layout()->lineCount();
+        EXPECT_GT(doc->blockCount(), 64);
+        EXPECT_EQ(laid_out, Lines());
+    }
 }
 
 TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
