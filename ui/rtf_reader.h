@@ -8,6 +8,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTextDocument;
@@ -17,24 +18,29 @@ namespace ottomix {
 // True when the bytes start with the RTF signature "{\rtf".
 bool looksLikeRtf(const QByteArray& data);
 
+// What made readRtf() leave out the rest of a document.
+enum class RtfCut { None, Lines, Runs };
+
 // Fills `doc` (emptied first) with the text of an RTF document: paragraphs,
 // line breaks, tabs, bold, italic, underline, font sizes, text and highlight
 // colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
 // colour tables, style sheets, pictures, document info and {\*...} groups are
 // skipped. Malformed input is read as far as it makes sense; nothing throws.
-// Text past `max_lines` lines is left out; returns true then. Every
-// paragraph and every line break (\line, and characters such as \'0a, \u8232
-// and \u8233 that QTextDocument breaks at) counts as a line.
-bool readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines);
+//
+// Text past `max_lines` lines, or past `max_runs` runs of text in one format,
+// is left out, and the result says which limit it was. Every paragraph and
+// every line break (\line, and characters such as \'0a, \u8232 and \u8233
+// that QTextDocument breaks at) counts as a line.
+RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
 
 // Reads one document into a text cursor's document, as readRtf() describes.
 class RtfReader {
   public:
-    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines);
+    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
 
     void run();
-    // Whether text past the last paragraph allowed was left out.
-    bool isCut() const { return cut_; }
+    // Whether, and why, text past a limit was left out.
+    RtfCut cut() const { return cut_; }
 
   private:
     enum class Destination { Text, ColorTable, Skip };
@@ -68,8 +74,10 @@ class RtfReader {
     bool endLine();
     void paragraph();
     void lineBreak();
+    void stop(RtfCut why);
     QColor color(int index) const;
-    QTextCharFormat charFormat(const Format& f) const;
+    const QTextCharFormat& charFormat(const Format& f);
+    QTextCharFormat makeCharFormat(const Format& f) const;
 
     const QByteArray& input_;
     qsizetype pos_ = 0;
@@ -79,6 +87,7 @@ class RtfReader {
     std::vector<State> stack_;
     int pendingSkip_ = 0;
     std::vector<QColor> colors_;
+    std::vector<std::pair<Format, QTextCharFormat>> charFormats_;  // made so far
     int red_ = -1, green_ = -1, blue_ = -1;
     QString run_;
     Format runFormat_;
@@ -86,7 +95,9 @@ class RtfReader {
     qsizetype paragraphLength_ = 0;
     qint64 maxLines_;
     qint64 lines_ = 0;  // paragraphs and lines ended so far
-    bool cut_ = false;
+    qint64 maxRuns_;
+    qint64 runs_ = 0;  // runs of text inserted so far
+    RtfCut cut_ = RtfCut::None;
 };
 
 }  // namespace ottomix

@@ -52,44 +52,53 @@ QByteArray readFile(const std::string& name, qint64 limit) {
 }  // namespace
 
 bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
-                         qint64 byte_limit, qint64 line_limit) {
+                         const ViewerLimits& limits) {
     doc.setUndoRedoEnabled(false);
     bool lines_cut = false;
+    bool runs_cut = false;
     if (looksLikeRtf(data)) {
-        lines_cut = readRtf(data, doc, line_limit);
+        const RtfCut cut = readRtf(data, doc, limits.lines, limits.runs);
+        lines_cut = cut == RtfCut::Lines;
+        runs_cut = cut == RtfCut::Runs;
     } else {
         QString text = decodePlainText(data, bytes_cut);
         // The end of the last line allowed; anything after it is left out.
         qsizetype end = -1;
-        for (qint64 line = 0; line < line_limit; ++line) {
+        for (qint64 line = 0; line < limits.lines; ++line) {
             end = text.indexOf(u'\n', end + 1);
             if (end < 0) break;
         }
-        if (line_limit <= 0 || (end >= 0 && end + 1 < text.size())) {
+        if (limits.lines <= 0 || (end >= 0 && end + 1 < text.size())) {
             text.truncate(std::max<qsizetype>(end, 0));
             lines_cut = true;
         }
         doc.setPlainText(text);
     }
-    const bool cut = bytes_cut || lines_cut;
-    if (cut) {
-        QTextCursor c(&doc);
-        c.movePosition(QTextCursor::End);
-        QTextCharFormat note;
-        note.setFontItalic(true);
-        note.setFontWeight(QFont::Bold);
-        note.setForeground(QColor(0x80, 0x00, 0x00));
-        QTextBlockFormat block;
-        block.setTopMargin(6);
-        c.insertBlock(block, note);
-        const QString size = byte_limit % (1024 * 1024) == 0
-                                 ? QStringLiteral("%1 MiB").arg(byte_limit / (1024 * 1024))
-                                 : QStringLiteral("%1 KiB").arg(byte_limit / 1024);
-        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(line_limit)
-                                       : QStringLiteral("is longer than %1").arg(size);
-        c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
+    if (!bytes_cut && !lines_cut && !runs_cut) return false;
+
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::End);
+    QTextCharFormat note;
+    note.setFontItalic(true);
+    note.setFontWeight(QFont::Bold);
+    note.setForeground(QColor(0x80, 0x00, 0x00));
+    QTextBlockFormat block;
+    block.setTopMargin(6);
+    c.insertBlock(block, note);
+    QString what;
+    if (lines_cut) {
+        what = QStringLiteral("has more than %1 lines").arg(limits.lines);
+    } else if (runs_cut) {
+        what = QStringLiteral("has more than %1 changes of format").arg(limits.runs);
+    } else {
+        const qint64 mib = 1024 * 1024;
+        what =
+            QStringLiteral("is longer than %1")
+                .arg(limits.bytes % mib == 0 ? QStringLiteral("%1 MiB").arg(limits.bytes / mib)
+                                             : QStringLiteral("%1 KiB").arg(limits.bytes / 1024));
     }
-    return cut;
+    c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
+    return true;
 }
 
 TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
@@ -100,14 +109,14 @@ TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
 }
 
 void TextViewer::loadFromFile(const std::string& name) {
-    QByteArray data = readFile(name, limit_);
-    const bool bytes_cut = data.size() > limit_;
-    if (bytes_cut) data.truncate(static_cast<qsizetype>(limit_));
+    QByteArray data = readFile(name, limits_.bytes);
+    const bool bytes_cut = data.size() > limits_.bytes;
+    if (bytes_cut) data.truncate(static_cast<qsizetype>(limits_.bytes));
 
     // Built aside and swapped in, so a failure leaves the old content shown.
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font());
-    const bool cut = buildViewerDocument(*doc, data, bytes_cut, limit_, lineLimit_);
+    const bool cut = buildViewerDocument(*doc, data, bytes_cut, limits_);
 
     // QTextEdit::setDocument() deletes only the document QTextEdit made
     // itself; the ones set here are the viewer's to delete, or every file
@@ -115,6 +124,11 @@ void TextViewer::loadFromFile(const std::string& name) {
     // window closes.
     QTextDocument* previous = document()->parent() == this ? document() : nullptr;
     doc->setParent(this);
+    // setDocument() lays out the beginning of the document for the page size
+    // it has, then sets the viewer's width and lays it out again. With a null
+    // size the first pass does nothing; on a page of unlimited width it took
+    // longer than building the document.
+    doc->setPageSize(QSizeF(0, 0));
     setDocument(doc.release());
     delete previous;
     truncated_ = cut;

@@ -128,6 +128,89 @@ TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
     EXPECT_EQ(BlockAt(QStringLiteral("Plain")).alignment(), Qt::AlignLeft);
 }
 
+TEST_F(ViewerTest, RichRtfKeepsTheFormatOfEveryRunAndMergesEqualNeighbours) {
+    // Thousands of two-letter runs, every one in another format than the one
+    // before, written as two groups of one letter each: the groups of a run
+    // make one fragment of the document, in the run's format.
+    struct Run {
+        bool bold, italic, underline, red;
+        int points;
+    };
+    std::vector<Run> runs;
+    std::string rtf = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\fs20 ";
+    for (int i = 0; i < 3000; ++i) {
+        const Run run{i % 2 == 0, i % 3 == 0, i % 5 == 0, i % 7 == 0, i % 11 == 0 ? 14 : 10};
+        runs.push_back(run);
+        std::string group = "{";
+        if (run.bold) group += "\\b";
+        if (run.italic) group += "\\i";
+        if (run.underline) group += "\\ul";
+        if (run.red) group += "\\cf1";
+        if (run.points == 14) group += "\\fs28";
+        if (group.size() > 1) group += ' ';  // ends the last control word
+        rtf += group + char('a' + i % 26) + "}" + group + char('A' + i % 26) + "}";
+        if (i % 100 == 99) rtf += "\\par\n";
+    }
+    rtf += "}";
+    view_.loadFromFile(Write("rich.rtf", rtf));
+    EXPECT_FALSE(view_.isTruncated());
+    // Laid out for the viewer's width.
+    EXPECT_EQ(view_.document()->pageSize().width(), view_.viewport()->width());
+
+    std::size_t i = 0;
+    for (QTextBlock b = view_.document()->begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it, ++i) {
+            ASSERT_LT(i, runs.size());
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat f = fragment.charFormat();
+            const Run& run = runs[i];
+            SCOPED_TRACE(i);
+            const char pair[] = {char('a' + i % 26), char('A' + i % 26), 0};
+            EXPECT_EQ(fragment.text(), QLatin1String(pair));
+            EXPECT_EQ(f.fontWeight(), run.bold ? QFont::Bold : QFont::Normal);
+            EXPECT_EQ(f.fontItalic(), run.italic);
+            EXPECT_EQ(f.fontUnderline(), run.underline);
+            EXPECT_EQ(f.hasProperty(QTextFormat::ForegroundBrush), run.red);
+            if (run.red) {
+                EXPECT_EQ(f.foreground().color(), QColor(255, 0, 0));
+            }
+            EXPECT_DOUBLE_EQ(f.fontPointSize(), run.points);
+        }
+    }
+    EXPECT_EQ(i, runs.size());
+    EXPECT_EQ(view_.document()->blockCount(), 31);
+}
+
+TEST_F(ViewerTest, RtfWithMoreRunsThanTheRunLimitIsCutWithANote) {
+    // Every run of text in its own format is a fragment of the document:
+    // 4 MiB of one-letter runs took seconds to build and lay out.
+    view_.setRunLimit(10);
+    std::string runs;
+    for (int i = 0; i < 1000; ++i) runs += i % 2 == 0 ? "{\\b a}" : "b";
+    view_.loadFromFile(Write("runs.rtf", "{\\rtf1 " + runs + "}"));
+    EXPECT_TRUE(view_.isTruncated());
+    QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("ababababab"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("more than 10 changes of format")))
+        << lines[1].toStdString();
+    EXPECT_EQ(FormatAt(QStringLiteral("ba")).fontWeight(), QFont::Normal);
+    EXPECT_EQ(FormatAt(QStringLiteral("ab")).fontWeight(), QFont::Bold);
+
+    // Runs in paragraphs of their own count as well.
+    view_.loadFromFile(Write("pars.rtf", "{\\rtf1 " + NumberedLines(20, "\\par ") + "}"));
+    EXPECT_TRUE(view_.isTruncated());
+    lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 12);  // the tenth paragraph ended: an empty one began
+    EXPECT_EQ(lines.mid(8, 3), (QStringList{"l9", "l10", ""}));
+    EXPECT_TRUE(lines[11].contains(QStringLiteral("more than 10 changes of format")));
+
+    // Exactly as many runs as allowed: all shown.
+    view_.loadFromFile(Write("ten.rtf", "{\\rtf1 " + runs.substr(0, 5 * 6 + 5) + "}"));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Text(), QStringLiteral("ababababab"));
+}
+
 TEST_F(ViewerTest, UnicodeEscapesSkipTheirFallbackAcrossHexEscapesAndGroups) {
     // \uc1: one fallback character, here the escape \'3f; \uc0 none. A group
     // boundary ends any pending skip.
