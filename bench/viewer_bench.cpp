@@ -119,11 +119,13 @@ int main(int argc, char** argv) {
         return dir.filePath(QLatin1String(name)).toStdString();
     };
     const std::string rich = file("rich.rtf");
+    const std::string letters = file("one-letter-runs.rtf");
     const std::string one_char = file("one-char-lines.txt");
     const std::string separators = file("u2029.txt");
     const std::string plain = file("plain.txt");
     const std::string plain2 = file("plain2.txt");
     WriteRichRtf(rich);
+    WriteRepeated(letters, "{\\rtf1\\ansi ", "\\b a\\b0 b", "}", '\n');
     WriteRepeated(one_char, "", "x\n", "", '\n');
     WriteRepeated(separators, "", "x\xE2\x80\xA9", "", ' ');
     WritePlain(plain);
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
         std::string path;
     };
     std::vector<Case> cases = {{"rich RTF", rich},
+                               {"one-letter runs RTF", letters},
                                {"one-character lines", one_char},
                                {"U+2029 lines", separators},
                                {"plain text", plain}};

@@ -24,7 +24,7 @@ inline constexpr qint64 kViewerLineLimit = 200'000;
 // which takes microseconds to build and more to lay out: 4 MiB of one-letter
 // runs are more than half a million. The viewer shows at most this many runs
 // of text in one format.
-inline constexpr qint64 kViewerRunLimit = 100'000;
+inline constexpr qint64 kViewerRunLimit = 200'000;
 
 // How much of a file the viewer shows at most.
 struct ViewerLimits {
