@@ -71,6 +71,8 @@ bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_
         if (limits.lines <= 0 || (end >= 0 && end + 1 < text.size())) {
             text.truncate(std::max<qsizetype>(end, 0));
             lines_cut = true;
+        } else if (bytes_cut && text.endsWith(u'\n')) {
+            text.chop(1);  // the note starts the next line; an empty one would be one too many
         }
         doc.setPlainText(text);
     }

@@ -307,6 +307,20 @@ TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
     }
 }
 
+TEST_F(ViewerTest, FileCutRightAfterTheLastLineAllowedShowsNoEmptyLineBeforeTheNote) {
+    // Three lines and a line end, cut in the bytes: the note is the fourth
+    // line, not the fifth after an empty one.
+    view_.setLineLimit(3);
+    view_.setLimit(6);
+    view_.loadFromFile(Write("cut.txt", "1\n2\n3\n4"));
+    EXPECT_TRUE(view_.isTruncated());
+    const QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+    EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("is longer than"))) << lines[3].toStdString();
+    EXPECT_EQ(Lines(), 4);
+}
+
 TEST_F(ViewerTest, FrameMarkersAreNoLineBreaks) {
     // QTextDocument takes U+FDD0 and U+FDD1 for the start and end of a frame
     // and starts a block at each; in a file they are just noncharacters.
