@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 PREFIX ?= /usr/local
 
-.PHONY: all setup build run test asan bench install package format clean
+.PHONY: all setup build run test asan bench fuzz install package format clean
 
 all: build
 
@@ -31,6 +31,12 @@ asan: setup
 bench: build
 	@bash bench/run.sh $(BUILD)
 
+# The viewer's libFuzzer target, built with clang into build-fuzz and run for
+# FUZZ_SECONDS; skipped only when clang cannot be had.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@bash fuzz/run.sh $(FUZZ_SECONDS)
+
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
@@ -39,7 +45,7 @@ package: build
 	@cmake --build $(BUILD) --target package
 
 format:
-	@find core cli ui widgets tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@find core cli ui widgets tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) build-asan
+	@rm -rf $(BUILD) build-asan build-fuzz

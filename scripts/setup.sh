@@ -13,6 +13,11 @@ PACKAGES=(
   dpkg-dev file appstream groff-base man-db
 )
 
+# `setup.sh fuzz`: also clang and libFuzzer's runtime, for make fuzz.
+if [ "${1:-}" = fuzz ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -65,17 +65,20 @@ bool looksLikeRtf(const QByteArray& data) {
     return data.startsWith("{\\rtf");
 }
 
-bool readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines) {
+RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs) {
     doc.clear();
-    RtfReader reader(data, doc, max_lines);
+    RtfReader reader(data, doc, max_lines, max_runs);
     reader.run();
-    return reader.isCut();
+    return reader.cut();
 }
 
-RtfReader::RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines)
-    : input_(data), cursor_(&doc), maxLines_(max_lines) {}
+RtfReader::RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs)
+    : input_(data), cursor_(&doc), maxLines_(max_lines), maxRuns_(max_runs) {}
 
 void RtfReader::run() {
+    // One edit of the document rather than one per run of text: several
+    // times faster.
+    cursor_.beginEditBlock();
     const qsizetype n = input_.size();
     while (pos_ < n && !done_) {
         const char c = input_[pos_++];
@@ -106,6 +109,7 @@ void RtfReader::run() {
         }
     }
     flush();
+    cursor_.endEditBlock();
 }
 
 void RtfReader::readControl() {
@@ -284,51 +288,112 @@ void RtfReader::byte(unsigned char b) {
         colors_.push_back(red_ < 0 && green_ < 0 && blue_ < 0
                               ? QColor()  // the "automatic" entry
                               : QColor(std::max(red_, 0), std::max(green_, 0), std::max(blue_, 0)));
+        charFormats_.clear();  // they may name this colour
         red_ = green_ = blue_ = -1;
     }
 }
 
 void RtfReader::append(char16_t ch) {
+    // QTextDocument starts a block at these, or a line inside one: they are
+    // lines as much as \par and \line are, and count against the limit.
+    switch (ch) {
+        case u'\n':
+        case u'\r':
+        case kParagraphSeparator:
+            paragraph();
+            return;
+        case kLineSeparator:
+            lineBreak();
+            return;
+        default:
+            ch = withoutFrameMarker(ch);
+            break;
+    }
     if (paragraphLength_ >= kMaxParagraph) paragraph();
-    if (lines_ >= maxLines_) {  // text beyond the last paragraph shown
-        cut_ = true;
-        done_ = true;
+    if (lines_ >= maxLines_) {  // text beyond the last line allowed
+        stop(RtfCut::Lines);
         return;
     }
-    if (!run_.isEmpty() && !(runFormat_ == state_.format)) flush();
+    addToRun(ch);
+}
+
+void RtfReader::addToRun(char16_t ch) {
+    if (!run_.isEmpty() && !(runFormat_ == state_.format)) {
+        flush();
+        if (done_) return;
+    }
     runFormat_ = state_.format;
     run_ += QChar(ch);
     ++paragraphLength_;
 }
 
 void RtfReader::applyAlignment() {
+    if (blockAlign_ == state_.align) return;
     QTextBlockFormat block = cursor_.blockFormat();
-    if (block.alignment() == state_.align) return;
     block.setAlignment(state_.align);
     cursor_.setBlockFormat(block);
+    blockAlign_ = state_.align;
 }
 
 void RtfReader::flush() {
     if (run_.isEmpty()) return;
+    // Each run is a fragment of the document, which costs a few microseconds
+    // to insert and more to lay out, however short its text.
+    if (runs_ >= maxRuns_) {
+        stop(RtfCut::Runs);
+        run_.resize(0);
+        return;
+    }
+    ++runs_;
     applyAlignment();
     cursor_.insertText(run_, charFormat(runFormat_));
-    run_.clear();
+    run_.resize(0);  // keeps its capacity for the next run
+}
+
+void RtfReader::stop(RtfCut why) {
+    if (cut_ == RtfCut::None) cut_ = why;
+    done_ = true;
+}
+
+bool RtfReader::endLine() {
+    if (done_) return false;
+    if (lines_ >= maxLines_) {  // one more line, if only an empty one
+        stop(RtfCut::Lines);
+        return false;
+    }
+    // The last line allowed has ended: nothing for what follows.
+    return ++lines_ < maxLines_;
 }
 
 void RtfReader::paragraph() {
-    paragraphLength_ = 0;
     flush();
-    // The last paragraph allowed has ended: no block for what follows.
-    if (++lines_ >= maxLines_) return;
+    paragraphLength_ = 0;
+    if (!endLine()) return;
     applyAlignment();
     cursor_.insertBlock(cursor_.blockFormat(), charFormat(state_.format));
+}
+
+void RtfReader::lineBreak() {
+    // A line of the paragraph, still laid out with it: it counts towards the
+    // paragraph's length as a character.
+    if (paragraphLength_ >= kMaxParagraph) paragraph();
+    if (endLine()) addToRun(kLineSeparator);
 }
 
 QColor RtfReader::color(int index) const {
     return index < static_cast<int>(colors_.size()) ? colors_[index] : QColor();
 }
 
-QTextCharFormat RtfReader::charFormat(const Format& f) const {
+const QTextCharFormat& RtfReader::charFormat(const Format& f) {
+    // Few documents have more than a handful of formats, and making one
+    // costs more than inserting its text.
+    for (const auto& [format, cf] : charFormats_)
+        if (format == f) return cf;
+    if (charFormats_.size() >= 32) charFormats_.clear();
+    return charFormats_.emplace_back(f, makeCharFormat(f)).second;
+}
+
+QTextCharFormat RtfReader::makeCharFormat(const Format& f) const {
     QTextCharFormat cf;
     cf.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
     cf.setFontItalic(f.italic);

@@ -8,6 +8,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTextDocument;
@@ -17,22 +18,29 @@ namespace ottomix {
 // True when the bytes start with the RTF signature "{\rtf".
 bool looksLikeRtf(const QByteArray& data);
 
+// What made readRtf() leave out the rest of a document.
+enum class RtfCut { None, Lines, Runs };
+
 // Fills `doc` (emptied first) with the text of an RTF document: paragraphs,
 // line breaks, tabs, bold, italic, underline, font sizes, text and highlight
 // colours, alignment, \'hh (Windows-1252) and \uN escapes. Font tables,
 // colour tables, style sheets, pictures, document info and {\*...} groups are
 // skipped. Malformed input is read as far as it makes sense; nothing throws.
-// Text past `max_lines` paragraphs is left out; returns true then.
-bool readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines);
+//
+// Text past `max_lines` lines, or past `max_runs` runs of text in one format,
+// is left out, and the result says which limit it was. Every paragraph and
+// every line break (\line, and characters such as \'0a, \u8232 and \u8233
+// that QTextDocument breaks at) counts as a line.
+RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
 
 // Reads one document into a text cursor's document, as readRtf() describes.
 class RtfReader {
   public:
-    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines);
+    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
 
     void run();
-    // Whether text past the last paragraph allowed was left out.
-    bool isCut() const { return cut_; }
+    // Whether, and why, text past a limit was left out.
+    RtfCut cut() const { return cut_; }
 
   private:
     enum class Destination { Text, ColorTable, Skip };
@@ -59,11 +67,17 @@ class RtfReader {
     void word(const std::string& w, bool has_param, int p);
     void byte(unsigned char b);
     void append(char16_t ch);
+    void addToRun(char16_t ch);
     void applyAlignment();
     void flush();
+    // Counts the end of a line; false when no line may follow.
+    bool endLine();
     void paragraph();
+    void lineBreak();
+    void stop(RtfCut why);
     QColor color(int index) const;
-    QTextCharFormat charFormat(const Format& f) const;
+    const QTextCharFormat& charFormat(const Format& f);
+    QTextCharFormat makeCharFormat(const Format& f) const;
 
     const QByteArray& input_;
     qsizetype pos_ = 0;
@@ -73,13 +87,17 @@ class RtfReader {
     std::vector<State> stack_;
     int pendingSkip_ = 0;
     std::vector<QColor> colors_;
+    std::vector<std::pair<Format, QTextCharFormat>> charFormats_;  // made so far
     int red_ = -1, green_ = -1, blue_ = -1;
     QString run_;
     Format runFormat_;
+    Qt::Alignment blockAlign_ = Qt::AlignLeft;  // of the block the cursor is in
     qsizetype paragraphLength_ = 0;
     qint64 maxLines_;
-    qint64 lines_ = 0;  // paragraphs ended so far
-    bool cut_ = false;
+    qint64 lines_ = 0;  // paragraphs and lines ended so far
+    qint64 maxRuns_;
+    qint64 runs_ = 0;  // runs of text inserted so far
+    RtfCut cut_ = RtfCut::None;
 };
 
 }  // namespace ottomix

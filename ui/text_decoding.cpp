@@ -36,39 +36,46 @@ qsizetype withoutBrokenUtf8Tail(const QByteArray& data) {
     return continuation < need ? i - 1 : n;
 }
 
-// CR LF, lone CR and lone LF each become '\n'; lines longer than
-// kMaxParagraph are broken after their last space (or anywhere when none).
+// CR LF, lone CR, lone LF and the line and paragraph separators each become
+// '\n', the frame markers U+FFFD; lines longer than kMaxParagraph are broken
+// after their last space (or anywhere when none).
 QString breakLines(const QString& in) {
-    QString out;
-    out.reserve(in.size() + in.size() / kMaxParagraph + 1);
-    qsizetype line_start = 0;  // in `out`
-    qsizetype last_space = -1;
     const qsizetype n = in.size();
+    // Each break put in follows kMaxParagraph characters; the rest only shrinks.
+    QString out(n + n / kMaxParagraph + 1, Qt::Uninitialized);
+    const auto* src = reinterpret_cast<const char16_t*>(in.constData());
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* p = begin;
+    char16_t* line_start = begin;
+    char16_t* last_space = nullptr;
     for (qsizetype i = 0; i < n; ++i) {
-        QChar c = in[i];
+        char16_t c = withoutFrameMarker(src[i]);
         if (c == u'\r') {
             c = u'\n';
-            if (i + 1 < n && in[i + 1] == u'\n') ++i;
+            if (i + 1 < n && src[i + 1] == u'\n') ++i;
+        } else if (c == kLineSeparator || c == kParagraphSeparator) {
+            c = u'\n';
         }
         if (c == u'\n') {
-            out += c;
-            line_start = out.size();
-            last_space = -1;
+            *p++ = c;
+            line_start = p;
+            last_space = nullptr;
             continue;
         }
-        if (out.size() - line_start >= kMaxParagraph) {
-            if (last_space >= line_start) {
-                out[last_space] = u'\n';
+        if (p - line_start >= kMaxParagraph) {
+            if (last_space) {
+                *last_space = u'\n';
                 line_start = last_space + 1;
             } else {
-                out += u'\n';
-                line_start = out.size();
+                *p++ = u'\n';
+                line_start = p;
             }
-            last_space = -1;
+            last_space = nullptr;
         }
-        if (c == u' ') last_space = out.size();
-        out += c;
+        if (c == u' ') last_space = p;
+        *p++ = c;
     }
+    out.truncate(p - begin);
     return out;
 }
 

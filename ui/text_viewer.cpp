@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "ui/rtf_reader.h"
 #include "ui/text_decoding.h"
@@ -50,6 +51,58 @@ QByteArray readFile(const std::string& name, qint64 limit) {
 
 }  // namespace
 
+bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
+                         const ViewerLimits& limits) {
+    doc.setUndoRedoEnabled(false);
+    bool lines_cut = false;
+    bool runs_cut = false;
+    if (looksLikeRtf(data)) {
+        const RtfCut cut = readRtf(data, doc, limits.lines, limits.runs);
+        lines_cut = cut == RtfCut::Lines;
+        runs_cut = cut == RtfCut::Runs;
+    } else {
+        QString text = decodePlainText(data, bytes_cut);
+        // The end of the last line allowed; anything after it is left out.
+        qsizetype end = -1;
+        for (qint64 line = 0; line < limits.lines; ++line) {
+            end = text.indexOf(u'\n', end + 1);
+            if (end < 0) break;
+        }
+        if (limits.lines <= 0 || (end >= 0 && end + 1 < text.size())) {
+            text.truncate(std::max<qsizetype>(end, 0));
+            lines_cut = true;
+        } else if (bytes_cut && text.endsWith(u'\n')) {
+            text.chop(1);  // the note starts the next line; an empty one would be one too many
+        }
+        doc.setPlainText(text);
+    }
+    if (!bytes_cut && !lines_cut && !runs_cut) return false;
+
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::End);
+    QTextCharFormat note;
+    note.setFontItalic(true);
+    note.setFontWeight(QFont::Bold);
+    note.setForeground(QColor(0x80, 0x00, 0x00));
+    QTextBlockFormat block;
+    block.setTopMargin(6);
+    c.insertBlock(block, note);
+    QString what;
+    if (lines_cut) {
+        what = QStringLiteral("has more than %1 lines").arg(limits.lines);
+    } else if (runs_cut) {
+        what = QStringLiteral("has more than %1 changes of format").arg(limits.runs);
+    } else {
+        const qint64 mib = 1024 * 1024;
+        what =
+            QStringLiteral("is longer than %1")
+                .arg(limits.bytes % mib == 0 ? QStringLiteral("%1 MiB").arg(limits.bytes / mib)
+                                             : QStringLiteral("%1 KiB").arg(limits.bytes / 1024));
+    }
+    c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
+    return true;
+}
+
 TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -58,50 +111,28 @@ TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
 }
 
 void TextViewer::loadFromFile(const std::string& name) {
-    QByteArray data = readFile(name, limit_);
-    const bool bytes_cut = data.size() > limit_;
-    if (bytes_cut) data.truncate(static_cast<qsizetype>(limit_));
+    QByteArray data = readFile(name, limits_.bytes);
+    const bool bytes_cut = data.size() > limits_.bytes;
+    if (bytes_cut) data.truncate(static_cast<qsizetype>(limits_.bytes));
 
     // Built aside and swapped in, so a failure leaves the old content shown.
-    auto* doc = new QTextDocument(this);
-    doc->setUndoRedoEnabled(false);
+    auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font());
-    bool lines_cut = false;
-    if (looksLikeRtf(data)) {
-        lines_cut = readRtf(data, *doc, lineLimit_);
-    } else {
-        QString text = decodePlainText(data, bytes_cut);
-        // The end of the last line allowed; anything after it is left out.
-        qsizetype end = -1;
-        for (qint64 line = 0; line < lineLimit_; ++line) {
-            end = text.indexOf(u'\n', end + 1);
-            if (end < 0) break;
-        }
-        if (lineLimit_ <= 0 || (end >= 0 && end + 1 < text.size())) {
-            text.truncate(std::max<qsizetype>(end, 0));
-            lines_cut = true;
-        }
-        doc->setPlainText(text);
-    }
-    const bool cut = bytes_cut || lines_cut;
-    if (cut) {
-        QTextCursor c(doc);
-        c.movePosition(QTextCursor::End);
-        QTextCharFormat note;
-        note.setFontItalic(true);
-        note.setFontWeight(QFont::Bold);
-        note.setForeground(QColor(0x80, 0x00, 0x00));
-        QTextBlockFormat block;
-        block.setTopMargin(6);
-        c.insertBlock(block, note);
-        const QString size = limit_ % (1024 * 1024) == 0
-                                 ? QStringLiteral("%1 MiB").arg(limit_ / (1024 * 1024))
-                                 : QStringLiteral("%1 KiB").arg(limit_ / 1024);
-        const QString what = lines_cut ? QStringLiteral("has more than %1 lines").arg(lineLimit_)
-                                       : QStringLiteral("is longer than %1").arg(size);
-        c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
-    }
-    setDocument(doc);  // deletes the previous document when it is ours
+    const bool cut = buildViewerDocument(*doc, data, bytes_cut, limits_);
+
+    // QTextEdit::setDocument() deletes only the document QTextEdit made
+    // itself; the ones set here are the viewer's to delete, or every file
+    // viewed would stay in memory (and go on being laid out) until the
+    // window closes.
+    QTextDocument* previous = document()->parent() == this ? document() : nullptr;
+    doc->setParent(this);
+    // setDocument() lays out the beginning of the document for the page size
+    // it has, then sets the viewer's width and lays it out again. With a null
+    // size the first pass does nothing; on a page of unlimited width it took
+    // longer than building the document.
+    doc->setPageSize(QSizeF(0, 0));
+    setDocument(doc.release());
+    delete previous;
     truncated_ = cut;
     moveCursor(QTextCursor::Start);
     verticalScrollBar()->setValue(0);

@@ -5,15 +5,20 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextLayout>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/ui/app_test_util.h"
+#include "ui/text_decoding.h"
 #include "ui/viewer_error.h"
 
 namespace {
@@ -39,6 +44,21 @@ class ViewerTest : public ::testing::Test {
     }
     QTextBlockFormat BlockAt(const QString& needle) const {
         return view_.document()->find(needle).blockFormat();
+    }
+    // The lines the document makes: its blocks, and the line separators in them.
+    qsizetype Lines() const {
+        return view_.document()->blockCount() +
+               view_.document()->toRawText().count(QChar(ottomix::kLineSeparator));
+    }
+    // `lines` numbered lines ("l1", "l2", ...), each but the last followed by `end`.
+    static std::string NumberedLines(int lines, const std::string& end) {
+        std::string s;
+        for (int i = 1; i <= lines; ++i) {
+            s += 'l';
+            s += std::to_string(i);
+            if (i < lines) s += end;
+        }
+        return s;
     }
 
     QTemporaryDir dir_;
@@ -108,6 +128,89 @@ TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
     EXPECT_EQ(BlockAt(QStringLiteral("Plain")).alignment(), Qt::AlignLeft);
 }
 
+TEST_F(ViewerTest, RichRtfKeepsTheFormatOfEveryRunAndMergesEqualNeighbours) {
+    // Thousands of two-letter runs, every one in another format than the one
+    // before, written as two groups of one letter each: the groups of a run
+    // make one fragment of the document, in the run's format.
+    struct Run {
+        bool bold, italic, underline, red;
+        int points;
+    };
+    std::vector<Run> runs;
+    std::string rtf = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\fs20 ";
+    for (int i = 0; i < 3000; ++i) {
+        const Run run{i % 2 == 0, i % 3 == 0, i % 5 == 0, i % 7 == 0, i % 11 == 0 ? 14 : 10};
+        runs.push_back(run);
+        std::string group = "{";
+        if (run.bold) group += "\\b";
+        if (run.italic) group += "\\i";
+        if (run.underline) group += "\\ul";
+        if (run.red) group += "\\cf1";
+        if (run.points == 14) group += "\\fs28";
+        if (group.size() > 1) group += ' ';  // ends the last control word
+        rtf += group + char('a' + i % 26) + "}" + group + char('A' + i % 26) + "}";
+        if (i % 100 == 99) rtf += "\\par\n";
+    }
+    rtf += "}";
+    view_.loadFromFile(Write("rich.rtf", rtf));
+    EXPECT_FALSE(view_.isTruncated());
+    // Laid out for the viewer's width.
+    EXPECT_EQ(view_.document()->pageSize().width(), view_.viewport()->width());
+
+    std::size_t i = 0;
+    for (QTextBlock b = view_.document()->begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it, ++i) {
+            ASSERT_LT(i, runs.size());
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat f = fragment.charFormat();
+            const Run& run = runs[i];
+            SCOPED_TRACE(i);
+            const char pair[] = {char('a' + i % 26), char('A' + i % 26), 0};
+            EXPECT_EQ(fragment.text(), QLatin1String(pair));
+            EXPECT_EQ(f.fontWeight(), run.bold ? QFont::Bold : QFont::Normal);
+            EXPECT_EQ(f.fontItalic(), run.italic);
+            EXPECT_EQ(f.fontUnderline(), run.underline);
+            EXPECT_EQ(f.hasProperty(QTextFormat::ForegroundBrush), run.red);
+            if (run.red) {
+                EXPECT_EQ(f.foreground().color(), QColor(255, 0, 0));
+            }
+            EXPECT_DOUBLE_EQ(f.fontPointSize(), run.points);
+        }
+    }
+    EXPECT_EQ(i, runs.size());
+    EXPECT_EQ(view_.document()->blockCount(), 31);
+}
+
+TEST_F(ViewerTest, RtfWithMoreRunsThanTheRunLimitIsCutWithANote) {
+    // Every run of text in its own format is a fragment of the document:
+    // 4 MiB of one-letter runs took seconds to build and lay out.
+    view_.setRunLimit(10);
+    std::string runs;
+    for (int i = 0; i < 1000; ++i) runs += i % 2 == 0 ? "{\\b a}" : "b";
+    view_.loadFromFile(Write("runs.rtf", "{\\rtf1 " + runs + "}"));
+    EXPECT_TRUE(view_.isTruncated());
+    QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("ababababab"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("more than 10 changes of format")))
+        << lines[1].toStdString();
+    EXPECT_EQ(FormatAt(QStringLiteral("ba")).fontWeight(), QFont::Normal);
+    EXPECT_EQ(FormatAt(QStringLiteral("ab")).fontWeight(), QFont::Bold);
+
+    // Runs in paragraphs of their own count as well.
+    view_.loadFromFile(Write("pars.rtf", "{\\rtf1 " + NumberedLines(20, "\\par ") + "}"));
+    EXPECT_TRUE(view_.isTruncated());
+    lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 12);  // the tenth paragraph ended: an empty one began
+    EXPECT_EQ(lines.mid(8, 3), (QStringList{"l9", "l10", ""}));
+    EXPECT_TRUE(lines[11].contains(QStringLiteral("more than 10 changes of format")));
+
+    // Exactly as many runs as allowed: all shown.
+    view_.loadFromFile(Write("ten.rtf", "{\\rtf1 " + runs.substr(0, 5 * 6 + 5) + "}"));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Text(), QStringLiteral("ababababab"));
+}
+
 TEST_F(ViewerTest, UnicodeEscapesSkipTheirFallbackAcrossHexEscapesAndGroups) {
     // \uc1: one fallback character, here the escape \'3f; \uc0 none. A group
     // boundary ends any pending skip.
@@ -163,6 +266,108 @@ TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
     EXPECT_EQ(Text(), QStringLiteral("a\nb\nc"));
 }
 
+TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
+    // QTextDocument starts a block at these, or a line inside one (U+2028).
+    // The limit used to count only \\par and '\\n': 4 MiB of such lines took
+    // seconds, with no note.
+    view_.setLineLimit(3);
+    const QStringList one{"l1", "l2", "l3"};
+    const QStringList two{"l1", "", "l2"};  // two line ends each
+    const std::pair<std::string, QStringList> rtf_breaks[] = {
+        {"\\par ", one},     {"\\line ", one},     {"\\'0a", one},      {"\\'0d", one},
+        {"\\u10?", one},     {"\\u13?", one},      {"\\u8232?", one},   {"\\u8233?", one},
+        {"\\u-57303?", one}, {"\\uc0\\u10 ", one}, {"\\'0d\\'0a", two}, {"\\line\\par ", two}};
+    for (const auto& [end, first] : rtf_breaks) {
+        SCOPED_TRACE(end);
+        view_.loadFromFile(Write("breaks.rtf", "{\\rtf1 " + NumberedLines(1000, end) + "}"));
+        EXPECT_TRUE(view_.isTruncated());
+        const QStringList lines = Text().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        EXPECT_EQ(lines.mid(0, 3), first);
+        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
+            << lines[3].toStdString();
+        EXPECT_EQ(Lines(), 4);
+    }
+    const std::pair<std::string, QStringList> text_breaks[] = {{"\n", one},
+                                                               {"\r", one},
+                                                               {"\r\n", one},
+                                                               {"\xE2\x80\xA8", one},  // U+2028
+                                                               {"\xE2\x80\xA9", one},  // U+2029
+                                                               {"\xE2\x80\xA9\r\n", two}};
+    for (const auto& [end, first] : text_breaks) {
+        SCOPED_TRACE(::testing::PrintToString(end));
+        view_.loadFromFile(Write("breaks.txt", NumberedLines(1000, end)));
+        EXPECT_TRUE(view_.isTruncated());
+        const QStringList lines = Text().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        EXPECT_EQ(lines.mid(0, 3), first);
+        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
+            << lines[3].toStdString();
+        EXPECT_EQ(Lines(), 4);
+    }
+}
+
+TEST_F(ViewerTest, FileCutRightAfterTheLastLineAllowedShowsNoEmptyLineBeforeTheNote) {
+    // Three lines and a line end, cut in the bytes: the note is the fourth
+    // line, not the fifth after an empty one.
+    view_.setLineLimit(3);
+    view_.setLimit(6);
+    view_.loadFromFile(Write("cut.txt", "1\n2\n3\n4"));
+    EXPECT_TRUE(view_.isTruncated());
+    const QStringList lines = Text().split(u'\n');
+    ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+    EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(lines[3].contains(QStringLiteral("is longer than"))) << lines[3].toStdString();
+    EXPECT_EQ(Lines(), 4);
+}
+
+TEST_F(ViewerTest, FrameMarkersAreNoLineBreaks) {
+    // QTextDocument takes U+FDD0 and U+FDD1 for the start and end of a frame
+    // and starts a block at each; in a file they are just noncharacters.
+    view_.setLineLimit(3);
+    view_.loadFromFile(Write("frames.txt", NumberedLines(100, "\xEF\xB7\x90\xEF\xB7\x91")));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Lines(), 1);
+    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(Text().contains(QChar(0xFDD0)));
+
+    view_.loadFromFile(
+        Write("frames.rtf", "{\\rtf1 " + NumberedLines(100, "\\u64976?\\u-559?") + "}"));
+    EXPECT_FALSE(view_.isTruncated());
+    EXPECT_EQ(Lines(), 1);
+    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(Text().contains(QChar(0xFDD1)));
+}
+
+TEST_F(ViewerTest, NoOtherCharacterStartsALineOfItsOwn) {
+    // Every character of the Basic Multilingual Plane, each after a letter,
+    // in plain text and in RTF: the lines Qt lays out are the blocks and line
+    // separators the limit counts (long lines are broken up into blocks).
+    std::string text;
+    std::string rtf = "{\\rtf1\\uc0 ";
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        rtf += "a\\u" + std::to_string(c) + ' ';
+        if (c == u'\n' || c == u'\r' || (c >= 0xD800 && c <= 0xDFFF)) continue;
+        const std::u32string one(1, c);
+        text += 'a';
+        text += QString::fromUcs4(one.data(), 1).toStdString();
+    }
+    rtf += "}";
+    for (const std::string& file : {Write("all.txt", text), Write("all.rtf", rtf)}) {
+        SCOPED_TRACE(file);
+        view_.loadFromFile(file);
+        EXPECT_FALSE(view_.isTruncated());
+        QTextDocument* doc = view_.document();
+        doc->setTextWidth(1e7);  // no line is wrapped
+        doc->documentLayout()->documentSize();
+        qsizetype laid_out = 0;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            laid_out += b.layout()->lineCount();
+        EXPECT_GT(doc->blockCount(), 64);
+        EXPECT_EQ(laid_out, Lines());
+    }
+}
+
 TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     // A paragraph is laid out in worse than linear time: a 4 MiB line
     // without a space used to freeze the window for minutes.
@@ -185,6 +390,30 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     view_.loadFromFile(Write("long.rtf", rtf));
     EXPECT_GE(view_.document()->blockCount(), 3);
     EXPECT_EQ(Text().remove(u'\n'), QString(3000, u'y'));
+}
+
+TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
+    // Every load used to leave its document behind: clicking between two
+    // 4 MiB files twenty times took hundreds of MB.
+    const std::string text = Write("a.txt", "first\nfile");
+    const std::string rtf = Write("b.rtf", "{\\rtf1 second\\par file}");
+    const QPointer<QTextDocument> initial = view_.document();
+    std::vector<QPointer<QTextDocument>> shown;
+    for (int i = 0; i < 20; ++i) {
+        view_.loadFromFile(i % 2 == 0 ? text : rtf);
+        shown.emplace_back(view_.document());
+    }
+    EXPECT_TRUE(initial.isNull());
+    for (int i = 0; i + 1 < 20; ++i) EXPECT_TRUE(shown[i].isNull()) << "document of load " << i;
+    EXPECT_EQ(shown.back(), view_.document());
+    EXPECT_EQ(view_.findChildren<QTextDocument*>().size(), 1);
+    EXPECT_EQ(Text(), QStringLiteral("second\nfile"));
+
+    // A load that fails leaves the document shown as it is.
+    EXPECT_THROW(view_.loadFromFile(dir_.filePath(QStringLiteral("gone")).toStdString()),
+                 ViewerError);
+    EXPECT_EQ(shown.back(), view_.document());
+    EXPECT_EQ(view_.findChildren<QTextDocument*>().size(), 1);
 }
 
 TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
