@@ -50,6 +50,15 @@ class ViewerTest : public ::testing::Test {
         return view_.document()->blockCount() +
                view_.document()->toRawText().count(QChar(ottomix::kLineSeparator));
     }
+    // With a limit of three: the loaded file shows `first` and then the cut note.
+    void ExpectCutAfterThreeLines(const QStringList& first) const {
+        EXPECT_TRUE(view_.isTruncated());
+        const QStringList lines = Text().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        EXPECT_EQ(lines.mid(0, 3), first);
+        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
+            << lines[3].toStdString();
+    }
     // `lines` numbered lines ("l1", "l2", ...), each but the last followed by `end`.
     static std::string NumberedLines(int lines, const std::string& end) {
         std::string s;
@@ -244,18 +253,10 @@ TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
     // Millions of empty lines in a few MiB took seconds to load.
     view_.setLineLimit(3);
     view_.loadFromFile(Write("lines.txt", "1\n2\r3\r\n4\n5"));
-    EXPECT_TRUE(view_.isTruncated());
-    QStringList lines = Text().split(u'\n');
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
-    EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
+    ExpectCutAfterThreeLines({"1", "2", "3"});
 
     view_.loadFromFile(Write("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
-    EXPECT_TRUE(view_.isTruncated());
-    lines = Text().split(u'\n');
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines.mid(0, 3), (QStringList{"a", "b", "c"}));
-    EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines"))) << lines[3].toStdString();
+    ExpectCutAfterThreeLines({"a", "b", "c"});
 
     // Exactly as many lines as allowed, a last line end included: all shown.
     view_.loadFromFile(Write("three.txt", "1\n2\n3\n"));
@@ -280,12 +281,7 @@ TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
     for (const auto& [end, first] : rtf_breaks) {
         SCOPED_TRACE(end);
         view_.loadFromFile(Write("breaks.rtf", "{\\rtf1 " + NumberedLines(1000, end) + "}"));
-        EXPECT_TRUE(view_.isTruncated());
-        const QStringList lines = Text().split(u'\n');
-        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
-        EXPECT_EQ(lines.mid(0, 3), first);
-        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
-            << lines[3].toStdString();
+        ExpectCutAfterThreeLines(first);
         EXPECT_EQ(Lines(), 4);
     }
     const std::pair<std::string, QStringList> text_breaks[] = {{"\n", one},
@@ -297,12 +293,7 @@ TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
     for (const auto& [end, first] : text_breaks) {
         SCOPED_TRACE(::testing::PrintToString(end));
         view_.loadFromFile(Write("breaks.txt", NumberedLines(1000, end)));
-        EXPECT_TRUE(view_.isTruncated());
-        const QStringList lines = Text().split(u'\n');
-        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
-        EXPECT_EQ(lines.mid(0, 3), first);
-        EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
-            << lines[3].toStdString();
+        ExpectCutAfterThreeLines(first);
         EXPECT_EQ(Lines(), 4);
     }
 }
