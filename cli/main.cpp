@@ -1,6 +1,7 @@
 // ottomix-cli: the window's cipher job for scripts and batch use.
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -36,11 +37,11 @@ constexpr const char* kUsage =
     "Exit status: 0 done, 1 the job failed, 2 usage error, 128+N ended by\n"
     "signal N (the earlier output left unchanged).\n";
 
-// Set by SIGINT, SIGTERM and SIGHUP; the job looks at it every 512 bytes.
-volatile std::sig_atomic_t g_stop = 0;
+// Set by SIGINT, SIGTERM and SIGHUP; the job looks at it once per block.
+ottomix::StopFlag g_stop{0};
 
 extern "C" void OnStopSignal(int signal_number) {
-    g_stop = signal_number;
+    g_stop.store(signal_number);
 }
 
 void CatchStopSignals() {
@@ -67,8 +68,10 @@ class TerminalProgress : public JobProgress {
     void Started(const std::string&, std::int64_t total) override {
         total_ = total > 0 ? static_cast<std::uint64_t>(total) : 1;
         percent_ = -1;
-        SetStepCounter(0, 0);
         Draw(0);
+    }
+    void Progressed(std::uint64_t done) override {
+        Draw(static_cast<int>(std::min(done, total_) * 100 / total_));
     }
     void Finished() override {
         Draw(100);
@@ -76,16 +79,6 @@ class TerminalProgress : public JobProgress {
     }
     void Failed(const std::string&, const std::string&) override { EndLine(); }
     void Cancelled(const std::string&) override { EndLine(); }
-
-  protected:
-    void StepReached() override {
-        const std::uint64_t done = steps();
-        const std::uint64_t percent = done * 100 / total_;
-        Draw(static_cast<int>(percent));
-        // The next step at which the shown percentage changes.
-        const std::uint64_t next = (percent + 1) * total_;
-        SetStepCounter(done, next / 100 + (next % 100 != 0));
-    }
 
   private:
     void EndLine() {

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace ottomix {
@@ -24,9 +26,27 @@ struct Entry {
 }  // namespace
 
 struct StreamTableAccess {
-    template <typename Stream>
-    static Stream* New(int fd, bool text) {
-        return new (std::nothrow) Stream(fd, text);
+    static ByteReader* NewReader(int fd, bool text) {
+        auto buffer = std::unique_ptr<std::uint8_t[]>(new (std::nothrow)
+                                                          std::uint8_t[kStreamBufferSize]);
+        if (buffer == nullptr) return nullptr;
+        return new (std::nothrow) ByteReader(fd, text, std::move(buffer));
+    }
+    static ByteWriter* NewWriter(int fd, bool text, std::size_t capacity) {
+        auto buffer =
+            std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[capacity]);
+        if (buffer == nullptr) return nullptr;
+        std::unique_ptr<std::uint8_t[]> stage;
+        if (text) {
+            stage.reset(new (std::nothrow) std::uint8_t[capacity]);
+            if (stage == nullptr) return nullptr;
+        }
+        return new (std::nothrow)
+            ByteWriter(fd, text, std::move(buffer), std::move(stage), capacity);
+    }
+    static ByteReader* New(ByteReader*, int fd, bool text) { return NewReader(fd, text); }
+    static ByteWriter* New(ByteWriter*, int fd, bool text) {
+        return NewWriter(fd, text, kStreamBufferSize);
     }
     static void Delete(ByteReader* r) { delete r; }
     static void Delete(ByteWriter* w) { delete w; }
@@ -41,7 +61,7 @@ struct StreamTable {
     StreamTable() {
         entries[0].kind = Kind::Reserved;  // standard input
         entries[2].kind = Kind::Reserved;  // standard error
-        std_out = StreamTableAccess::New<ByteWriter>(STDOUT_FILENO, true);
+        std_out = StreamTableAccess::NewWriter(STDOUT_FILENO, true, kStdOutBufferSize);
         entries[1] = {Kind::Writer, std_out};
     }
 
@@ -153,7 +173,7 @@ Stream* OpenStream(int dirfd, const std::string& name, std::string_view mode, ch
         return nullptr;
     }
     ClearNonBlocking(fd);
-    Stream* stream = StreamTableAccess::New<Stream>(fd, m == 0);
+    Stream* stream = StreamTableAccess::New(static_cast<Stream*>(nullptr), fd, m == 0);
     if (stream == nullptr) {
         ::close(fd);
         errno = ENOMEM;
@@ -179,88 +199,86 @@ int ByteReader::Close(ByteReader* reader) {
     return rc == 0 ? 0 : -1;
 }
 
-int ByteReader::Refill() {
+bool ByteReader::Refill() {
     pos_ = count_ = 0;
-    if (error_) return -1;
-    if (!text_) {
-        const ssize_t got = ReadRetry(fd_, buf_, kStreamBufferSize);
-        if (got < 0) {
-            error_ = true;
-            errno_ = errno;
-            return -1;
-        }
-        if (got == 0) return -1;
-        chunk_offset_ = raw_read_;
-        chunk_length_ = static_cast<std::size_t>(got);
-        raw_read_ += static_cast<std::uint64_t>(got);
-        count_ = static_cast<std::size_t>(got);
-        delivered_end_ += count_;
-        pos_ = 1;
-        return buf_[0];
-    }
+    if (error_) return false;
+    std::uint8_t* const buf = buf_.get();
     for (;;) {
-        if (mark_seen_) return -1;
-        const ssize_t got = ReadRetry(fd_, buf_, kStreamBufferSize);
+        if (mark_seen_) return false;
+        const ssize_t got = ReadRetry(fd_, buf, kStreamBufferSize);
         if (got < 0) {
             error_ = true;
             errno_ = errno;
-            return -1;
+            return false;
         }
         if (got == 0) {
             if (pending_cr_) NoteLoneCr(pending_cr_offset_);
             pending_cr_ = false;
-            return -1;
+            return false;
         }
         std::size_t n = static_cast<std::size_t>(got);
         const std::uint64_t chunk_start = raw_read_;
         raw_read_ += n;
-        if (const void* mark = std::memchr(buf_, 0x1A, n)) {
-            n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - buf_);
-            mark_seen_ = true;
-            mark_offset_ = static_cast<std::int64_t>(chunk_start + n);
-        }
-        if (pending_cr_) {
-            pending_cr_ = false;
-            if (n == 0 || buf_[0] != 0x0A) NoteLoneCr(pending_cr_offset_);
-        }
         chunk_offset_ = chunk_start;
-        chunk_length_ = n;
         chunk_had_cr_ = false;
-        // Close up the chunk over every CR, keeping the other bytes in order.
-        // `in` still reads the chunk as it came from the file: `out` never
-        // passes it.
-        std::uint8_t* cr = static_cast<std::uint8_t*>(std::memchr(buf_, 0x0D, n));
-        if (cr != nullptr) {
-            chunk_had_cr_ = true;
-            std::uint8_t* out = cr;
-            const std::uint8_t* end = buf_ + n;
-            for (const std::uint8_t* in = cr; in < end; ++in) {
-                if (*in == 0x0D) {
-                    const auto at = static_cast<std::int64_t>(chunk_start) + (in - buf_);
-                    if (in + 1 < end) {
-                        if (in[1] != 0x0A) NoteLoneCr(at);
-                    } else if (mark_seen_) {
-                        NoteLoneCr(at);  // followed by the end-of-file mark
-                    } else {
-                        pending_cr_ = true;  // the next chunk decides
-                        pending_cr_offset_ = at;
-                    }
-                }
-                *out = *in;
-                out += (*in != 0x0D);
+        if (text_) {
+            if (const void* mark = std::memchr(buf, 0x1A, n)) {
+                n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - buf);
+                mark_seen_ = true;
+                mark_offset_ = static_cast<std::int64_t>(chunk_start + n);
             }
-            const auto kept = static_cast<std::size_t>(out - buf_);
-            cr_dropped_ += n - kept;
-            n = kept;
+            if (pending_cr_) {
+                pending_cr_ = false;
+                if (n == 0 || buf[0] != 0x0A) NoteLoneCr(pending_cr_offset_);
+            }
+            chunk_length_ = n;
+            n = DropCrs(chunk_start, n);
+        } else {
+            chunk_length_ = n;
         }
         if (n > 0) {
             count_ = n;
             delivered_end_ += n;
-            pos_ = 1;
-            return buf_[0];
+            return true;
         }
         // Only CRs (or a mark at the start): read on, or end at the mark.
     }
+}
+
+std::size_t ByteReader::DropCrs(std::uint64_t chunk_start, std::size_t n) {
+    std::uint8_t* const buf = buf_.get();
+    const std::uint8_t* const end = buf + n;
+    auto* cr = static_cast<std::uint8_t*>(std::memchr(buf, 0x0D, n));
+    if (cr == nullptr) return n;
+    chunk_had_cr_ = true;
+    // Close up the chunk over every CR, a run between two CRs at a time.
+    // `in` still reads the chunk as it came from the file: `out` never
+    // passes it.
+    std::uint8_t* out = cr;
+    const std::uint8_t* in = cr;
+    while (in < end) {
+        // *in is a CR.
+        const auto at = static_cast<std::int64_t>(chunk_start) + (in - buf);
+        if (in + 1 < end) {
+            if (in[1] != 0x0A) NoteLoneCr(at);
+        } else if (mark_seen_) {
+            NoteLoneCr(at);  // followed by the end-of-file mark
+        } else {
+            pending_cr_ = true;  // the next chunk decides
+            pending_cr_offset_ = at;
+        }
+        ++in;
+        const auto* next = static_cast<const std::uint8_t*>(
+            std::memchr(in, 0x0D, static_cast<std::size_t>(end - in)));
+        if (next == nullptr) next = end;
+        const auto run = static_cast<std::size_t>(next - in);
+        std::memmove(out, in, run);
+        out += run;
+        in = next;
+    }
+    const auto kept = static_cast<std::size_t>(out - buf);
+    cr_dropped_ += n - kept;
+    return kept;
 }
 
 void ByteReader::NoteLoneCr(std::int64_t offset) {
@@ -273,8 +291,11 @@ std::int64_t ByteReader::FileOffsetOf(std::uint64_t delivered_index) const {
     const std::size_t wanted = static_cast<std::size_t>(delivered_index - first);
     if (!chunk_had_cr_) return static_cast<std::int64_t>(chunk_offset_ + wanted);
     // The CRs are gone from the buffer: count through the chunk as stored.
-    std::uint8_t raw[kStreamBufferSize];
-    const ssize_t got = ::pread(fd_, raw, chunk_length_, static_cast<off_t>(chunk_offset_));
+    // Asked at most once per job, so a scratch copy is fine here.
+    const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[chunk_length_ + 1]);
+    if (raw == nullptr) return -1;
+    const ssize_t got =
+        ::pread(fd_, raw.get(), chunk_length_, static_cast<off_t>(chunk_offset_));
     std::size_t seen = 0;
     for (ssize_t i = 0; i < got; ++i) {
         if (raw[i] == 0x0D) continue;
@@ -328,45 +349,53 @@ void ByteWriter::Discard(ByteWriter* writer) {
 }
 
 int ByteWriter::WriteSlow(int value) {
-    // The buffer is full: pass it on before storing the new byte.
-    if (failed_) return -1;
-    if (!Flush()) return -1;
+    if (!MakeRoom()) return -1;
     const auto b = static_cast<std::uint8_t>(value);
     buf_[count_++] = b;
     return b;
+}
+
+bool ByteWriter::MakeRoom() {
+    // The buffer is full: pass it on before storing more. A writer that
+    // already lost a pass stores nothing more once its buffer is full.
+    if (failed_) return false;
+    return Flush();
 }
 
 bool ByteWriter::Flush() {
     const std::size_t n = count_;
     count_ = 0;  // the buffer is empty afterwards, whether the write worked or not
     if (n == 0) return true;
-    bool ok;
-    if (!text_) {
-        ok = WriteAll(fd_, buf_, n, &errno_);
-    } else {
-        // Every LF becomes CR LF; at most twice the buffer.
-        std::uint8_t out[2 * kStreamBufferSize];
-        std::size_t o = 0;
-        const std::uint8_t* in = buf_;
-        const std::uint8_t* end = buf_ + n;
-        while (in < end) {
-            const auto* lf = static_cast<const std::uint8_t*>(
-                std::memchr(in, 0x0A, static_cast<std::size_t>(end - in)));
-            const std::uint8_t* stop = lf ? lf : end;
-            const auto run = static_cast<std::size_t>(stop - in);
-            std::memcpy(out + o, in, run);
-            o += run;
-            in = stop;
-            if (lf) {
-                out[o++] = 0x0D;
-                out[o++] = 0x0A;
-                ++in;
-            }
-        }
-        ok = WriteAll(fd_, out, o, &errno_);
-    }
+    const bool ok = text_ ? PassText(buf_.get(), n) : WriteAll(fd_, buf_.get(), n, &errno_);
     if (!ok) failed_ = true;
     return ok;
+}
+
+bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
+    // Every LF becomes CR LF. The translated bytes gather in the staging
+    // area and reach the file a staging area's worth at a time.
+    std::uint8_t* const out = stage_.get();
+    const std::uint8_t* const end = in + n;
+    std::size_t o = 0;
+    while (in < end) {
+        const std::size_t room = capacity_ - o;
+        if (room < 2) {
+            if (!WriteAll(fd_, out, o, &errno_)) return false;
+            o = 0;
+        } else if (*in == 0x0A) {
+            out[o++] = 0x0D;
+            out[o++] = 0x0A;
+            ++in;
+        } else {
+            const auto* lf = static_cast<const std::uint8_t*>(
+                std::memchr(in, 0x0A, static_cast<std::size_t>(end - in)));
+            const auto run = std::min(static_cast<std::size_t>((lf ? lf : end) - in), room);
+            std::memcpy(out + o, in, run);
+            o += run;
+            in += run;
+        }
+    }
+    return o == 0 || WriteAll(fd_, out, o, &errno_);
 }
 
 void ByteWriter::WriteText(std::string_view text) {

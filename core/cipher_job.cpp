@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <span>
 
 #include "core/byte_stream.h"
 #include "core/output_file.h"
@@ -37,11 +38,15 @@ std::string JobResult::Describe() const {
 
 namespace {
 
-std::string Absolute(const std::string& name) {
+// `name` as an absolute path, counting from `directory` or else the
+// current directory.
+std::string Absolute(const std::string& name, std::string dir = {}) {
     if (!name.empty() && name[0] == '/') return name;
-    char buf[4096];
-    if (::getcwd(buf, sizeof buf) == nullptr) return name;
-    std::string dir(buf);
+    if (dir.empty()) {
+        char buf[4096];
+        if (::getcwd(buf, sizeof buf) == nullptr) return name;
+        dir = buf;
+    }
     if (dir.back() != '/') dir += '/';
     return dir + name;
 }
@@ -55,7 +60,7 @@ JobResult Fail(JobStatus status, std::string message, int err) {
 }
 
 bool StopRequested(const JobRequest& request) {
-    return request.stop != nullptr && *request.stop != 0;
+    return request.stop != nullptr && request.stop->load(std::memory_order_relaxed) != 0;
 }
 
 // The same file, unchanged as far as its inode tells.
@@ -71,7 +76,8 @@ struct Shift {
 };
 
 // Writes the shifted values of n bytes and advances the key offset. Returns
-// how many written values are 0x0D / 0x1A (text mode only).
+// how many written values are 0x0D / 0x1A (text mode only). Plain loops over
+// whole blocks, which the compiler turns into vector code.
 std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t* out,
                              std::size_t n) {
     if (!shift.text) {
@@ -79,30 +85,24 @@ std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t*
         for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(in[i] + d);
         return 0;
     }
-    // Offsets 2, 3 as 8-bit additions: -2 = 0xFE, -3 = 0xFD.
-    std::uint8_t d[2];
-    if (shift.encrypt) {
-        d[0] = static_cast<std::uint8_t>(shift.phase == 0 ? 0xFE : 0xFD);
-        d[1] = static_cast<std::uint8_t>(shift.phase == 0 ? 0xFD : 0xFE);
-    } else {
-        d[0] = static_cast<std::uint8_t>(shift.phase == 0 ? 2 : 3);
-        d[1] = static_cast<std::uint8_t>(shift.phase == 0 ? 3 : 2);
-    }
-    std::uint64_t unsafe = 0;
-    std::size_t i = 0;
-    for (; i + 1 < n; i += 2) {
-        const auto a = static_cast<std::uint8_t>(in[i] + d[0]);
-        const auto b = static_cast<std::uint8_t>(in[i + 1] + d[1]);
-        out[i] = a;
-        out[i + 1] = b;
-        unsafe += (a == 0x0D) + (a == 0x1A) + (b == 0x0D) + (b == 0x1A);
-    }
-    if (i < n) {
-        const auto a = static_cast<std::uint8_t>(in[i] + d[0]);
-        out[i] = a;
-        unsafe += (a == 0x0D) + (a == 0x1A);
-    }
+    // Offsets 2, 3 as 8-bit additions: -2 = 0xFE, -3 = 0xFD. d0 goes to the
+    // even bytes of this chunk, d1 to the odd ones.
+    const std::uint8_t two = shift.encrypt ? 0xFE : 2;
+    const std::uint8_t three = shift.encrypt ? 0xFD : 3;
+    const std::uint8_t d0 = shift.phase == 0 ? two : three;
+    const std::uint8_t d1 = shift.phase == 0 ? three : two;
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<std::uint8_t>(in[i] + ((i & 1) != 0 ? d1 : d0));
     shift.phase ^= static_cast<unsigned>(n & 1u);
+    std::uint64_t unsafe = 0;
+    // Counted in pieces whose sums fit 32 bits: still one vector loop.
+    for (std::size_t at = 0; at < n;) {
+        const std::size_t stop = std::min(n, at + (std::size_t{1} << 24));
+        std::uint32_t count = 0;
+        for (std::size_t i = at; i < stop; ++i) count += (out[i] == 0x0D) | (out[i] == 0x1A);
+        unsafe += count;
+        at = stop;
+    }
     return unsafe;
 }
 
@@ -123,7 +123,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     const auto stopped = [&](std::uint64_t bytes) {
         JobResult r;
         r.status = JobStatus::Stopped;
-        r.stopped_by = *request.stop;
+        r.stopped_by = request.stop->load();
         r.bytes = bytes;
         progress.Cancelled(JobCancelledCaption(request.direction));
         return r;
@@ -146,37 +146,31 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         r.reason = "not a regular file (a device, pipe or socket)";
         return r;
     }
+    // Fixed now, so nothing that changes the current directory during the
+    // job can move the output.
+    const std::string output_path = Absolute(output, request.directory);
     // A job never reads the file it replaces (also through a link): that is
     // a slip of the user's, never a wish.
     struct stat out_st {};
-    if (::stat(output.c_str(), &out_st) == 0 && out_st.st_dev == in_st.st_dev &&
+    if (::stat(output_path.c_str(), &out_st) == 0 && out_st.st_dev == in_st.st_dev &&
         out_st.st_ino == in_st.st_ino) {
         JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + input + " as input", 0);
-        r.reason = "it is this job's own output file " + Absolute(output);
+        r.reason = "it is this job's own output file " + output_path;
         return r;
     }
-    // Fixed now, so nothing that changes the current directory during the
-    // job can move the output.
-    const std::string output_path = Absolute(output);
 
     // Counting pass.
     ByteReader* reader = ByteReader::Open(input, in_mode);
     if (reader == nullptr) return Fail(JobStatus::CannotOpenInput, open_msg, errno);
     std::uint64_t counted = 0;
     for (;;) {
-        const std::size_t n = reader->Buffered().size();
-        if (n > 0) {
-            reader->Consume(n);
-            counted += n;
-            continue;
-        }
-        progress.Poll();
         if (StopRequested(request)) {
             ByteReader::Close(reader);
             return stopped(0);
         }
-        if (reader->ReadByte() < 0) break;
-        ++counted;
+        const std::size_t n = reader->ReadBlock().size();
+        if (n == 0) break;
+        counted += n;
     }
     JobResult result;
     if (reader->failed()) {
@@ -219,47 +213,27 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         result.first_unsafe_offset = static_cast<std::int64_t>(index);
         result.first_unsafe_position = reader->FileOffsetOf(index);
     };
-    for (;;) {
-        const auto avail = reader->Buffered();
-        const auto room = writer->Room();
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(
-            std::min(avail.size(), room.size()), progress.StepsBeforeTarget()));
-        if (n > 0) {
-            const std::uint64_t unsafe = TransformChunk(shift, avail.data(), room.data(), n);
+    while (!write_failed && !StopRequested(request)) {
+        std::span<const std::uint8_t> block = reader->ReadBlock();
+        if (block.empty()) break;
+        while (!block.empty()) {
+            const std::span<std::uint8_t> room = writer->Room();
+            if (room.empty()) {
+                write_failed = true;
+                break;
+            }
+            const std::size_t n = std::min(block.size(), room.size());
+            const std::uint64_t unsafe = TransformChunk(shift, block.data(), room.data(), n);
             if (unsafe > 0 && result.first_unsafe_offset < 0) {
-                for (std::size_t i = 0; i < n; ++i) {
-                    if (IsUnsafe(room[i])) {
-                        note_unsafe(bytes + i);
-                        break;
-                    }
-                }
+                const auto first = std::find_if(room.begin(), room.begin() + n, IsUnsafe);
+                note_unsafe(bytes + static_cast<std::uint64_t>(first - room.begin()));
             }
             result.unsafe_values += unsafe;
-            reader->Consume(n);
             writer->Commit(n);
-            progress.AddSteps(n);
+            block = block.subspan(n);
             bytes += n;
-            continue;
         }
-        // One byte at a time: a refill, a pass to the file or a step the
-        // receiver wants to hear of is due.
-        progress.Poll();
-        if (StopRequested(request)) break;
-        const int b = reader->ReadByte();
-        if (b < 0) break;
-        const auto in = static_cast<std::uint8_t>(b);
-        std::uint8_t v;
-        const std::uint64_t unsafe = TransformChunk(shift, &in, &v, 1);
-        progress.Stepped();
-        if (writer->WriteByte(v) < 0) {
-            write_failed = true;
-            break;
-        }
-        if (unsafe > 0) {
-            note_unsafe(bytes);
-            ++result.unsafe_values;
-        }
-        ++bytes;
+        if (!write_failed) progress.Progressed(bytes);
     }
     result.bytes = bytes;
 

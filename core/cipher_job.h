@@ -6,7 +6,7 @@
 // offset that runs 2, 3, 2, 3, ... from the first byte of every job.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,9 +26,12 @@ const char* JobFailedCaption(Direction direction);
 // "Encryption Cancelled" or "Decryption Cancelled".
 const char* JobCancelledCaption(Direction direction);
 
-// The value a stop flag takes when the user cancels; a signal handler stores
-// the signal's number instead.
-inline constexpr std::sig_atomic_t kStopCancelled = -1;
+// A stop flag: 0 while the job may go on. It is set from another thread
+// (the window's Cancel) or from a signal handler, which stores the signal's
+// number; the user's Cancel stores kStopCancelled.
+using StopFlag = std::atomic<int>;
+static_assert(StopFlag::is_always_lock_free, "a signal handler sets it");
+inline constexpr int kStopCancelled = -1;
 
 enum class JobStatus {
     Done,
@@ -79,14 +82,19 @@ struct JobRequest {
     Direction direction = Direction::Encrypt;
     Mode mode = Mode::Text;
     std::string input;   // full path; empty when nothing is selected
-    std::string output;  // empty: the fixed name in the current directory
-    // Set to non-zero (from a signal handler, or the window's Cancel) to stop
-    // the job: it looks at the flag at least once per 512-byte pass.
-    const volatile std::sig_atomic_t* stop = nullptr;
+    std::string output;  // empty: the fixed name in `directory`
+    // Where the fixed output name lands: empty for the current directory.
+    // A window fixes it when the job starts, so nothing done while the job
+    // runs can move the output.
+    std::string directory = {};
+    // Set to non-zero to stop the job: it looks at the flag once per block
+    // of either pass.
+    const StopFlag* stop = nullptr;
 };
 
-// Runs the whole job synchronously. `file_size` receives byte count + 1 of
-// the counting pass (it keeps its value when the input cannot be opened).
+// Runs the whole job synchronously, on whichever thread calls it; one job
+// at a time. `file_size` receives byte count + 1 of the counting pass (it
+// keeps its value when the input cannot be opened).
 //
 // The output never loses data: it is written beside its name and put in
 // place only when complete (see core/output_file.h). A job that fails, is

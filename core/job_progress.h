@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace ottomix {
 
+// A job calls, in this order: Reset(); Started() after the counting pass;
+// Progressed() any number of times during the transform pass; and one of
+// Finished(), Failed() or Cancelled(). All of them on the job's own thread.
 class JobProgress {
   public:
     virtual ~JobProgress() = default;
@@ -16,12 +18,11 @@ class JobProgress {
     // After the counting pass; `total` is the byte count + 1 (64-bit, so
     // files of 2 GiB and more keep a sound total).
     virtual void Started(const std::string& caption, std::int64_t total) = 0;
-    // Once per byte of the transform pass. This runs for every byte of files
-    // of many GiB, so it is a counter and a compare; the receiver hears of it
-    // (StepReached) only at the step it asked for with SetStepTarget.
-    void Stepped() {
-        if (++steps_ >= step_target_) StepReached();
-    }
+    // The bytes of the transform pass done so far, once per block of about
+    // a buffer's size, never per byte. It runs on the job's thread between
+    // two blocks, so it must stay cheap: a store, or a redraw only when the
+    // shown figure changes.
+    virtual void Progressed(std::uint64_t done) { (void)done; }
     // After both streams of the transform pass closed cleanly.
     virtual void Finished() = 0;
     // Instead of Finished() when the transform pass failed: "Encryption
@@ -30,29 +31,6 @@ class JobProgress {
     // Instead of Finished() when the job was stopped, in either pass:
     // "Encryption Cancelled" or "Decryption Cancelled".
     virtual void Cancelled(const std::string& caption) = 0;
-    // Once per 512-byte pass of either file, so a receiver may look at the
-    // clock and let a window react; it must stay cheap.
-    virtual void Poll() {}
-
-    // How many Stepped() calls can come before the receiver must hear of
-    // one; a job may take that many at once with AddSteps().
-    std::uint64_t StepsBeforeTarget() const {
-        return steps_ < step_target_ ? step_target_ - steps_ - 1 : 0;
-    }
-    void AddSteps(std::uint64_t n) { steps_ += n; }
-    std::uint64_t steps() const { return steps_; }
-
-  protected:
-    // Called by Stepped() once steps() reaches the target.
-    virtual void StepReached() { step_target_ = std::numeric_limits<std::uint64_t>::max(); }
-    void SetStepCounter(std::uint64_t steps, std::uint64_t target) {
-        steps_ = steps;
-        step_target_ = target;
-    }
-
-  private:
-    std::uint64_t steps_ = 0;
-    std::uint64_t step_target_ = std::numeric_limits<std::uint64_t>::max();
 };
 
 // A receiver that ignores everything.

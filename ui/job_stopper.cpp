@@ -8,17 +8,17 @@ namespace {
 
 constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
-// Written by the signal handler, so a plain sig_atomic_t at namespace scope.
-volatile std::sig_atomic_t g_stop = 0;
+// Written by the signal handler, so a lock-free atomic at namespace scope.
+StopFlag g_stop{0};
 
 extern "C" void onStopSignal(int signal_number) {
-    g_stop = signal_number;
+    g_stop.store(signal_number);
 }
 
 }  // namespace
 
 JobStopper::JobStopper() {
-    g_stop = 0;
+    g_stop.store(0);
     for (int i = 0; i < 3; ++i) {
         struct sigaction action {};
         action.sa_handler = onStopSignal;
@@ -36,12 +36,13 @@ JobStopper::~JobStopper() {
     }
 }
 
-const volatile std::sig_atomic_t* JobStopper::flag() const {
+const StopFlag* JobStopper::flag() const {
     return &g_stop;
 }
 
 void JobStopper::cancel() {
-    if (g_stop == 0) g_stop = kStopCancelled;
+    int running = 0;
+    g_stop.compare_exchange_strong(running, kStopCancelled);
 }
 
 void JobStopper::endIfSignalled(int stopped_by) {

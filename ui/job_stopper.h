@@ -1,10 +1,12 @@
 // What can stop a running cipher job in the window program: the user's Cancel,
 // and SIGINT, SIGTERM or SIGHUP (Ctrl+C in the terminal it was started from,
-// kill, logging out). Both set one flag that the job reads every 512 bytes;
+// kill, logging out). Both set one flag that the job reads once per block;
 // the job then removes its temporary file and leaves the earlier output.
 #pragma once
 
 #include <csignal>
+
+#include "core/cipher_job.h"
 
 namespace ottomix {
 
@@ -18,7 +20,7 @@ class JobStopper {
     JobStopper& operator=(const JobStopper&) = delete;
 
     // The flag to hand to the job (JobRequest::stop).
-    const volatile std::sig_atomic_t* flag() const;
+    const StopFlag* flag() const;
     // The user's Cancel.
     void cancel();
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -20,7 +21,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
+#include <QShortcut>
 #include <QSysInfo>
 #include <QUrl>
 #include <algorithm>
@@ -39,6 +40,7 @@
 #include "ui/browser/file_mask.h"
 #include "ui/browser/file_system.h"
 #include "ui/glyph_button.h"
+#include "ui/job_runner.h"
 #include "ui/job_stopper.h"
 #include "ui/progress_window.h"
 #include "ui/text_viewer.h"
@@ -334,21 +336,31 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     bind(aboutAction_, &QAction::triggered, &MainWindow::showAbout);
     setAcceptDrops(true);  // files dropped from a file manager: see dropEvent()
 
+    runner_ = new JobRunner(this);
+    connect(runner_, &JobRunner::finished, this, [this](const JobResult& result, double size) {
+        runUserAction([&] { jobFinished(result, size); });
+    });
+    // Only while a job runs, so Escape keeps its usual meaning otherwise.
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelShortcut_->setContext(Qt::WindowShortcut);
+    cancelShortcut_->setEnabled(false);
+    connect(cancelShortcut_, &QShortcut::activated, this, &MainWindow::cancelJob);
+
     // Client area fixed at 500 x 306 under the menu bar: not resizable.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     giveFixedFrame(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    stopJobAndWait();
+}
 
 void MainWindow::setProgressWindow(JobProgress* progress) {
     if (progressWindow_ != nullptr) disconnect(progressWindow_, nullptr, this, nullptr);
     progress_ = progress != nullptr ? progress : &noProgress_;
     progressWindow_ = dynamic_cast<ProgressWindow*>(progress);
     if (progressWindow_ != nullptr) {
-        connect(progressWindow_, &ProgressWindow::cancelRequested, this, [this] {
-            if (stopper_ != nullptr) stopper_->cancel();
-        });
+        connect(progressWindow_, &ProgressWindow::cancelRequested, this, &MainWindow::cancelJob);
     }
 }
 
@@ -367,7 +379,9 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The close box ends the event loop even when the progress window is
-    // still up; start-up then returns status 0.
+    // still up; start-up then returns status 0. A running job stops first,
+    // so no half-written output is left.
+    stopJobAndWait();
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) QCoreApplication::quit();
 }
@@ -420,7 +434,18 @@ void MainWindow::decryptSelectedFile() {
 
 void MainWindow::exitProgram() {
     // At once, with status 1; the exit path writes the pending stream bytes.
+    stopJobAndWait();
     std::exit(1);
+}
+
+void MainWindow::cancelJob() {
+    if (stopper_ != nullptr) stopper_->cancel();
+}
+
+void MainWindow::stopJobAndWait() {
+    if (!runner_->isRunning()) return;
+    cancelJob();
+    runner_->wait();
 }
 
 void MainWindow::quit() {
@@ -432,25 +457,31 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::runJob(Direction direction) {
+    if (isJobRunning()) {
+        QApplication::beep();  // one job at a time
+        return;
+    }
     JobRequest request;
     request.direction = direction;
     request.mode = textMode_ ? Mode::Text : Mode::Binary;
     request.input = fileList_->fileName();
-    JobResult result;
-    {
-        // Cancel in the progress window and the three ending signals stop the job.
-        JobStopper stopper;
-        request.stop = stopper.flag();
-        stopper_ = &stopper;
-        const auto ended = qScopeGuard([this] {
-            stopper_ = nullptr;
-            if (progressWindow_ != nullptr) progressWindow_->jobEnded();
-        });
-        result = RunCipherJob(request, *progress_, fileSize_);
-    }
-    JobStopper::endIfSignalled(result.stopped_by);
+    request.directory = FileSystem::instance().currentDirectory();
+    // Cancel and the three ending signals stop the job.
+    stopper_ = std::make_unique<JobStopper>();
+    request.stop = stopper_->flag();
+    runningJob_ = request;
+    lockWhileJobRuns(true);
+    runner_->start(request, progress_, fileSize_);
+}
 
-    const JobReport report = describeJob(request, result, result.lone_cr_dropped);
+void MainWindow::jobFinished(const JobResult& result, double fileSize) {
+    fileSize_ = fileSize;
+    stopper_.reset();
+    if (progressWindow_ != nullptr) progressWindow_->jobEnded();
+    JobStopper::endIfSignalled(result.stopped_by);
+    lockWhileJobRuns(false);
+
+    const JobReport report = describeJob(runningJob_, result, result.lone_cr_dropped);
     const auto tell = [&] {
         if (!report.text.isEmpty())
             showMessageBox(this, QMessageBox::Warning, report.caption, report.text);
@@ -463,6 +494,23 @@ void MainWindow::runJob(Direction direction) {
         throw;
     }
     tell();
+}
+
+void MainWindow::lockWhileJobRuns(bool locked) {
+    if (locked) focusBeforeJob_ = QApplication::focusWidget();
+    for (QWidget* w : {static_cast<QWidget*>(modeGroup_), static_cast<QWidget*>(directoryTree_),
+                       static_cast<QWidget*>(fileList_), static_cast<QWidget*>(driveSelector_)})
+        w->setEnabled(!locked);
+    cancelShortcut_->setEnabled(locked);
+    if (locked) {
+        setCursor(Qt::BusyCursor);  // busy, but still taking input
+        return;
+    }
+    unsetCursor();
+    if (focusBeforeJob_ != nullptr && focusBeforeJob_->window() == this &&
+        focusBeforeJob_->isEnabled() && focusBeforeJob_->isVisible())
+        focusBeforeJob_->setFocus(Qt::OtherFocusReason);
+    focusBeforeJob_ = nullptr;
 }
 
 void MainWindow::openPath(const std::string& path) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +21,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 
 namespace ottomix {
 
@@ -27,6 +30,7 @@ class DirectoryTree;
 class DriveSelector;
 class FileList;
 class GlyphButton;
+class JobRunner;
 class JobStopper;
 class ProgressWindow;
 class TextViewer;
@@ -98,7 +102,9 @@ class MainWindow : public QMainWindow {
     // changes then. The browser's and the viewer's own errors pass through.
     // Call it once the window has been shown: the lists fill then.
     void openPath(const std::string& path);
-    // True while a cipher job runs; drops are refused then.
+    // True from Encrypt or Decrypt until the job's report. Meanwhile the
+    // window stays live, but a second job, the mode switch, browsing, drops
+    // and openPath() are refused; Escape cancels the job.
     bool isJobRunning() const { return stopper_ != nullptr; }
 
   public slots:
@@ -112,6 +118,9 @@ class MainWindow : public QMainWindow {
     void showBrowser();
     void encryptSelectedFile();
     void decryptSelectedFile();
+    // Escape, the progress window's Escape and its close box: the running
+    // job stops and leaves the earlier output as it was.
+    void cancelJob();
     // Exit and System > Quit end the program at once, with status 1.
     void exitProgram();
     void quit();
@@ -127,7 +136,15 @@ class MainWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // Starts a job on the file selected now, into the directory shown now.
     void runJob(Direction direction);
+    // The job has returned: the list is read again and the user told.
+    void jobFinished(const JobResult& result, double fileSize);
+    // What may not change while a job runs is disabled, the pointer shows
+    // that a job runs, and the focus goes back where it was afterwards.
+    void lockWhileJobRuns(bool locked);
+    // Stops a running job and waits for it (closing, exiting).
+    void stopJobAndWait();
     // The viewer with its Ok button, or the browser page with everything else.
     void showViewerPage(bool viewer);
     // Accepts a drag or drop that offers a local path while no job runs, as
@@ -158,7 +175,11 @@ class MainWindow : public QMainWindow {
     JobProgress* progress_;
     NullProgress noProgress_;
     ProgressWindow* progressWindow_ = nullptr;
-    JobStopper* stopper_ = nullptr;  // while a job runs
+    JobRunner* runner_;
+    std::unique_ptr<JobStopper> stopper_;  // while a job runs
+    JobRequest runningJob_;
+    QShortcut* cancelShortcut_;
+    QPointer<QWidget> focusBeforeJob_;
     AboutWindow* about_ = nullptr;
     bool shownBefore_ = false;
 };

@@ -1,8 +1,6 @@
 #include "ui/progress_window.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,13 +8,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QStyleOptionProgressBar>
 #include <QTextDocument>
-#include <QThread>
-#include <QWindow>
 #include <algorithm>
 #include <climits>
-#include <limits>
 
 #include "widgets/fixed_frame.h"
 #include "widgets/frame_placement.h"
@@ -26,19 +20,12 @@
 namespace ottomix {
 
 // A progress bar that counts its paintings, so the cost of a job's display
-// can be checked, and tells how many pixels its fill can take.
+// can be checked.
 class CountingProgressBar : public QProgressBar {
   public:
     using QProgressBar::QProgressBar;
 
     int paintCount() const { return paints_; }
-
-    int fillWidth() const {
-        QStyleOptionProgressBar option;
-        initStyleOption(&option);
-        const QRect fill = style()->subElementRect(QStyle::SE_ProgressBarContents, &option, this);
-        return std::max(1, fill.width());
-    }
 
   protected:
     void paintEvent(QPaintEvent* event) override {
@@ -51,8 +38,6 @@ class CountingProgressBar : public QProgressBar {
 };
 
 namespace {
-
-constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
@@ -67,63 +52,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int le
 QString plainTip(const QString& text) {
     return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
 }
-
-constexpr unsigned kPollsPerClockCheck = 16;
-constexpr qint64 kEventInterval = 30;  // milliseconds
-
-// While a job runs, input reaches the progress window only: the main and
-// About windows ignore it, as they would if the job held the event loop.
-class JobInputFilter : public QObject {
-  public:
-    explicit JobInputFilter(QWidget* window) : window_(window) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~JobInputFilter() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!isInput(event->type()) || belongsToWindow(watched)) return false;
-        if (event->type() == QEvent::Close) event->ignore();
-        return true;
-    }
-
-  private:
-    static bool isInput(QEvent::Type type) {
-        switch (type) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::Wheel:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::ContextMenu:
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-            case QEvent::TabletPress:
-            case QEvent::TabletRelease:
-            case QEvent::DragEnter:
-            case QEvent::DragMove:
-            case QEvent::Drop:
-            case QEvent::Close:
-                return true;
-            default:
-                return false;
-        }
-    }
-    bool belongsToWindow(QObject* watched) const {
-        if (auto* widget = qobject_cast<QWidget*>(watched))
-            return widget == window_ || window_->isAncestorOf(widget);
-        if (auto* window = qobject_cast<QWindow*>(watched))
-            return window == window_->windowHandle();
-        return false;
-    }
-
-    QWidget* window_;
-};
 
 }  // namespace
 
@@ -183,7 +111,7 @@ ProgressWindow::~ProgressWindow() = default;
 
 std::int64_t ProgressWindow::position() const {
     const auto max = static_cast<std::uint64_t>(std::max<std::int64_t>(maximum_, 0));
-    return static_cast<std::int64_t>(std::min(steps(), max));
+    return static_cast<std::int64_t>(std::min(done_, max));
 }
 
 QProgressBar* ProgressWindow::progressBar() const {
@@ -198,16 +126,13 @@ void ProgressWindow::Reset() {
     running_ = false;
     jobRunning_ = true;
     hideWhenJobEnds_ = false;
-    pollsSinceCheck_ = 0;
-    sinceEvents_.invalidate();
     maximum_ = 0;
     total_ = 1;
     shift_ = 0;
-    SetStepCounter(0, kNever);
+    done_ = 0;
     // An empty bar rather than a busy indicator while the input is counted.
     progressBar_->setRange(0, 1);
     progressBar_->setValue(0);
-    if (progressBar_->isVisible()) progressBar_->repaint();
 }
 
 void ProgressWindow::Started(const std::string& caption, std::int64_t total) {
@@ -229,25 +154,19 @@ void ProgressWindow::Started(const std::string& caption, std::int64_t total) {
     while ((total_ >> shift_) > static_cast<std::uint64_t>(INT_MAX)) ++shift_;
     progressBar_->setRange(0, static_cast<int>(total_ >> shift_));
     progressBar_->setValue(0);
-    width_ = static_cast<std::uint64_t>(progressBar_->fillWidth());
+    done_ = 0;
     running_ = true;
-    SetStepCounter(0, nextTarget(0));
 
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
-    exposeNow();
 }
 
-void ProgressWindow::StepReached() {
-    const std::uint64_t steps = this->steps();
-    if (!running_) {
-        SetStepCounter(steps, kNever);
-        return;
-    }
-    showBar(steps);
-    SetStepCounter(steps, nextTarget(steps));
+void ProgressWindow::Progressed(std::uint64_t done) {
+    if (!running_) return;
+    done_ = done;
+    showBar(done);
 }
 
 void ProgressWindow::Finished() {
@@ -255,7 +174,7 @@ void ProgressWindow::Finished() {
     status_ = QStringLiteral("Complete");
     statusLabel_->setText(status_);
     statusLabel_->adjustSize();
-    SetStepCounter(static_cast<std::uint64_t>(maximum_), kNever);
+    done_ = static_cast<std::uint64_t>(std::max<std::int64_t>(maximum_, 0));
     showBar(total_);
     okButton_->show();
     jobEnded();
@@ -264,8 +183,8 @@ void ProgressWindow::Finished() {
 void ProgressWindow::Cancelled(const std::string& caption) {
     running_ = false;
     // Where the job stopped, and never full.
-    const std::uint64_t reached = std::min(steps(), total_ - 1);
-    SetStepCounter(reached, kNever);
+    const std::uint64_t reached = std::min(done_, total_ - 1);
+    done_ = reached;
     showBar(reached);
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
@@ -279,8 +198,8 @@ void ProgressWindow::Cancelled(const std::string& caption) {
 void ProgressWindow::Failed(const std::string& caption, const std::string& message) {
     running_ = false;
     // Where the job stopped, but never full: the output is not complete.
-    const std::uint64_t reached = std::min(steps(), total_ - 1);
-    SetStepCounter(reached, kNever);
+    const std::uint64_t reached = std::min(done_, total_ - 1);
+    done_ = reached;
     showBar(reached);
     failure_ = QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
     if (failure_.isEmpty()) failure_ = QStringLiteral("The job did not complete.");
@@ -308,57 +227,9 @@ void ProgressWindow::showFailure() {
     failureLabel_->show();
 }
 
-void ProgressWindow::showBar(std::uint64_t steps) {
-    const int value = static_cast<int>(std::min(steps, total_) >> shift_);
-    if (progressBar_->value() == value) return;
-    const int before = progressBar_->paintCount();
-    progressBar_->setValue(value);
-    // setValue repaints by itself only for large moves; the job never
-    // returns to the event loop, so any other change is drawn here.
-    if (progressBar_->paintCount() == before) progressBar_->repaint();
-}
-
-std::uint64_t ProgressWindow::nextTarget(std::uint64_t steps) const {
-    using Wide = unsigned __int128;
-    const Wide w = width_;
-    const Wide t = total_;
-    const Wide pixel = Wide(std::min(steps, total_)) * w / t;
-    if (pixel >= w) return kNever;
-    // The first step whose fill covers one more pixel.
-    const Wide next = ((pixel + 1) * t + w - 1) / w;
-    return static_cast<std::uint64_t>(next);
-}
-
-void ProgressWindow::exposeNow() {
-    // The job keeps the event loop until it returns, so the window gets its
-    // one chance to be mapped and painted here. Input stays queued.
-    constexpr auto flags = QEventLoop::ExcludeUserInputEvents;
-    JobInputFilter filter(this);
-    QWindow* window = windowHandle();
-    QElapsedTimer waited;
-    waited.start();
-    QCoreApplication::processEvents(flags, 5);
-    while ((window == nullptr || !window->isExposed()) && waited.elapsed() < 200) {
-        QThread::msleep(2);
-        QCoreApplication::processEvents(flags, 5);
-    }
-    QCoreApplication::processEvents(flags, 5);
-}
-
-void ProgressWindow::Poll() {
-    // A job polls once per 512 bytes; the clock is read every 8 KiB and
-    // events are handled every kEventInterval, which costs the job nothing
-    // it would notice.
-    if (++pollsSinceCheck_ < kPollsPerClockCheck) return;
-    pollsSinceCheck_ = 0;
-    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) return;
-    handlePendingEvents();
-    sinceEvents_.start();
-}
-
-void ProgressWindow::handlePendingEvents() {
-    JobInputFilter filter(this);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+void ProgressWindow::showBar(std::uint64_t done) {
+    // The bar's own range is the total scaled into an int.
+    progressBar_->setValue(static_cast<int>(std::min(done, total_) >> shift_));
 }
 
 void ProgressWindow::jobEnded() {
@@ -368,7 +239,7 @@ void ProgressWindow::jobEnded() {
 }
 
 void ProgressWindow::okClicked() {
-    // As before: OK pressed during a job takes effect once the job is over.
+    // OK pressed during a job takes effect once the job is over.
     if (jobRunning_) {
         hideWhenJobEnds_ = true;
         return;

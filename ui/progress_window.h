@@ -1,7 +1,6 @@
 // The progress window: the receiver of every cipher job's course.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -20,9 +19,7 @@ class CountingProgressBar;
 // Started() only and hidden (never destroyed) by OK or the close box, so what
 // it shows carries over from one job to the next.
 //
-// While a job runs the window lets the program react every few dozen
-// milliseconds: it repaints, and it takes Escape and its close box, which ask
-// for the job to be cancelled. Every other window ignores input meanwhile.
+// While a job runs, Escape and the close box ask for it to be cancelled.
 class ProgressWindow : public QWidget, public JobProgress {
     Q_OBJECT
 
@@ -36,7 +33,7 @@ class ProgressWindow : public QWidget, public JobProgress {
     void Finished() override;
     void Failed(const std::string& caption, const std::string& message) override;
     void Cancelled(const std::string& caption) override;
-    void Poll() override;
+    void Progressed(std::uint64_t done) override;
 
     // The job that Reset() began is over: its end notification came, or it
     // returned without one (nothing selected, an input that cannot be read).
@@ -44,6 +41,7 @@ class ProgressWindow : public QWidget, public JobProgress {
     bool isJobRunning() const { return jobRunning_; }
 
     // The bar's state in job terms (bytes), independent of how it is drawn.
+    // The bar shows the job's progress as it was last told.
     std::int64_t maximum() const { return maximum_; }
     std::int64_t position() const;
     // How often the bar has been painted since the window was made.
@@ -65,22 +63,15 @@ class ProgressWindow : public QWidget, public JobProgress {
     void cancelRequested();
 
   protected:
-    // Hears of a step only when the drawn bar is due to change.
-    void StepReached() override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Draws the bar at `steps` now, without the event loop.
-    void showBar(std::uint64_t steps);
-    // The step at which the bar's fill reaches its next pixel.
-    std::uint64_t nextTarget(std::uint64_t steps) const;
+    // Sets the bar to `done` bytes of the total.
+    void showBar(std::uint64_t done);
     void showFailure();
-    void exposeNow();
     // OK: hides the window, or, during a job, once the job has ended.
     void okClicked();
-    // Lets the program handle what has come in, with input to other windows dropped.
-    void handlePendingEvents();
 
     QLabel* captionLabel_;
     QLabel* statusCaption_;
@@ -91,12 +82,10 @@ class ProgressWindow : public QWidget, public JobProgress {
     std::int64_t maximum_ = 100;
     std::uint64_t total_ = 1;  // maximum_, at least 1, for the arithmetic
     int shift_ = 0;            // total_ >> shift_ fits the bar's int range
-    std::uint64_t width_ = 1;  // pixels the fill can take
+    std::uint64_t done_ = 0;   // bytes done, as last told
     bool running_ = false;     // between Started() and the job's end notification
     bool jobRunning_ = false;  // between Reset() and jobEnded()
     bool hideWhenJobEnds_ = false;
-    unsigned pollsSinceCheck_ = 0;
-    QElapsedTimer sinceEvents_;
     QString status_;  // what statusLabel_ reads while no failure is shown
     QString failure_;
 };

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <random>
 
@@ -17,16 +18,18 @@ using test::Bytes;
 using test::ToBytes;
 using test::WriteFile;
 
-// Reads to the end, taking bytes alternately through ReadByte() and in runs
-// through Buffered()/Consume() when `rng` is given, as the job does.
+constexpr std::size_t B = kStreamBufferSize;
+
+// Reads to the end, with ReadByte() and, when `rng` is given, ReadBlock() in
+// a random mix, so blocks also start part way into a buffer.
 Bytes Drain(ByteReader* r, std::mt19937* rng = nullptr) {
     Bytes out;
     for (;;) {
-        const auto buffered = r->Buffered();
-        if (rng != nullptr && !buffered.empty()) {
-            const std::size_t n = (*rng)() % (buffered.size() + 1);
-            out.insert(out.end(), buffered.begin(), buffered.begin() + static_cast<long>(n));
-            r->Consume(n);
+        if (rng != nullptr && (*rng)() % 3 != 0) {
+            const auto block = r->ReadBlock();
+            if (block.empty()) return out;
+            out.insert(out.end(), block.begin(), block.end());
+            continue;
         }
         const int b = r->ReadByte();
         if (b < 0) return out;
@@ -46,11 +49,24 @@ Bytes ReadThrough(const std::string& name, const char* mode, std::mt19937* rng =
     return out;
 }
 
-Bytes WriteThrough(const std::vector<int>& values, const char* mode) {
+// Writes with WriteByte() and, when `rng` is given, runs through
+// Room()/Commit() in a random mix.
+Bytes WriteThrough(const std::vector<int>& values, const char* mode, std::mt19937* rng = nullptr) {
     ByteWriter* w = ByteWriter::Open("out", mode);
     EXPECT_NE(w, nullptr);
     if (w == nullptr) return {};
-    for (const int v : values) EXPECT_EQ(w->WriteByte(v), ((v % 256) + 256) % 256) << v;
+    for (std::size_t i = 0; i < values.size();) {
+        if (rng != nullptr && (*rng)() % 2 == 0) {
+            const auto room = w->Room();
+            const std::size_t n = std::min(room.size(), values.size() - i);
+            for (std::size_t k = 0; k < n; ++k) room[k] = static_cast<std::uint8_t>(values[i + k]);
+            w->Commit(n);
+            i += n;
+            continue;
+        }
+        EXPECT_EQ(w->WriteByte(values[i]), ((values[i] % 256) + 256) % 256) << values[i];
+        ++i;
+    }
     EXPECT_EQ(ByteWriter::Close(w), 0);
     return test::ReadFile("out");
 }
@@ -88,14 +104,14 @@ TEST(ByteReader, TextModeDropsEveryCrAndEndsAtTheFirstCtrlZ) {
 
 TEST(ByteReader, TextRulesHoldAcrossChunkBoundaries) {
     test::TempDir dir;
-    // CR LF split between the 512th and 513th byte of the file.
-    WriteFile("in", ToBytes(std::string(511, 'a') + "\r\nb"));
-    EXPECT_EQ(ReadThrough("in", "r"), ToBytes(std::string(511, 'a') + "\nb"));
+    // CR LF split between the last byte of one buffer and the first of the next.
+    WriteFile("in", ToBytes(std::string(B - 1, 'a') + "\r\nb"));
+    EXPECT_EQ(ReadThrough("in", "r"), ToBytes(std::string(B - 1, 'a') + "\nb"));
     // Whole chunks of CR are skipped, not taken as the end.
-    WriteFile("in", ToBytes(std::string(1024, '\r') + "z\r"));
+    WriteFile("in", ToBytes(std::string(2 * B, '\r') + "z\r"));
     EXPECT_EQ(ReadThrough("in", "r"), ToBytes("z"));
     // Ctrl-Z in the second chunk, and at the very start of one.
-    for (const std::size_t at : {700u, 512u, 1024u}) {
+    for (const std::size_t at : {B + 188, B, 2 * B}) {
         std::string raw(at, 'c');
         raw[100] = '\r';
         raw +=
@@ -120,11 +136,11 @@ TEST(ByteReader, OnlyCrsOutsideCrLfPairsCountAsLost) {
     const Case cases[] = {
         {"a\r\nb\r\n", 2, 0},                        // DOS line ends come back as CR LF
         {"a\rb\r\r\nc\r", 4, 3},                     // lone, doubled and final CRs
-        {std::string(511, 'a') + "\r\nb", 1, 0},     // pair split between chunks
-        {std::string(511, 'a') + "\rb", 1, 1},       // lone CR ending a chunk
-        {std::string(511, 'a') + "\r\x1a\n", 1, 1},  // CR before the mark
-        {std::string(1023, 'a') + "\r", 1, 1},       // CR ending the file
-        {std::string(512, '\r') + "\n", 512, 511},   // a chunk of CRs, then LF
+        {std::string(B - 1, 'a') + "\r\nb", 1, 0},     // pair split between chunks
+        {std::string(B - 1, 'a') + "\rb", 1, 1},       // lone CR ending a chunk
+        {std::string(B - 1, 'a') + "\r\x1a\n", 1, 1},  // CR before the mark
+        {std::string(2 * B - 1, 'a') + "\r", 1, 1},    // CR ending the file
+        {std::string(B, '\r') + "\n", B, B - 1},       // a chunk of CRs, then LF
     };
     for (const Case& c : cases) {
         WriteFile("in", ToBytes(c.raw));
@@ -140,8 +156,9 @@ TEST(ByteReader, OnlyCrsOutsideCrLfPairsCountAsLost) {
 TEST(ByteReader, RandomFilesReadAsTheModelSays) {
     test::TempDir dir;
     std::mt19937 rng(20240517);
-    std::vector<std::size_t> sizes = {0, 1, 2, 511, 512, 513, 1023, 1024, 1025, 1536, 2049};
-    for (int i = 0; i < 40; ++i) sizes.push_back(rng() % 5000);
+    std::vector<std::size_t> sizes = {0, 1, 2, B - 1, B, B + 1, 2 * B - 1, 2 * B, 2 * B + 1};
+    for (int i = 0; i < 20; ++i) sizes.push_back(rng() % 5000);
+    for (int i = 0; i < 6; ++i) sizes.push_back(rng() % (3 * B));
     for (const std::size_t size : sizes) {
         Bytes raw(size);
         const int mark_odds = static_cast<int>(rng() % 3);  // none, rare, common
@@ -253,30 +270,31 @@ TEST(ByteWriter, StoresValuesModulo256) {
     EXPECT_EQ(test::ReadFile("out"), Bytes({0x00, 0xFF, 0xFE, 0xFF, 0x00, 0xFF}));
 }
 
-TEST(ByteWriter, BytesReachTheFileInRunsOf512) {
+TEST(ByteWriter, BytesReachTheFileABufferAtATime) {
     test::TempDir dir;
     ByteWriter* w = ByteWriter::Open("bin", "wb");
     ASSERT_NE(w, nullptr);
-    for (int i = 0; i < 512; ++i) w->WriteByte(i);
+    for (std::size_t i = 0; i < B; ++i) w->WriteByte(static_cast<int>(i));
     EXPECT_EQ(SizeOf("bin"), 0);
+    EXPECT_EQ(w->Room().size(), B) << "a full buffer is passed on to make room";
+    EXPECT_EQ(SizeOf("bin"), static_cast<long>(B));
     w->WriteByte(0);
-    EXPECT_EQ(SizeOf("bin"), 512) << "the 513th write passes the full buffer on";
     EXPECT_EQ(ByteWriter::Close(w), 0);
-    EXPECT_EQ(SizeOf("bin"), 513);
+    EXPECT_EQ(SizeOf("bin"), static_cast<long>(B + 1));
 
+    // A buffer of LFs doubles, through a staging area smaller than the result.
     w = ByteWriter::Open("text", "w");
     ASSERT_NE(w, nullptr);
-    for (int i = 0; i < 512; ++i) w->WriteByte('\n');
+    for (std::size_t i = 0; i < B; ++i) w->WriteByte('\n');
     EXPECT_EQ(SizeOf("text"), 0);
     EXPECT_EQ(ByteWriter::Close(w), 0);
-    EXPECT_EQ(test::ReadFile("text"), test::ModelWriteFile(std::vector<int>(512, '\n'), true));
-    EXPECT_EQ(SizeOf("text"), 1024);
+    EXPECT_EQ(test::ReadFile("text"), test::ModelWriteFile(std::vector<int>(B, '\n'), true));
 }
 
 TEST(ByteWriter, RandomWritesMatchTheModel) {
     test::TempDir dir;
     std::mt19937 rng(77);
-    std::vector<std::size_t> sizes = {0, 1, 511, 512, 513, 1024, 1025, 1537};
+    std::vector<std::size_t> sizes = {0, 1, B - 1, B, B + 1, 2 * B, 2 * B + 1};
     for (int i = 0; i < 20; ++i) sizes.push_back(rng() % 4000);
     for (const std::size_t size : sizes) {
         std::vector<int> values(size);
@@ -284,7 +302,8 @@ TEST(ByteWriter, RandomWritesMatchTheModel) {
             v = rng() % 4 == 0 ? 0x0A + 256 * static_cast<int>(rng() % 3) - 256
                                : static_cast<int>(rng() % 1000) - 400;
         for (const bool text : {true, false}) {
-            ASSERT_EQ(WriteThrough(values, text ? "w" : "wb"), test::ModelWriteFile(values, text))
+            ASSERT_EQ(WriteThrough(values, text ? "w" : "wb", &rng),
+                      test::ModelWriteFile(values, text))
                 << "size " << size << (text ? " text" : " binary");
         }
     }
@@ -309,12 +328,13 @@ TEST(ByteWriter, FullDiskLosesThePassAndStoresOnlyWhileThereIsRoom) {
     ASSERT_EQ(::symlink("/dev/full", "full"), 0);
     ByteWriter* w = ByteWriter::Open("full", "wb");
     ASSERT_NE(w, nullptr);
-    for (int i = 0; i < 512; ++i) ASSERT_EQ(w->WriteByte(i), i & 0xFF);
+    for (std::size_t i = 0; i < B; ++i) ASSERT_EQ(w->WriteByte(static_cast<int>(i)), int(i & 0xFF));
     EXPECT_FALSE(w->failed());
     EXPECT_EQ(w->WriteByte(7), -1) << "the write that caused the failed pass";
     EXPECT_TRUE(w->failed());
     EXPECT_EQ(w->error_code(), ENOSPC);
-    for (int i = 0; i < 512; ++i) ASSERT_EQ(w->WriteByte(1), 1) << "room again after the lost pass";
+    for (std::size_t i = 0; i < B; ++i) ASSERT_EQ(w->WriteByte(1), 1) << "room after the lost pass";
+    EXPECT_TRUE(w->Room().empty()) << "a failed writer gives no more room once full";
     EXPECT_EQ(w->WriteByte(2), -1);
     EXPECT_EQ(w->WriteByte(3), -1);
     EXPECT_EQ(ByteWriter::Close(w), -1);
@@ -377,8 +397,8 @@ void CheckExit(const std::string& how, int code, bool flushed) {
     for (int i = 0; i < 700; ++i) bin_values.push_back(i);
     std::vector<int> out_values(599, 's');
     out_values.push_back('\n');
-    const auto expected = [&](std::vector<int> v, bool text) {
-        if (!flushed) v.resize(512);  // only the full buffer was passed on
+    const auto expected = [&](std::vector<int> v, bool text, std::size_t buffer = B) {
+        if (!flushed) v.resize(v.size() / buffer * buffer);  // only full buffers were passed on
         return AsText(test::ModelWriteFile(v, text));
     };
     test::TempDir dir;
@@ -386,7 +406,7 @@ void CheckExit(const std::string& how, int code, bool flushed) {
     EXPECT_EQ(p.exit_code, code) << p.err;
     EXPECT_EQ(AsText(test::ReadFile("text.out")), expected(text_values, true)) << how;
     EXPECT_EQ(AsText(test::ReadFile("bin.out")), expected(bin_values, false)) << how;
-    EXPECT_EQ(p.out, expected(out_values, true)) << "standard output, " << how;
+    EXPECT_EQ(p.out, expected(out_values, true, kStdOutBufferSize)) << "standard output, " << how;
 }
 
 TEST(ExitPath, PendingBytesReachTheFilesOnExitAndReturnFromMain) {

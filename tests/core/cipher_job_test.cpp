@@ -25,28 +25,32 @@ using test::Bytes;
 using test::ToBytes;
 using test::WriteFile;
 
-// Records the notifications. With `every_step` it asks to hear each
-// Stepped() (forcing the job's byte-at-a-time path); otherwise it asks for
-// randomly spaced steps and checks that each is heard exactly where asked.
+constexpr std::size_t B = kStreamBufferSize;
+
+// Records the notifications, and checks that progress comes only during
+// the transform pass and only grows.
 class Recorder : public JobProgress {
   public:
-    explicit Recorder(bool every_step = true, unsigned seed = 1, unsigned max_gap = 700)
-        : every_step_(every_step), rng_(seed), max_gap_(max_gap) {}
-
     std::vector<std::string> events;
-    std::uint64_t heard = 0;
+    std::vector<std::uint64_t> progress;  // what Progressed() said, in order
     std::function<void()> on_started;
+    std::function<void(std::uint64_t)> on_progress;
+    std::string failed_caption;
 
-    void Reset() override {
-        events.push_back("Reset");
-        heard = 0;
-        SetNext(0);
-    }
+    std::uint64_t done() const { return progress.empty() ? 0 : progress.back(); }
+
+    void Reset() override { events.push_back("Reset"); }
     void Started(const std::string& caption, std::int64_t total) override {
         events.push_back("Started " + caption + " " + std::to_string(total));
         if (on_started) on_started();
     }
-    void Finished() override { events.push_back("Finished " + std::to_string(steps())); }
+    void Progressed(std::uint64_t done) override {
+        EXPECT_EQ(events.size(), 2u) << "progress outside the transform pass";
+        EXPECT_GT(done, this->done()) << "progress must grow";
+        progress.push_back(done);
+        if (on_progress) on_progress(done);
+    }
+    void Finished() override { events.push_back("Finished " + std::to_string(done())); }
     void Failed(const std::string& caption, const std::string& message) override {
         events.push_back("Failed " + message);
         failed_caption = caption;
@@ -54,31 +58,6 @@ class Recorder : public JobProgress {
     void Cancelled(const std::string& caption) override {
         events.push_back("Cancelled " + caption);
     }
-    void Poll() override {
-        ++polls;
-        if (on_poll) on_poll();
-    }
-    std::string failed_caption;
-    std::uint64_t polls = 0;
-    std::function<void()> on_poll;
-
-  protected:
-    void StepReached() override {
-        ++heard;
-        EXPECT_EQ(steps(), target_) << "a step was skipped past";
-        EXPECT_EQ(events.back().rfind("Started ", 0), 0u) << "Stepped() outside the transform pass";
-        SetNext(steps());
-    }
-
-  private:
-    void SetNext(std::uint64_t now) {
-        target_ = now + (every_step_ ? 1 : 1 + rng_() % max_gap_);
-        SetStepCounter(now, target_);
-    }
-    bool every_step_;
-    std::mt19937 rng_;
-    unsigned max_gap_;
-    std::uint64_t target_ = 0;
 };
 
 JobResult Job(Direction d, Mode m, const std::string& input, JobProgress& p,
@@ -124,9 +103,9 @@ TEST(CipherJob, KnownValues) {
     }
 }
 
-TEST(CipherJob, NotificationsComeInOrderWithOneStepPerByte) {
+TEST(CipherJob, NotificationsComeInOrderWithProgressPerBlock) {
     test::TempDir dir;
-    const Bytes raw = ToBytes(std::string(700, 'x') + "\r\n" + std::string(900, 'y'));
+    const Bytes raw = ToBytes(std::string(B + 700, 'x') + "\r\n" + std::string(B + 900, 'y'));
     WriteFile("in", raw);
     for (const Mode m : {Mode::Text, Mode::Binary}) {
         for (const Direction d : {kEnc, kDec}) {
@@ -137,7 +116,7 @@ TEST(CipherJob, NotificationsComeInOrderWithOneStepPerByte) {
             EXPECT_TRUE(r.ok());
             EXPECT_EQ(r.bytes, n);
             EXPECT_EQ(file_size, static_cast<double>(n + 1));
-            EXPECT_EQ(rec.heard, n);
+            EXPECT_EQ(rec.progress.size(), 3u) << "once per block";
             EXPECT_EQ(rec.events, (std::vector<std::string>{
                                       "Reset", Started(d, static_cast<std::int64_t>(n + 1)),
                                       "Finished " + std::to_string(n)}));
@@ -284,13 +263,13 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         EXPECT_EQ(rec.failed_caption, "Encryption Failed");
         ::unlink((dir / "in").c_str());
     }
-    // A full disk, found by a mid-pass write (4000 bytes) or only by the
-    // final close (10 bytes).
+    // A full disk, found by a mid-pass write (more than a buffer) or only by
+    // the final close (10 bytes).
     ASSERT_EQ(::symlink("/dev/full", "full"), 0);
-    for (const std::size_t size : {10u, 4000u}) {
+    for (const std::size_t size : {std::size_t{10}, 3 * B}) {
         for (const Mode m : {Mode::Text, Mode::Binary}) {
             WriteFile("in", Bytes(size, 'a'));
-            Recorder rec(false);
+            Recorder rec;
             const JobResult r = Job(kDec, m, dir / "in", rec, "full");
             expect_failed(r, rec, JobStatus::WriteError,
                           "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC));
@@ -343,7 +322,7 @@ TEST(CipherJob, TotalsBeyond32BitsAreKept) {
         f.put('\x7f');
     }
     ASSERT_EQ(::symlink("/dev/null", "sink"), 0);
-    Recorder rec(false, 5, 1u << 24);
+    Recorder rec;
     double file_size = 0;
     const JobResult r = RunCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, file_size);
     EXPECT_TRUE(r.ok()) << r.Describe();
@@ -374,28 +353,19 @@ TEST(CipherJob, TextModeCountsWhatItLoses) {
     EXPECT_EQ(r.first_unsafe_offset, -1);
 }
 
-// A receiver that changes the input while the job reads it: at step
-// `at_step` of the transform pass, or between the passes when it is 0.
+// A receiver that changes the input while the job reads it: after the
+// first block of the transform pass, or between the passes.
 class ChangingInput : public Recorder {
   public:
-    ChangingInput(std::uint64_t at_step, std::function<void()> change)
-        : Recorder(false), at_step_(at_step), change_(std::move(change)) {}
-
-    void Started(const std::string& caption, std::int64_t total) override {
-        Recorder::Started(caption, total);
-        if (at_step_ == 0) change_();
-        SetStepCounter(0, at_step_ == 0 ? std::numeric_limits<std::uint64_t>::max() : at_step_);
+    ChangingInput(bool mid_pass, std::function<void()> change) {
+        if (!mid_pass) {
+            on_started = change;
+            return;
+        }
+        on_progress = [this, change](std::uint64_t) {
+            if (progress.size() == 1) change();
+        };
     }
-
-  protected:
-    void StepReached() override {
-        change_();
-        SetStepCounter(steps(), std::numeric_limits<std::uint64_t>::max());
-    }
-
-  private:
-    std::uint64_t at_step_;
-    std::function<void()> change_;
 };
 
 // An input that shrinks, grows or is rewritten while the job runs yields no
@@ -406,29 +376,28 @@ TEST(CipherJob, InputThatChangesDuringTheJobFailsIt) {
     const auto append = [&](const char* text) {
         std::ofstream(in, std::ios::binary | std::ios::app) << text;
     };
+    const auto cut = [&](std::size_t size) { ASSERT_EQ(::truncate(in.c_str(), long(size)), 0); };
     const struct {
         const char* what;
         Mode mode;
-        std::uint64_t at_step;
+        bool mid_pass;
         std::function<void()> change;
     } cases[] = {
-        {"truncated mid-pass", Mode::Binary, 1500,
-         [&] { ASSERT_EQ(::truncate(in.c_str(), 700), 0); }},
-        {"truncated mid-pass", Mode::Text, 1500,
-         [&] { ASSERT_EQ(::truncate(in.c_str(), 2500), 0); }},
-        {"appended mid-pass", Mode::Binary, 10, [&] { append("more"); }},
-        {"appended mid-pass", Mode::Text, 10, [&] { append("\r\r\r"); }},  // nothing to deliver
-        {"appended between passes", Mode::Text, 0, [&] { append("x"); }},
-        {"touched between passes", Mode::Binary, 0,
+        {"truncated mid-pass", Mode::Binary, true, [&] { cut(B / 2); }},
+        {"truncated mid-pass", Mode::Text, true, [&] { cut(2 * B + 10); }},
+        {"appended mid-pass", Mode::Binary, true, [&] { append("more"); }},
+        {"appended mid-pass", Mode::Text, true, [&] { append("\r\r\r"); }},  // nothing to deliver
+        {"appended between passes", Mode::Text, false, [&] { append("x"); }},
+        {"touched between passes", Mode::Binary, false,
          [&] {
              const timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
              ASSERT_EQ(::utimensat(AT_FDCWD, in.c_str(), times, 0), 0);
          }},
     };
     for (const auto& c : cases) {
-        WriteFile(in, Bytes(3000, 'a'));
+        WriteFile(in, Bytes(3 * B, 'a'));
         WriteFile(OutputName(kEnc, c.mode), ToBytes("earlier"));
-        ChangingInput rec(c.at_step, c.change);
+        ChangingInput rec(c.mid_pass, c.change);
         const JobResult r = Job(kEnc, c.mode, in, rec);
         EXPECT_EQ(r.status, JobStatus::InputChanged) << c.what << ": " << r.Describe();
         EXPECT_EQ(r.Describe(), "File " + in + " changed while it was being read") << c.what;
@@ -442,24 +411,16 @@ TEST(CipherJob, InputThatChangesDuringTheJobFailsIt) {
 }
 
 // A stop flag (set by a signal handler or the window's Cancel) ends the job
-// within one 512-byte pass, in either pass, leaving the earlier output.
+// at the next block, in either pass, leaving the earlier output.
 TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
     test::TempDir dir;
-    WriteFile("in", Bytes(100000, 'a'));
+    WriteFile("in", Bytes(4 * B, 'a'));
     for (const bool in_counting_pass : {true, false}) {
         for (const Mode m : {Mode::Text, Mode::Binary}) {
             WriteFile(OutputName(kDec, m), ToBytes("earlier"));
-            volatile std::sig_atomic_t stop = 0;
-            Recorder rec(false);
-            std::uint64_t polls_at_stop = 0;
-            int polls_in_pass = 0;
-            rec.on_poll = [&] {
-                const bool counting = rec.events.size() == 1;  // Started() not yet heard
-                if (counting == in_counting_pass && ++polls_in_pass == 20) {
-                    stop = SIGTERM;
-                    polls_at_stop = rec.polls;
-                }
-            };
+            StopFlag stop{in_counting_pass ? SIGTERM : 0};
+            Recorder rec;
+            rec.on_progress = [&](std::uint64_t) { stop.store(SIGTERM); };
             JobRequest request{kDec, m, dir / "in", ""};
             request.stop = &stop;
             double file_size = 7.0;
@@ -467,7 +428,8 @@ TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
             const std::string where = in_counting_pass ? "counting" : "transform";
             EXPECT_EQ(r.status, JobStatus::Stopped) << where;
             EXPECT_EQ(r.stopped_by, SIGTERM);
-            EXPECT_EQ(rec.polls, polls_at_stop) << where << ": the job read on after the stop";
+            EXPECT_EQ(rec.progress.size(), in_counting_pass ? 0u : 1u)
+                << where << ": the job read on after the stop";
             EXPECT_EQ(rec.events.back(), "Cancelled Decryption Cancelled") << where;
             EXPECT_EQ(rec.events.size(), in_counting_pass ? 2u : 3u) << where;
             if (in_counting_pass) {
@@ -477,11 +439,6 @@ TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
             EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{}) << where;
         }
     }
-    // Without a stop the receiver is polled at least once per 512 bytes of
-    // each pass, so a window can react while a job runs.
-    Recorder rec(false);
-    ASSERT_TRUE(Job(kEnc, Mode::Binary, dir / "in", rec).ok());
-    EXPECT_GE(rec.polls, 2 * 100000 / 512);
     EXPECT_EQ(OpenStreamCount(), kStandardStreams);
 }
 
@@ -490,30 +447,42 @@ std::string ConvertedLines(const std::string& input) {
            " text has been converted\r\nOutput is stored in file dencrypt.txt\r\n";
 }
 
-// Random inputs, both modes and directions, three kinds of receiver (each
-// step heard, randomly spaced steps, none): the job must agree with the model
-// byte for byte, and a text Encrypt must decrypt back up to its first unsafe
-// value.
+// Random inputs, both modes and directions: the block engine must agree
+// with the byte-at-a-time model byte for byte, also where CR LF pairs, CR
+// runs, the Ctrl-Z mark and the key's parity meet a block edge; and a text
+// Encrypt must decrypt back up to its first unsafe value.
 TEST(CipherJob, RandomInputsMatchTheModel) {
     test::TempDir dir;
     std::mt19937 rng(9001);
-    std::vector<std::size_t> sizes;
-    for (const std::size_t base : {0u, 512u, 1024u, 1536u, 2048u, 4096u})
-        for (const int d : {-2, -1, 0, 1, 2})
-            if (static_cast<int>(base) + d >= 0) sizes.push_back(base + d);
-    for (int i = 0; i < 15; ++i) sizes.push_back(rng() % 6000);
+    // What is special about an input, each placed at or next to a block edge.
+    enum class Edge { None, CrLf, CrRun, MarkFirst, MarkAtEdge, MarkLast };
+    std::vector<std::pair<std::size_t, Edge>> inputs = {{0, Edge::None}, {1, Edge::MarkFirst}};
+    for (const std::size_t size : {B - 1, B, B + 1, 2 * B + 1})
+        inputs.push_back({size, Edge::None});
+    for (const Edge e : {Edge::CrLf, Edge::CrRun, Edge::MarkFirst, Edge::MarkAtEdge,
+                         Edge::MarkLast})
+        inputs.push_back({2 * B + 3, e});
+    for (int i = 0; i < 8; ++i) inputs.push_back({rng() % 6000, Edge::None});
 
     test::CapturedStdout captured;
     std::string printed;  // what text-mode Decrypt jobs must have printed
-    for (const std::size_t size : sizes) {
+    for (const auto& [size, edge] : inputs) {
         Bytes raw(size);
-        const bool with_mark = rng() % 3 == 0;
+        const bool with_mark = edge == Edge::None && rng() % 3 == 0;
         for (auto& b : raw) {
             const unsigned r = rng() % 100;
             b = r < 8 ? 0x0D : r < 16 ? 0x0A : static_cast<std::uint8_t>(rng());
-            if (b == 0x1A && !with_mark) b = 0x1C;
+            if (b == 0x1A) b = 0x1C;
         }
         if (with_mark && size > 0) raw[rng() % size] = 0x1A;
+        switch (edge) {
+            case Edge::None: break;
+            case Edge::CrLf: raw[B - 1] = 0x0D, raw[B] = 0x0A; break;
+            case Edge::CrRun: std::fill(raw.begin() + B, raw.begin() + 2 * B, 0x0D); break;
+            case Edge::MarkFirst: raw[0] = 0x1A; break;
+            case Edge::MarkAtEdge: raw[B] = 0x1A; break;
+            case Edge::MarkLast: raw[size - 1] = 0x1A; break;
+        }
         WriteFile("in", raw);
 
         for (const Mode m : {Mode::Text, Mode::Binary}) {
@@ -521,27 +490,21 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
                 const bool text = m == Mode::Text;
                 const test::ModelJob want = test::ModelCipher(raw, text, d == kEnc);
                 const std::uint64_t n = want.read.delivered.size();
-                for (int kind = 0; kind < 3; ++kind) {
-                    Recorder rec(kind == 0, static_cast<unsigned>(rng()));
-                    NullProgress quiet;
-                    JobProgress& p = kind == 2 ? static_cast<JobProgress&>(quiet) : rec;
+                {
+                    Recorder rec;
                     double file_size = 0;
-                    const JobResult r = RunCipherJob({d, m, dir / "in", ""}, p, file_size);
+                    const JobResult r = RunCipherJob({d, m, dir / "in", ""}, rec, file_size);
                     const std::string where =
-                        "size " + std::to_string(size) + (text ? " text" : " binary") +
-                        (d == kEnc ? " encrypt" : " decrypt") + " receiver " + std::to_string(kind);
+                        "size " + std::to_string(size) + " edge " +
+                        std::to_string(static_cast<int>(edge)) + (text ? " text" : " binary") +
+                        (d == kEnc ? " encrypt" : " decrypt");
                     ASSERT_TRUE(r.ok()) << where << ": " << r.Describe();
                     if (text && d == kDec) printed += ConvertedLines(dir / "in");
                     ASSERT_EQ(test::ReadFile(OutputName(d, m)), want.file) << where;
                     EXPECT_EQ(r.bytes, n) << where;
-                    EXPECT_EQ(p.steps(), n) << where;
+                    EXPECT_EQ(rec.done(), n) << where;
                     EXPECT_EQ(file_size, static_cast<double>(n + 1)) << where;
-                    if (kind == 0) {
-                        EXPECT_EQ(rec.heard, n) << where;
-                    }
-                    if (kind != 2) {
-                        EXPECT_EQ(rec.events[1], Started(d, static_cast<std::int64_t>(n + 1)));
-                    }
+                    EXPECT_EQ(rec.events[1], Started(d, static_cast<std::int64_t>(n + 1)));
                     EXPECT_EQ(r.cr_dropped, want.read.cr_dropped) << where;
                     EXPECT_EQ(r.lone_cr_dropped, want.read.lone_cr) << where;
                     EXPECT_EQ(r.bytes_after_mark, want.read.after_mark) << where;

@@ -10,6 +10,7 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -57,6 +58,29 @@ std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// The progress window, counting the jobs that began.
+class CountedProgress : public ottomix::ProgressWindow {
+  public:
+    int resets = 0;
+    void Reset() override {
+        ++resets;
+        ProgressWindow::Reset();
+    }
+};
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -106,15 +130,31 @@ class MainWindowTest : public ::testing::Test {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QCoreApplication::processEvents();
     }
+    // A click, and the job it may have started run to its report.
     void Click(QAbstractButton* button) {
         QTest::mouseClick(button, Qt::LeftButton);
+        WaitForJob();
+    }
+    // Jobs run on a thread of their own and report through the event loop.
+    void WaitForJob() {
         QCoreApplication::processEvents();
+        QElapsedTimer waited;
+        waited.start();
+        while (window_->isJobRunning() && waited.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        ASSERT_FALSE(window_->isJobRunning()) << "the job did not end within a minute";
+    }
+    // A sparse file: quick to make, long to read.
+    void WriteSparse(const std::string& name, std::int64_t size) {
+        std::ofstream big(Path(name), std::ios::binary);
+        big.seekp(size - 1);
+        big.put('x');
     }
     QString Viewed() const { return window_->viewer()->document()->toPlainText(); }
 
     QTemporaryDir dir_;
     std::string old_cwd_;
-    ottomix::ProgressWindow progress_;
+    CountedProgress progress_;
     std::unique_ptr<MainWindow> window_;
     std::vector<Box> boxes_;
 };
@@ -347,45 +387,71 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
 }
 
-// While a job runs the progress window takes Escape, which cancels the job;
-// the main window ignores clicks and its close box meanwhile.
-TEST_F(MainWindowTest, EscapeCancelsTheJobWhileTheMainWindowIgnoresInput) {
+// Escape in the main window cancels a job already in its counting pass,
+// before the progress window is shown: the earlier output stays.
+TEST_F(MainWindowTest, EscapeDuringTheCountingPassCancelsTheJob) {
     MainWindow& f = *window_;
     Write("encrypt.exe", "earlier");
-    {  // Sparse: quick to make, a while to read.
-        std::ofstream big(Path("big.bin"), std::ios::binary);
-        big.seekp((64 << 20) - 1);
-        big.put('x');
-    }
+    WriteSparse("huge.bin", std::int64_t{16} << 30);
     Click(f.binaryModeButton());
-    ClickFile("big.bin");
-    bool acted = false;
-    QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        if (acted || !progress_.isVisible()) return;  // the transform pass has begun
-        acted = true;
-        QTest::mouseClick(f.decryptButton(), Qt::LeftButton);
-        f.close();
-        QTest::keyClick(&progress_, Qt::Key_Escape);
-    });
-    during.start(0);
-    Click(f.encryptButton());
-    during.stop();
-
-    ASSERT_TRUE(acted) << "the job never let the event loop run";
-    EXPECT_TRUE(f.isVisible()) << "the close box was not ignored during the job";
+    ClickFile("huge.bin");
+    QTest::mouseClick(f.encryptButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f.isJobRunning());
+    EXPECT_FALSE(progress_.isVisible()) << "still counting";
+    EXPECT_EQ(f.cursor().shape(), Qt::BusyCursor);
+    QTest::keyClick(&f, Qt::Key_Escape);
+    WaitForJob();
+    EXPECT_FALSE(progress_.isVisible()) << "the counting pass never ended";
     EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
-    EXPECT_EQ(progress_.statusLabel()->text(), QStringLiteral("Cancelled"));
-    EXPECT_TRUE(progress_.okButton()->isVisible());
+    EXPECT_EQ(f.cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
-    EXPECT_FALSE(Listed().contains(QStringLiteral("decrypt.exe"))) << "Decrypt ran during the job";
     EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
               QStringList());
     EXPECT_TRUE(boxes_.empty()) << "a cancelled job needs no message";
-    // Afterwards everything answers again.
+}
+
+// While a job runs the window takes clicks and repaints; a second Encrypt,
+// Decrypt and the mode switch start nothing; Escape in the progress window
+// cancels. Afterwards everything answers again.
+TEST_F(MainWindowTest, WindowStaysLiveButStartsNoSecondJob) {
+    MainWindow& f = *window_;
+    Write("encrypt.exe", "earlier");
+    WriteSparse("huge.bin", std::int64_t{16} << 30);
+    Click(f.binaryModeButton());
+    ClickFile("huge.bin");
+    QTest::mouseClick(f.encryptButton(), Qt::LeftButton);
+    ASSERT_TRUE(f.isJobRunning());
+
+    const auto press = [](QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    };
+    press(f.viewButton());
+    EXPECT_TRUE(f.viewer()->isVisible()) << "a click during the job";
+    press(f.okButton());
+    PaintCounter painted(f.client());
+    f.client()->update();
+    for (int i = 0; i < 50 && painted.paints == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_GT(painted.paints, 0) << "a repaint during the job";
+    EXPECT_TRUE(f.isJobRunning());
+    press(f.encryptButton());
+    press(f.decryptButton());
+    press(f.textModeButton());
+    EXPECT_FALSE(f.isTextMode());
+    EXPECT_EQ(progress_.resets, 1) << "a second job began";
+
+    QTest::keyClick(&progress_, Qt::Key_Escape);
+    WaitForJob();
+    EXPECT_EQ(progress_.resets, 1);
+    EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("decrypt.exe"))));
     ClickFile("data.bin");
     Click(f.encryptButton());
     EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
@@ -393,6 +459,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     ClickFile("alpha.txt");
     f.encryptButton()->setFocus();
     QTest::keyClick(f.encryptButton(), Qt::Key_Return);
+    WaitForJob();
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
     Click(progress_.okButton());  // the progress window had come to the front
     f.activateWindow();
@@ -919,7 +986,6 @@ class DropDuringJob : public ottomix::NullProgress {
         dropped = drag_.drop(window_);
         DragFromFileManager another({FileUrl(path_)});
         entered = another.enter(window_);
-        QCoreApplication::processEvents();
         try {
             window_->openPath(path_);
         } catch (const std::runtime_error& e) {

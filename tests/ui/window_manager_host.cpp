@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
                 if (progress == nullptr) return;
                 progress->Reset();
                 progress->Started("File Successfully Encrypted!", 100);
-                for (int i = 0; i < 100; ++i) progress->Stepped();
+                progress->Progressed(100);
                 progress->Finished();
             }
         });
