@@ -352,7 +352,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 }
 
 MainWindow::~MainWindow() {
-    stopJobAndWait();
+    // The other windows may be gone already: the job's end is not reported.
+    if (stopper_ != nullptr) stopper_->cancel();
+    runner_->wait();
 }
 
 void MainWindow::setProgressWindow(JobProgress* progress) {
@@ -446,6 +448,9 @@ void MainWindow::stopJobAndWait() {
     if (!runner_->isRunning()) return;
     cancelJob();
     runner_->wait();
+    // Its end is reported now, so the progress window no longer counts it
+    // as running and lets the program close.
+    QCoreApplication::sendPostedEvents(runner_, QEvent::MetaCall);
 }
 
 void MainWindow::quit() {

@@ -143,7 +143,7 @@ class MainWindow : public QMainWindow {
     // What may not change while a job runs is disabled, the pointer shows
     // that a job runs, and the focus goes back where it was afterwards.
     void lockWhileJobRuns(bool locked);
-    // Stops a running job and waits for it (closing, exiting).
+    // Stops a running job, waits for it and reports its end (closing, exiting).
     void stopJobAndWait();
     // The viewer with its Ok button, or the browser page with everything else.
     void showViewerPage(bool viewer);

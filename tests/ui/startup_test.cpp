@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QApplication>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -34,6 +35,7 @@
 #include "ui/browser/file_list.h"
 #include "ui/glyph_button.h"
 #include "ui/main_window.h"
+#include "ui/progress_window.h"
 #include "ui/text_viewer.h"
 
 extern char** environ;
@@ -115,6 +117,35 @@ TEST_F(StartUpTest, CloseBoxEndsTheEventLoopWithStatusZero) {
                            }),
                 ::testing::ExitedWithCode(0), NoBox());
     EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+}
+
+// The close box while the progress window shows a running job: the job
+// stops, the earlier output stays, and the program ends with status 0.
+TEST_F(StartUpTest, CloseBoxDuringAJobStopsItAndEnds) {
+    std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
+    {  // Sparse: quick to make, a while to read.
+        std::ofstream big(Path("big.bin"), std::ios::binary);
+        big.seekp((std::int64_t{1} << 30) - 1);
+        big.put('x');
+    }
+    EXPECT_EXIT(RunProgram(Dir(),
+                           [](MainWindow& window) {
+                               QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
+                               Select(window, "big.bin");
+                               auto* watch = new QTimer(&window);
+                               QObject::connect(watch, &QTimer::timeout, [&window] {
+                                   for (QWidget* w : QApplication::topLevelWidgets())
+                                       if (qobject_cast<ottomix::ProgressWindow*>(w) &&
+                                           w->isVisible())
+                                           window.close();
+                               });
+                               watch->start(0);
+                               QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
+                           }),
+                ::testing::ExitedWithCode(0), NoBox());
+    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
+              QStringList());
 }
 
 TEST_F(StartUpTest, ExitButtonEndsAtOnceWithStatusOneAndWritesPendingBytes) {
