@@ -34,8 +34,8 @@ constexpr const char* kUsage =
     "An earlier output is replaced only by a complete new one: a job that\n"
     "fails or is interrupted leaves it as it was.\n"
     "\n"
-    "Exit status: 0 done, 1 the job failed, 2 usage error, 128+N ended by\n"
-    "signal N (the earlier output left unchanged).\n";
+    "Exit status: 0 done, 1 the job failed, 2 usage error. A job ended by\n"
+    "SIGINT, SIGTERM or SIGHUP cleans up and then dies by that signal.\n";
 
 // Set by SIGINT, SIGTERM and SIGHUP; the job looks at it once per block.
 ottomix::StopFlag g_stop{0};
@@ -198,8 +198,14 @@ int main(int argc, char** argv) {
     if (result.status == ottomix::JobStatus::Stopped) {
         const std::string shown = output.empty() ? ottomix::OutputName(direction, mode) : output;
         std::fprintf(stderr, "ottomix-cli: interrupted, %s left unchanged\n", shown.c_str());
-        return 128 + result.stopped_by;
     }
+    // Cleaned up: now die by the signal, also one that came after the output
+    // was complete, so a calling shell sees it and a loop of jobs stops.
+    if (const int signal_number = g_stop.load(); signal_number > 0) {
+        std::signal(signal_number, SIG_DFL);
+        std::raise(signal_number);
+    }
+    if (result.status == ottomix::JobStatus::Stopped) return 128 + result.stopped_by;
     if (!result.ok()) {
         std::fprintf(stderr, "ottomix-cli: %s\n", result.Describe().c_str());
         return 1;

@@ -268,7 +268,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         out.Abandon();
         return failed(r);
     }
-    if (const int err = out.Commit()) {
+    if (const int err = out.Commit(request.stop)) {
+        if (err == ECANCELED) return stopped(bytes);
         JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + output_path, err);
         r.bytes = bytes;
         return failed(r);

@@ -174,7 +174,7 @@ int OutputFile::CreateTemporary(std::string_view mode) {
     return 0;
 }
 
-int OutputFile::Commit() {
+int OutputFile::Commit(const std::atomic<int>* stop) {
     if (writer_ == nullptr) return EBADF;
     int err = 0;
     if (way_ == Way::Replace) {
@@ -189,6 +189,8 @@ int OutputFile::Commit() {
     ByteWriter* writer = writer_;
     writer_ = nullptr;
     if (ByteWriter::Close(writer) != 0 && err == 0) err = errno != 0 ? errno : EIO;
+    // The sync can take a while; a stop that came meanwhile still counts.
+    if (err == 0 && way_ == Way::Replace && stop != nullptr && stop->load() != 0) err = ECANCELED;
     if (err == 0 && way_ == Way::Replace &&
         ::renameat(dirfd_, temp_.c_str(), dirfd_, base_.c_str()) != 0) {
         err = errno;

@@ -21,6 +21,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -50,8 +51,10 @@ class OutputFile {
 
     // Makes the written bytes the file under the name: passes what is
     // buffered, syncs it to disk, closes and renames. Returns 0 or an errno;
-    // after a failure everything is undone as by Abandon().
-    int Commit();
+    // after a failure everything is undone as by Abandon(). When `stop` is
+    // set by the time the bytes are on disk (a signal during the sync), the
+    // name is left alone and ECANCELED returned.
+    int Commit(const std::atomic<int>* stop = nullptr);
     // Drops the new output. An earlier file under the name stays as it was;
     // a file that was being overwritten in place is cut to nothing rather
     // than left looking complete.

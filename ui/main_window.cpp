@@ -481,9 +481,11 @@ void MainWindow::runJob(Direction direction) {
 
 void MainWindow::jobFinished(const JobResult& result, double fileSize) {
     fileSize_ = fileSize;
+    // Also a signal that came once the output was complete ends the program.
+    const int stoppedBy = stopper_->flag()->load();
     stopper_.reset();
     if (progressWindow_ != nullptr) progressWindow_->jobEnded();
-    JobStopper::endIfSignalled(result.stopped_by);
+    JobStopper::endIfSignalled(stoppedBy);
     lockWhileJobRuns(false);
 
     const JobReport report = describeJob(runningJob_, result, result.lone_cr_dropped);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <sstream>
@@ -63,6 +64,20 @@ TEST(OutputFile, NewContentAppearsOnlyWhenCommitted) {
     EXPECT_EQ(test::ReadFile("hard"), ToBytes("old")) << "a hard link keeps the old content";
     EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
     EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+// A signal that comes while the new bytes are synced to disk stops the
+// job there: the name keeps the earlier file, and nothing is left behind.
+TEST(OutputFile, StopDuringTheSyncLeavesTheEarlierFile) {
+    test::TempDir dir;
+    WriteFile("out", ToBytes("old"));
+    OutputFile file;
+    ASSERT_EQ(file.Open("out", false, "wb"), 0);
+    WriteBytes(file.writer(), 3000, 'n');
+    const StopFlag stop{SIGTERM};
+    EXPECT_EQ(file.Commit(&stop), ECANCELED);
+    EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
 }
 
 TEST(OutputFile, AbandonedOutputLeavesTheEarlierFile) {
