@@ -1,111 +1,177 @@
-// Throughput of the cipher job (through ottomix-cli) beside reference tools
-// measured in the same run on the same files:
-//   floor - dd bs=512 reading the file once plus dd bs=512 copying it once:
-//           the system calls a job's two passes make with 512-byte buffers
-//   tr    - GNU tr doing the binary shift
-//   cp    - a plain copy
+// The cipher job (ottomix-cli) against references timed in the same run on
+// the same files:
+//   floor - ottomix_bench_floor: the same two passes and the same bytes out,
+//           with plain read/write and 1 MiB buffers, synced as a job syncs
+//   tr    - GNU tr doing the binary shift (one pass, no sync)
+// and, for information, the floor without its sync: what the disk adds.
+// Each measure runs the job and its references alternately, each run from a
+// clean state, and compares the medians. Every job's output is checked
+// against the floor's, byte for byte, before anything is timed.
+//
 // Usage: ottomix_bench_core PATH/TO/ottomix-cli [MiB] [repeats]
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// BENCH_BASELINE_CLI=another/ottomix-cli times that one too, in the same runs,
+// for a before/after comparison. BENCH_DIR is where the temporary files go.
+#include <malloc.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace ottomix_bench;
 
-struct Run {
-    double seconds = 0;
+constexpr double kFloorTarget = 1.15;
+constexpr double kTrTarget = 0.80;
+constexpr double kRssLimitMiB = 8.0;
+
+// Outputs that differ from a reference's: [0] this build's CLI, [1] the baseline's.
+int g_mismatches[2] = {0, 0};
+
+const char* FixedOutputName(bool encrypt, bool text) {
+    if (text) return encrypt ? "encrypt.txt" : "dencrypt.txt";
+    return encrypt ? "encrypt.exe" : "decrypt.exe";
+}
+
+struct Job {
+    bool encrypt;
+    bool text;
+    const char* direction() const { return encrypt ? "encrypt" : "decrypt"; }
+    const char* mode() const { return text ? "--text" : "--binary"; }
+    std::string name() const { return std::string(text ? "text " : "binary ") + direction(); }
+};
+
+// One program timed in a measure.
+struct Contender {
+    enum Kind { Cli, Floor, FloorNoSync, Tr } kind;
+    std::string label;    // "ottomix-cli", "before", "floor", "floor, no sync", "tr"
+    std::string program;  // for Cli and Floor
+    std::vector<double> seconds;
     long max_rss_kib = 0;
 };
 
-// Runs argv with optional stdin/stdout files; returns wall time and peak RSS
-// (an upper bound: the child's figure includes this program's own pages it
-// shared before exec).
-Run Spawn(const std::vector<std::string>& args, const std::string& in = "",
-          const std::string& out = "", const std::string& cwd = "") {
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    if (!in.empty()) posix_spawn_file_actions_addopen(&fa, 0, in.c_str(), O_RDONLY, 0);
-    if (!out.empty())
-        posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto t0 = std::chrono::steady_clock::now();
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    struct rusage ru {};
-    wait4(pid, &status, 0, &ru);
-    const auto t1 = std::chrono::steady_clock::now();
-    posix_spawn_file_actions_destroy(&fa);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d)\n", argv[0], status);
-        std::exit(1);
-    }
-    return {std::chrono::duration<double>(t1 - t0).count(), ru.ru_maxrss};
-}
+class Bench {
+  public:
+    explicit Bench(std::string dir) : dir_(std::move(dir)) {}
 
-Run Best(int repeats, const auto& fn) {
-    Run best{1e300, 0};
-    for (int i = 0; i < repeats; ++i) {
-        const Run r = fn();
-        if (r.seconds < best.seconds) best.seconds = r.seconds;
-        if (r.max_rss_kib > best.max_rss_kib) best.max_rss_kib = r.max_rss_kib;
-    }
-    return best;
-}
-
-void MakeRandom(const std::string& path, std::size_t bytes) {
-    std::mt19937_64 rng(42);
-    std::vector<std::uint64_t> block(1 << 17);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    for (std::size_t done = 0; done < bytes;) {
-        for (auto& w : block) w = rng();
-        const std::size_t n = std::min(bytes - done, block.size() * 8);
-        std::fwrite(block.data(), 1, n, f);
-        done += n;
-    }
-    std::fclose(f);
-}
-
-// Printable ASCII in lines of 20..100 characters ended by CR LF.
-void MakeText(const std::string& path, std::size_t bytes) {
-    std::mt19937 rng(7);
-    std::string buf;
-    buf.reserve(1 << 20);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::size_t done = 0;
-    while (done < bytes) {
-        buf.clear();
-        while (buf.size() < (1 << 20) - 128) {
-            const int len = 20 + static_cast<int>(rng() % 81);
-            for (int i = 0; i < len; ++i) buf += static_cast<char>(' ' + rng() % 95);
-            buf += "\r\n";
+    // Runs `c` once on `input`; its output lands in `output` (a name in the
+    // temporary directory), or for a job under the fixed name, then renamed.
+    Run RunOnce(Contender& c, const Job& job, const std::string& input,
+                const std::string& output = "") {
+        Run r;
+        switch (c.kind) {
+            case Contender::Cli: {
+                r = Spawn({c.program, job.direction(), job.mode(), input}, "", "", dir_);
+                c.max_rss_kib = std::max(c.max_rss_kib, r.max_rss_kib);
+                if (!output.empty())
+                    fs::rename(dir_ + "/" + FixedOutputName(job.encrypt, job.text),
+                               dir_ + "/" + output);
+                break;
+            }
+            case Contender::Floor:
+                r = Spawn({c.program, job.direction(), job.mode(), input,
+                           dir_ + "/" + (output.empty() ? "floor.out" : output)});
+                break;
+            case Contender::FloorNoSync:
+                r = Spawn({c.program, job.direction(), job.mode(), input,
+                           dir_ + "/" + (output.empty() ? "floor.out" : output), "--no-sync"});
+                break;
+            case Contender::Tr:
+                r = Spawn({"tr", "\\000-\\377", "\\001-\\377\\000"}, input,
+                          dir_ + "/" + (output.empty() ? "tr.out" : output));
+                break;
         }
-        const std::size_t n = std::min(bytes - done, buf.size());
-        std::fwrite(buf.data(), 1, n, f);
-        done += n;
+        return r;
     }
-    std::fclose(f);
+
+    void Clean() {
+        Settle(dir_, {"encrypt.exe", "decrypt.exe", "encrypt.txt", "dencrypt.txt", "floor.out",
+                      "tr.out", "check.job", "check.ref"});
+    }
+
+    // The job's output against the reference's, on `input`; loud when they differ.
+    bool Check(Contender& job_side, Contender& ref, const Job& job, const std::string& input,
+               const std::string& what) {
+        Clean();
+        RunOnce(ref, job, input, "check.ref");
+        RunOnce(job_side, job, input, "check.job");
+        const std::string diff = CompareFiles(dir_ + "/check.job", dir_ + "/check.ref");
+        Clean();
+        if (diff.empty()) return true;
+        ++g_mismatches[job_side.label == "before" ? 1 : 0];
+        std::printf("\n!!!!!!!! MISMATCH !!!!!!!! %s %s %s on %s: output differs from %s's: %s\n\n",
+                    job_side.label.c_str(), job.mode(), job.direction(), what.c_str(),
+                    ref.label.c_str(), diff.c_str());
+        std::fflush(stdout);
+        return false;
+    }
+
+    const std::string& dir() const { return dir_; }
+
+  private:
+    std::string dir_;
+};
+
+// Small files that take the text rules through their corners: CRs alone and
+// in pairs, LFs written as CR LF, CR LF pairs across every power-of-two
+// buffer edge, Ctrl-Z in the middle, an empty file.
+std::vector<std::pair<std::string, std::string>> MakeCheckFiles(const std::string& dir) {
+    std::vector<std::pair<std::string, std::string>> files;
+    auto add = [&](const std::string& name, const std::string& what, const std::string& bytes) {
+        const std::string path = dir + "/" + name;
+        FILE* f = CreateOrDie(path);
+        WriteFileOrDie(f, bytes.data(), bytes.size(), path);
+        CloseOrDie(f, path);
+        files.emplace_back(path, what);
+    };
+    add("empty", "an empty file", "");
+    add("one-cr", "a file of one CR", "\r");
+    add("one-mark", "a file of one Ctrl-Z", "\x1a");
+
+    std::mt19937_64 rng(2024);
+    // Every byte value but Ctrl-Z, so Text Mode reads it all.
+    std::string mixed(3 * (1 << 20) + 777, '\0');
+    for (auto& c : mixed) {
+        c = static_cast<char>(rng() & 0xFF);
+        if (c == '\x1a') c = '\x1b';
+    }
+    add("mixed", "3 MiB of random bytes without Ctrl-Z", mixed);
+    // The same with a Ctrl-Z past the first MiB and more bytes behind it.
+    std::string marked = mixed;
+    marked[(1 << 20) + 300001] = '\x1a';
+    add("marked", "random bytes with a Ctrl-Z at byte 1348877", marked);
+    // Printable lines; a CR LF pair straddles every multiple of 4096, with
+    // a lone CR and a byte that shifts onto LF both ways close behind.
+    std::string edges(2 * (1 << 20) + 5, 'x');
+    for (std::size_t i = 0; i < edges.size(); ++i) edges[i] = static_cast<char>(' ' + rng() % 95);
+    for (std::size_t p = 4096; p + 200 < edges.size(); p += 4096) {
+        edges[p - 1] = '\r';
+        edges[p] = '\n';
+        edges[p + 100] = '\r';
+        edges[p + 150] = '\x0c';  // LF after encrypting with key 2
+        edges[p + 151] = '\x07';  // LF after decrypting with key 3
+        edges[p + 152] = '\x08';  // LF after decrypting with key 2
+    }
+    add("edges", "2 MiB of lines with CR LF across buffer edges", edges);
+    return files;
+}
+
+struct Row {
+    std::string measure;
+    std::string who;
+    double job = 0, ref = 0;
+    double target = 0;
+    bool counts = false;  // a target of this build (not of the baseline)
+    double mb = 0;
+};
+
+std::string Fmt(const char* format, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
 }
 
 }  // namespace
@@ -115,92 +181,199 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s ottomix-cli [MiB] [repeats]\n", argv[0]);
         return 2;
     }
+    // Big buffers straight from the system and back, whatever their history:
+    // a child's peak memory figure includes what this process holds when
+    // it forks (see Spawn), so this process keeps no freed heap around.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const std::string cli = fs::absolute(argv[1]).string();
-    const std::size_t mib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 256;
-    const int repeats = argc > 3 ? std::atoi(argv[3]) : 3;
+    const std::size_t mib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 512;
+    const int repeats = std::max(1, argc > 3 ? std::atoi(argv[3]) : 5);
     const std::size_t bytes = mib << 20;
+    const std::string floor =
+        (fs::read_symlink("/proc/self/exe").parent_path() / "ottomix_bench_floor").string();
+    const char* baseline_env = std::getenv("BENCH_BASELINE_CLI");
+    const std::string baseline =
+        baseline_env != nullptr && *baseline_env != '\0' ? fs::absolute(baseline_env).string() : "";
+    for (const std::string* p : {&cli, &floor, &baseline}) {
+        if (!p->empty() && ::access(p->c_str(), X_OK) != 0) {
+            std::fprintf(stderr, "ERROR: %s is not an executable program\n", p->c_str());
+            return 2;
+        }
+    }
 
-    char tmpl[] = "/tmp/ottomix-bench-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
+    const std::string dir = MakeTempDir("ottomix-bench");
+    RemoveAtExit(dir);
+    Bench bench(dir);
+
+    Contender job{Contender::Cli, "ottomix-cli", cli, {}, 0};
+    Contender before{Contender::Cli, "before", baseline, {}, 0};
+    Contender floor_ref{Contender::Floor, "floor", floor, {}, 0};
+    Contender tr_ref{Contender::Tr, "tr", "", {}, 0};
+    Contender unsynced{Contender::FloorNoSync, "floor-nosync", floor, {}, 0};
+    std::vector<Contender*> jobs{&job};
+    if (!baseline.empty()) jobs.push_back(&before);
+
+    std::printf("ottomix-cli: %s\n", cli.c_str());
+    if (!baseline.empty()) std::printf("before:      %s (BENCH_BASELINE_CLI)\n", baseline.c_str());
+    std::printf("floor:       %s\n", floor.c_str());
+
+    // Corner cases first: a wrong output makes every figure moot.
+    const auto check_files = MakeCheckFiles(dir);
+    int checks = 0, check_failures = 0;
+    for (const auto& [path, what] : check_files)
+        for (const bool text : {false, true})
+            for (const bool encrypt : {true, false})
+                for (Contender* j : jobs) {
+                    ++checks;
+                    if (!bench.Check(*j, floor_ref, Job{encrypt, text}, path, what))
+                        ++check_failures;
+                }
+    std::printf("Output check on %zu small files: %d of %d jobs identical to the floor%s\n",
+                check_files.size(), checks - check_failures, checks,
+                check_failures == 0 ? "" : "  <== MISMATCH");
+    for (const auto& f : check_files) fs::remove(f.first);
+
     const std::string bin = dir + "/random.bin", txt = dir + "/text.txt";
-    const std::string small = dir + "/small.bin", copy = dir + "/copy";
-    std::printf("Generating %zu MiB of random bytes and %zu MiB of text in %s ...\n", mib, mib,
-                dir.c_str());
+    std::printf("Generating %zu MiB of random bytes and %zu MiB of CR LF text in %s ...\n", mib,
+                mib, dir.c_str());
     MakeRandom(bin, bytes);
     MakeText(txt, bytes);
-    MakeRandom(small, 1 << 20);
     const double mb = static_cast<double>(bytes) / 1e6;
 
-    auto floor_of = [&](const std::string& f) {
-        const Run a = Best(repeats, [&] {
-            return Spawn({"dd", "if=" + f, "of=/dev/null", "bs=512", "status=none"});
-        });
-        const Run b = Best(repeats, [&] {
-            return Spawn({"dd", "if=" + f, "of=" + copy, "bs=512", "status=none"});
-        });
-        return a.seconds + b.seconds;
-    };
-    const double floor_bin = floor_of(bin), floor_txt = floor_of(txt);
-    const Run tr = Best(repeats, [&] {
-        return Spawn({"tr", std::string("\\000-\\377"), std::string("\\001-\\377\\000")}, bin,
-                     copy);
-    });
-    const Run cp = Best(repeats, [&] { return Spawn({"cp", bin, copy}); });
-
-    std::printf("\nReference (same run)          time     MB/s\n");
-    std::printf("  512-byte floor, random     %6.3f s %7.1f\n", floor_bin, mb / floor_bin);
-    std::printf("  512-byte floor, text       %6.3f s %7.1f\n", floor_txt, mb / floor_txt);
-    std::printf("  tr binary shift            %6.3f s %7.1f\n", tr.seconds, mb / tr.seconds);
-    std::printf("  cp                         %6.3f s %7.1f\n", cp.seconds, mb / cp.seconds);
-
-    struct Case {
-        const char* name;
-        const char* dir;
-        const char* mode;
+    struct Measure {
+        Job job;
         const std::string* input;
-        double floor;
-        double target;
+        bool with_tr;
     };
-    const Case cases[] = {
-        {"binary encrypt", "encrypt", "--binary", &bin, floor_bin, 1.3},
-        {"binary decrypt", "decrypt", "--binary", &bin, floor_bin, 1.3},
-        {"text encrypt  ", "encrypt", "--text", &txt, floor_txt, 1.5},
-        {"text decrypt  ", "decrypt", "--text", &txt, floor_txt, 1.5},
+    const Measure measures[] = {
+        {{true, false}, &bin, true},
+        {{false, false}, &bin, false},
+        {{true, true}, &txt, false},
+        {{false, true}, &txt, false},
     };
-    std::printf("\nJob (ottomix-cli)  time     MB/s  x floor (target)  x tr   x cp  peak RSS\n");
-    bool all_met = true;
-    for (const Case& c : cases) {
-        const Run r = Best(repeats, [&] {
-            return Spawn({cli, c.dir, c.mode, *c.input}, "", "/dev/null", dir);
-        });
-        const double ratio = r.seconds / c.floor;
-        all_met = all_met && ratio <= c.target;
-        std::printf("  %s  %6.3f s %7.1f  %5.2f (<= %.1f) %s %5.2f %6.2f  %5.1f MiB\n", c.name,
-                    r.seconds, mb / r.seconds, ratio, c.target, ratio <= c.target ? "ok " : "MISS",
-                    r.seconds / tr.seconds, r.seconds / cp.seconds, r.max_rss_kib / 1024.0);
+    std::vector<Row> rows;
+    long rss_bin[2] = {0, 0}, rss_txt[2] = {0, 0};  // [job, before]
+    for (const Measure& m : measures) {
+        std::vector<Contender*> all = jobs;
+        all.push_back(&floor_ref);
+        if (m.with_tr) all.push_back(&tr_ref);
+        if (m.with_tr) all.push_back(&unsynced);
+        for (Contender* c : all) {
+            c->seconds.clear();
+            c->max_rss_kib = 0;
+        }
+        // Untimed: warms the page cache and checks the big outputs.
+        const std::string what =
+            std::to_string(mib) + " MiB of " + (m.job.text ? "text" : "random bytes");
+        for (Contender* j : jobs) {
+            bench.Check(*j, floor_ref, m.job, *m.input, what);
+            if (m.with_tr) bench.Check(*j, tr_ref, m.job, *m.input, what);
+        }
+        std::printf("%-15s", m.job.name().c_str());
+        for (int r = 0; r < repeats; ++r) {
+            // Rotate the order so no side always follows the same one.
+            for (std::size_t k = 0; k < all.size(); ++k) {
+                Contender* c = all[(k + static_cast<std::size_t>(r)) % all.size()];
+                bench.Clean();
+                c->seconds.push_back(bench.RunOnce(*c, m.job, *m.input).seconds);
+            }
+            std::printf(" .");
+        }
+        bench.Clean();
+        std::printf("\n   runs (s):");
+        for (Contender* c : all) {
+            std::printf("  %s", c->label.c_str());
+            for (double s : c->seconds) std::printf(" %.3f", s);
+        }
+        std::printf("\n");
+
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            Contender& j = *jobs[i];
+            const std::string who = i == 0 ? "new" : "before";
+            rows.push_back({m.job.name() + " / floor", who, Median(j.seconds),
+                            Median(floor_ref.seconds), kFloorTarget, i == 0, mb});
+            if (m.with_tr) {
+                rows.push_back({m.job.name() + " / tr", who, Median(j.seconds),
+                                Median(tr_ref.seconds), kTrTarget, i == 0, mb});
+                rows.push_back({m.job.name() + " / floor, no sync", who, Median(j.seconds),
+                                Median(unsynced.seconds), 0, false, mb});
+            }
+            long* rss = m.job.text ? rss_txt : rss_bin;
+            rss[i] = std::max(rss[i], j.max_rss_kib);
+        }
     }
-    const Run small_run = Spawn({cli, "encrypt", "--binary", small}, "", "", dir);
-    const Run big_run = Spawn({cli, "encrypt", "--binary", bin}, "", "", dir);
+
+    // Floor rows first, then tr, each with its before row under it.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row& a, const Row& b) { return a.target > b.target; });
+    int targets = 0, met = 0;
+    std::vector<std::string> missed;
+    std::printf("\nCipher job, %zu MiB inputs, medians of %d paired runs\n", mib, repeats);
+    std::printf("%-31s %-6s %8s %8s %7s %8s %-6s %9s %9s\n", "Measure", "CLI", "job s", "ref s",
+                "ratio", "target", "result", "job MB/s", "ref MB/s");
+    for (const Row& r : rows) {
+        const double ratio = r.job / r.ref;
+        const bool ok = ratio <= r.target;
+        if (r.target == 0) {  // for information only
+            std::printf("%-31s %-6s %8.3f %8.3f %7.3f %8s %-6s %9.1f %9.1f\n", r.measure.c_str(),
+                        r.who.c_str(), r.job, r.ref, ratio, "", "info", r.mb / r.job, r.mb / r.ref);
+            continue;
+        }
+        if (r.counts) {
+            ++targets;
+            if (ok)
+                ++met;
+            else
+                missed.push_back(r.measure);
+        }
+        std::printf("%-31s %-6s %8.3f %8.3f %7.3f %8s %-6s %9.1f %9.1f\n", r.measure.c_str(),
+                    r.who.c_str(), r.job, r.ref, ratio, ("<= " + Fmt("%.2f", r.target)).c_str(),
+                    ok ? "ok" : "MISS", r.mb / r.job, r.mb / r.ref);
+    }
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        for (const bool text : {false, true}) {
+            const double rss = static_cast<double>(text ? rss_txt[i] : rss_bin[i]) / 1024.0;
+            const bool ok = rss < kRssLimitMiB;
+            const std::string measure = std::string("CLI peak RSS, ") + (text ? "text" : "binary");
+            if (i == 0) {
+                ++targets;
+                if (ok)
+                    ++met;
+                else
+                    missed.push_back(measure);
+            }
+            std::printf("%-31s %-6s %8s %8s %7s %8s %-6s\n", measure.c_str(),
+                        i == 0 ? "new" : "before", (Fmt("%.1f", rss) + " MiB").c_str(), "", "",
+                        ("< " + Fmt("%.0f", kRssLimitMiB) + " MiB").c_str(), ok ? "ok" : "MISS");
+        }
+    }
+    // What a child started the same way shows when it does nothing.
+    const Run idle = Spawn({"true"});
     std::printf(
-        "\nPeak memory of ottomix-cli: 1 MiB input %.1f MiB, %zu MiB input %.1f MiB (limit 8 "
-        "MiB)\n",
-        small_run.max_rss_kib / 1024.0, mib, big_run.max_rss_kib / 1024.0);
-    // A job syncs its output before renaming it into place, so a crash leaves
-    // the whole earlier or the whole new file. What that costs on this disk:
-    for (const std::string* f : {&small, &bin}) {
-        const Run plain = Best(repeats, [&] {
-            return Spawn({"dd", "if=" + *f, "of=" + copy, "bs=1M", "status=none"});
-        });
-        const Run synced = Best(repeats, [&] {
-            return Spawn(
-                {"dd", "if=" + *f, "of=" + copy, "bs=1M", "conv=fdatasync", "status=none"});
-        });
-        std::printf("fdatasync of a %zu MiB output costs %.1f ms (dd with and without it)\n",
-                    static_cast<std::size_t>(fs::file_size(*f) >> 20),
-                    1000.0 * (synced.seconds - plain.seconds));
+        "(peak RSS: the most any run of the job reached on the %zu MiB inputs; /bin/true "
+        "started the same way shows %.1f MiB)\n",
+        mib, static_cast<double>(idle.max_rss_kib) / 1024.0);
+
+    if (g_mismatches[0] > 0)
+        std::printf(
+            "\n!!!!!!!! %d output MISMATCH(es) of ottomix-cli against a reference: see "
+            "above !!!!!!!!\n",
+            g_mismatches[0]);
+    else
+        std::printf(
+            "\nOutputs: every output of ottomix-cli is identical to the floor's (and to "
+            "tr's).\n");
+    if (!baseline.empty())
+        std::printf("Outputs of the baseline CLI: %d MISMATCH(es).\n", g_mismatches[1]);
+    if (met == targets) {
+        std::printf("All %d cipher job targets met.\n", targets);
+    } else {
+        std::printf("%d of %d cipher job targets missed:", targets - met, targets);
+        for (const auto& m : missed) std::printf(" [%s]", m.c_str());
+        std::printf("\n");
     }
-    std::printf("%s\n",
-                all_met ? "All throughput targets met." : "Some throughput targets missed.");
-    fs::remove_all(dir);
+    // For bench/run.sh's summary.
+    std::printf("Targets: %d of %d met; mismatches: %d\n", met, targets, g_mismatches[0]);
     return 0;
 }
