@@ -198,8 +198,12 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     // Transform pass: the output is opened first, the input second.
     OutputFile out;
     if (const int err = out.Open(output_path, !request.output.empty(), out_mode)) {
-        return failed(
-            Fail(JobStatus::CannotCreateOutput, "Cannot create file " + output_path, err));
+        JobResult r = Fail(JobStatus::CannotCreateOutput,
+                           out.failure().empty() ? "Cannot create file " + output_path
+                                                 : out.failure(),
+                           err);
+        if (!out.failure_reason().empty()) r.reason = out.failure_reason();
+        return failed(r);
     }
     ByteWriter* writer = out.writer();
     reader = ByteReader::Open(input, in_mode);

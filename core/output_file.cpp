@@ -3,11 +3,14 @@
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "core/byte_stream.h"
 
@@ -64,12 +67,34 @@ std::string TemporaryName(const std::string& base) {
     return name;
 }
 
-// Whether this process may replace `entry` in the directory `dir`: in a
-// sticky directory only the owner of the entry or of the directory may.
+// Whether this process may replace `entry` in the directory `dir`. In a
+// sticky directory (/tmp) what another user planted there is theirs, also
+// for root, as the kernel's protected_regular has it: only an entry of this
+// user's or of the directory's owner may go.
 bool MayReplace(const struct stat& dir, const struct stat& entry) {
     if ((dir.st_mode & S_ISVTX) == 0) return true;
     const uid_t me = ::geteuid();
-    return me == 0 || entry.st_uid == me || dir.st_uid == me;
+    const bool may_remove = me == 0 || entry.st_uid == me || dir.st_uid == me;
+    const bool planted = entry.st_uid != me && entry.st_uid != dir.st_uid;
+    return may_remove && !planted;
+}
+
+// Copies the extended attributes of `from` (the POSIX ACL among them) to the
+// open file `to`, best effort: a name this user may not set stays behind.
+void CopyExtendedAttributes(const std::string& from, int to) {
+    ssize_t size = ::llistxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) return;
+    std::vector<char> names(static_cast<std::size_t>(size));
+    size = ::llistxattr(from.c_str(), names.data(), names.size());
+    std::vector<char> value;
+    for (const char* name = names.data(); size > 0 && name < names.data() + size;
+         name += std::strlen(name) + 1) {
+        const ssize_t length = ::lgetxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0) continue;
+        value.resize(static_cast<std::size_t>(length));
+        const ssize_t got = ::lgetxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0) ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0);
+    }
 }
 
 }  // namespace
@@ -80,6 +105,8 @@ OutputFile::~OutputFile() {
 
 int OutputFile::Open(const std::string& name, bool follow_links, std::string_view mode) {
     Abandon();
+    failure_.clear();
+    failure_reason_.clear();
     std::string path = name;
     if (follow_links) {
         if (const int err = FollowLinks(name, &path)) return err;
@@ -91,8 +118,9 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
         exists = false;
     }
     if (exists && S_ISDIR(st.st_mode)) return EISDIR;
-    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        // A pipe, terminal or device takes the bytes as they come.
+    if (follow_links && exists && !S_ISREG(st.st_mode)) {
+        // A pipe, terminal or device the user named takes the bytes as they
+        // come. At a fixed name it is replaced like a link, never opened.
         way_ = Way::Direct;
         writer_ = ByteWriter::Open(name, mode);
         return writer_ != nullptr ? 0 : errno;
@@ -101,7 +129,8 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
     const auto slash = path.rfind('/');
     base_ = slash == std::string::npos ? path : path.substr(slash + 1);
     if (base_.empty() || base_ == "." || base_ == "..") return EISDIR;
-    dirfd_ = ::open(DirectoryOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const std::string directory = DirectoryOf(path);
+    dirfd_ = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dirfd_ < 0) return errno;
 
     replacing_ = exists && S_ISREG(st.st_mode);
@@ -121,25 +150,16 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
         gid_ = st.st_gid;
     }
     struct stat dir {};
-    const bool may_replace = !exists || ::fstat(dirfd_, &dir) != 0 || MayReplace(dir, st);
-    if (!may_replace && !replacing_) {
-        // Somebody else's link in a sticky directory: neither replaced nor followed.
+    if (exists && ::fstat(dirfd_, &dir) == 0 && !MayReplace(dir, st)) {
+        // Neither replaced, nor followed, nor written into.
+        failure_reason_ = "it belongs to another user in a shared directory";
         Release();
         return EPERM;
     }
-    if (may_replace) {
-        const int err = CreateTemporary(mode);
-        if (err == 0) return 0;
-        if (!replacing_ || (err != EACCES && err != EPERM)) {
-            Release();
-            return err;
-        }
-    }
-    // The directory takes no new file, but the file itself may be written.
-    way_ = Way::InPlace;
-    writer_ = ByteWriter::OpenAt(dirfd_, base_, mode, O_TRUNC | O_NOFOLLOW);
-    if (writer_ == nullptr) {
-        const int err = errno;
+    if (const int err = CreateTemporary(mode)) {
+        // Never written in place instead: a broken job would lose the
+        // earlier output, and two jobs would mix their bytes.
+        failure_ = "Cannot create files in directory " + directory;
         Release();
         return err;
     }
@@ -162,14 +182,18 @@ int OutputFile::CreateTemporary(std::string_view mode) {
         return EEXIST;
     }
     if (replacing_) {
-        // What a replacement keeps of the file it replaces: its owner where
-        // this process may give it, and its permission bits.
-        if (uid_ != ::geteuid() || gid_ != ::getegid()) {
-            if (::fchown(writer_->fd(), uid_, gid_) != 0) {
-                // Not ours to give: the new file stays this user's.
-            }
+        // What a replacement keeps of the file it replaces: its owner and
+        // group where this process may give them, its extended attributes
+        // and ACL, and its permission bits, never wider than they were.
+        const int fd = writer_->fd();
+        bool kept_group = gid_ == ::getegid();
+        if (uid_ != ::geteuid() || !kept_group) {
+            kept_group = ::fchown(fd, uid_, gid_) == 0 ||
+                         ::fchown(fd, static_cast<uid_t>(-1), gid_) == 0 || kept_group;
         }
-        ::fchmod(writer_->fd(), mode_);
+        CopyExtendedAttributes("/proc/self/fd/" + std::to_string(dirfd_) + "/" + base_, fd);
+        // Another group must not get the access the file's group had.
+        ::fchmod(fd, kept_group ? mode_ : mode_ & ~mode_t{070});
     }
     return 0;
 }
@@ -203,10 +227,6 @@ int OutputFile::Commit(const std::atomic<int>* stop) {
     if (way_ == Way::Replace) {
         ::unlinkat(dirfd_, temp_.c_str(), 0);
         temp_.clear();
-    } else if (way_ == Way::InPlace) {
-        // The file holds part of the new output: never leave it looking complete.
-        const int fd = ::openat(dirfd_, base_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) ::close(fd);
     }
     Release();
     return err;

@@ -7,16 +7,18 @@
 // keeps the old content for good.
 //
 // Which way an output is written depends on what the name holds:
-// - a regular file, a missing name, or a symlink at a fixed name: replaced
-//   through the temporary file; a symlink's target is never opened;
+// - a regular file, a missing name, or at a fixed name a symlink, pipe,
+//   socket or device: replaced through the temporary file; what was there is
+//   never opened;
 // - a symlink named explicitly (ottomix-cli -o): followed to its target,
 //   which is then replaced through a temporary file next to it, as cp would;
-// - something else (a pipe, a terminal, /dev/stdout): written straight into;
+// - a pipe, terminal or device named explicitly (/dev/stdout): written
+//   straight into;
 // - a directory: refused.
 // An existing regular file is refused exactly when the user may not open it
-// for writing. When its directory takes no new file (no write permission, or
-// a sticky directory and somebody else's file), the file is written in place
-// instead, as a plain overwrite.
+// for writing, and, in a sticky directory such as /tmp, when it belongs to
+// another user. When its directory takes no new file, the output is refused
+// too: it is never overwritten in place.
 #pragma once
 
 #include <sys/types.h>
@@ -55,13 +57,17 @@ class OutputFile {
     // set by the time the bytes are on disk (a signal during the sync), the
     // name is left alone and ECANCELED returned.
     int Commit(const std::atomic<int>* stop = nullptr);
-    // Drops the new output. An earlier file under the name stays as it was;
-    // a file that was being overwritten in place is cut to nothing rather
-    // than left looking complete.
+    // Drops the new output. An earlier file under the name stays as it was.
     void Abandon();
 
+    // After a failed Open(): what could not be done, when it is not creating
+    // the output file itself ("Cannot create files in directory D"), and a
+    // reason that says more than the errno; empty otherwise.
+    const std::string& failure() const { return failure_; }
+    const std::string& failure_reason() const { return failure_reason_; }
+
   private:
-    enum class Way { Replace, InPlace, Direct };
+    enum class Way { Replace, Direct };
 
     int CreateTemporary(std::string_view mode);
     void Release();
@@ -75,6 +81,8 @@ class OutputFile {
     mode_t mode_ = 0;         // its permission bits
     uid_t uid_ = 0;
     gid_t gid_ = 0;
+    std::string failure_;
+    std::string failure_reason_;
 };
 
 }  // namespace ottomix

@@ -231,12 +231,19 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         EXPECT_EQ(r.reason, std::strerror(EISDIR));
         ASSERT_EQ(::rmdir("encrypt.exe"), 0);
     }
-    {  // The output name is a FIFO nobody reads: fail, never hang.
-        ASSERT_EQ(::mkfifo("encrypt.exe", 0644), 0);
+    {  // A FIFO nobody reads, named as the output: fail, never hang.
+        ASSERT_EQ(::mkfifo("fifo", 0644), 0);
         Recorder rec;
-        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec);
+        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec, "fifo");
         expect_failed(r, rec, JobStatus::CannotCreateOutput,
-                      "Cannot create file " + (dir / "encrypt.exe"));
+                      "Cannot create file " + (dir / "fifo"));
+        // At the fixed name it is replaced like a planted link, never opened.
+        ASSERT_EQ(::rename("fifo", "encrypt.exe"), 0);
+        NullProgress quiet;
+        ASSERT_TRUE(Job(kEnc, Mode::Binary, dir / "in", quiet).ok());
+        struct stat st {};
+        ASSERT_EQ(::lstat("encrypt.exe", &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
         ASSERT_EQ(::unlink("encrypt.exe"), 0);
     }
     {  // The input vanishes between the two passes.

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -197,6 +198,40 @@ TEST(OutputFile, ReplacementKeepsThePermissionBits) {
     ::umask(old_umask);
 }
 
+// A replacement keeps the extended attributes and the POSIX ACL of the file
+// it replaces, and with them who may read and write it.
+TEST(OutputFile, ReplacementKeepsExtendedAttributesAndTheAcl) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("x"));
+    WriteFile("encrypt.exe", ToBytes("old"));
+    ASSERT_EQ(::chmod("encrypt.exe", 0640), 0);
+    // Version 2, then (tag, permissions, id): owner rw, user 65534 rw,
+    // group r, mask rw, others nothing.
+    struct Entry {
+        std::uint16_t tag, perm;
+        std::uint32_t id;
+    };
+    const struct {
+        std::uint32_t version;
+        Entry entries[5];
+    } acl = {2, {{0x01, 6, ~0u}, {0x02, 6, 65534}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}}};
+    if (::setxattr("encrypt.exe", "user.origin", "scanner", 7, 0) != 0 ||
+        ::setxattr("encrypt.exe", "system.posix_acl_access", &acl, sizeof acl, 0) != 0)
+        GTEST_SKIP() << "no extended attributes or ACLs here: " << std::strerror(errno);
+    const auto attribute = [](const char* name) {
+        std::string value(256, '\0');
+        const ssize_t n = ::getxattr("encrypt.exe", name, value.data(), value.size());
+        value.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
+        return value;
+    };
+    const std::string acl_before = attribute("system.posix_acl_access");
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
+    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("y"));
+    EXPECT_EQ(attribute("user.origin"), "scanner");
+    EXPECT_EQ(attribute("system.posix_acl_access"), acl_before);
+    EXPECT_EQ(LinkStatus("encrypt.exe").st_mode & 0777, 0660u) << "group bits show the mask";
+}
+
 // Runs `body` as an unprivileged user (nobody) when the tests run as root,
 // so that permissions count; returns what it wrote.
 std::string AsUnprivilegedUser(const std::function<std::string()>& body) {
@@ -224,9 +259,9 @@ std::string AsUnprivilegedUser(const std::function<std::string()>& body) {
     return out;
 }
 
-// The same refusals as when the output was truncated in place: an output the
-// user cannot open for writing. Where the directory takes no new file but
-// the output may be written, it is overwritten in place as before.
+// Refused: an output the user cannot open for writing; one in a directory
+// that takes no new file (never overwritten in place instead); and in a
+// sticky directory, what another user put at the name.
 TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
     test::TempDir dir;
@@ -267,19 +302,29 @@ TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
     });
     const std::string denied = std::strerror(EACCES);
     const std::string create = "Cannot create file " + dir.path() + "/";
+    const std::string closed = "Cannot create files in directory " + dir.path() + "/closed: ";
+    const std::string theirs = ": it belongs to another user in a shared directory\n";
     EXPECT_EQ(report, "mine/readonly: " + create + "mine/readonly: " + denied + "\n" +
                           "mine/rootfile: " + create + "mine/rootfile: " + denied + "\n" +
-                          "mine/shared: ok\n" + "closed/open: ok\n" + "closed/new: " + create +
-                          "closed/new: " + denied + "\n" + "sticky/others: ok\n" + "fixed name: " +
-                          create + "sticky/encrypt.exe: " + std::strerror(EPERM) + "\n");
+                          "mine/shared: ok\n" + "closed/open: " + closed + denied + "\n" +
+                          "closed/new: " + closed + denied + "\n" + "sticky/others: " + create +
+                          "sticky/others" + theirs + "fixed name: " + create +
+                          "sticky/encrypt.exe" + theirs);
     EXPECT_EQ(test::ReadFile(dir / "mine/readonly"), ToBytes("kept"));
     EXPECT_EQ(test::ReadFile(dir / "mine/rootfile"), ToBytes("kept"));
     EXPECT_EQ(test::ReadFile(dir / "mine/shared"), ToBytes("BCD"));
-    EXPECT_EQ(LinkStatus(dir / "mine/shared").st_mode & 0777, 0666u);
-    EXPECT_EQ(test::ReadFile(dir / "closed/open"), ToBytes("BCD"));
+    // Not root's group any more, so no longer writable through it.
+    EXPECT_EQ(LinkStatus(dir / "mine/shared").st_mode & 0777, 0606u);
+    EXPECT_EQ(test::ReadFile(dir / "closed/open"), ToBytes("in place"));
     EXPECT_TRUE(S_ISLNK(LinkStatus(dir / "sticky/encrypt.exe").st_mode));
-    EXPECT_EQ(test::ReadFile(dir / "sticky/others"), ToBytes("BCD"));
-    EXPECT_EQ(LinkStatus(dir / "sticky/others").st_uid, 0u) << "written in place, not replaced";
+    EXPECT_EQ(test::ReadFile(dir / "sticky/others"), ToBytes("in place"));
+
+    // Root too leaves what another user planted in a shared directory: its
+    // output is never handed to them.
+    make("sticky/encrypt.txt", 0666, 65534, "planted");
+    ASSERT_EQ(::chdir((dir / "sticky").c_str()), 0);
+    EXPECT_EQ(Job(Mode::Text, dir / "in").status, JobStatus::CannotCreateOutput);
+    EXPECT_EQ(test::ReadFile(dir / "sticky/encrypt.txt"), ToBytes("planted"));
     for (const char* sub : {"mine", "closed", "sticky"})
         EXPECT_EQ(test::HiddenFiles(dir / sub), std::vector<std::string>{}) << sub;
 }
