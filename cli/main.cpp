@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "core/byte_stream.h"
 #include "core/cipher_job.h"
 
 namespace {
@@ -26,10 +28,16 @@ constexpr const char* kUsage =
     "  --text      text rules: CR bytes dropped, input ends at Ctrl-Z, LF\n"
     "              written as CR LF; key offsets 2, 3, 2, 3, ...\n"
     "  --binary    every byte shifted by 1; the output decrypts back exactly\n"
-    "  -o OUTPUT   write OUTPUT instead of the fixed name\n"
+    "  -o OUTPUT   write OUTPUT instead of the fixed name; - (or /dev/stdout,\n"
+    "              /dev/stderr, /proc/self/fd/N) writes into that stream as it\n"
+    "              is: a pipe gets the bytes, a log opened with >> is appended to\n"
     "  --          end of options: what follows is the input file\n"
     "  --help      show this text\n"
     "  --version   show the version\n"
+    "\n"
+    "Examples:\n"
+    "  ottomix-cli encrypt --binary disk.img -o - | gzip >disk.gz\n"
+    "  ottomix-cli decrypt --text notes.txt -o - >>journal.txt\n"
     "\n"
     "An earlier output is replaced only by a complete new one: a job that\n"
     "fails or is interrupted leaves it as it was.\n"
@@ -99,6 +107,24 @@ class TerminalProgress : public JobProgress {
     std::uint64_t total_ = 1;
     int percent_ = -1;
 };
+
+// The descriptor an output name stands for, when it names one of this
+// process's open files ("-", /dev/stdout, /dev/stderr, /dev/fd/N,
+// /proc/self/fd/N); -1 for an ordinary name.
+int DescriptorNamed(const std::string& name) {
+    if (name == "-" || name == "/dev/stdout") return STDOUT_FILENO;
+    if (name == "/dev/stderr") return STDERR_FILENO;
+    for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (name.rfind(prefix, 0) != 0 || name.size() == prefix.size()) continue;
+        int fd = 0;
+        for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+            if (name[i] < '0' || name[i] > '9' || fd > 100000) return -1;
+            fd = fd * 10 + (name[i] - '0');
+        }
+        return fd;
+    }
+    return -1;
+}
 
 // "byte 6": a position in the input file as cmp counts, from 1.
 std::string Position(std::int64_t offset) {
@@ -193,6 +219,10 @@ int main(int argc, char** argv) {
     CatchStopSignals();
     ottomix::JobRequest request{direction, mode, input, output};
     request.stop = &g_stop;
+    // Standard output and its kin are written as they are: a log opened
+    // for appending is appended to, a pipe is written into.
+    request.output_fd = DescriptorNamed(output);
+    if (output == "-") request.output = "standard output";
     double file_size = 0.0;
     const ottomix::JobResult result = ottomix::RunCipherJob(request, progress, file_size);
     if (result.status == ottomix::JobStatus::Stopped) {
@@ -212,5 +242,11 @@ int main(int argc, char** argv) {
     }
     if (mode == Mode::Text && direction == Direction::Encrypt && result.lossy())
         WarnAboutTextMode(result);
+    // The Decrypt lines must reach standard output too, or the job failed.
+    if (!ottomix::StdOut().Flush()) {
+        std::fprintf(stderr, "ottomix-cli: cannot write to standard output: %s\n",
+                     std::strerror(ottomix::StdOut().error_code()));
+        return 1;
+    }
     return 0;
 }

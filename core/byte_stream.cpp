@@ -315,6 +315,29 @@ ByteWriter* ByteWriter::OpenAt(int dirfd, const std::string& name, std::string_v
     return OpenStream<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
 }
 
+ByteWriter* ByteWriter::OpenDescriptor(int fd, std::string_view mode) {
+    const int m = ParseMode(mode, 'w');
+    if (m < 0) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    StreamTable& table = Table();
+    if (!table.HasFree()) {
+        errno = EMFILE;
+        return nullptr;
+    }
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return nullptr;
+    ByteWriter* writer = StreamTableAccess::NewWriter(copy, m == 0, kStreamBufferSize);
+    if (writer == nullptr) {
+        ::close(copy);
+        errno = ENOMEM;
+        return nullptr;
+    }
+    table.Take(Kind::Writer, writer);
+    return writer;
+}
+
 int ByteWriter::Close(ByteWriter* writer) {
     if (writer == nullptr) return -1;
     // A writer that lost bytes on an earlier pass closes as a failure too.

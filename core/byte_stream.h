@@ -127,6 +127,9 @@ class ByteWriter {
     // creation flags `flags` (O_CREAT, O_EXCL, O_TRUNC, O_NOFOLLOW ...;
     // O_WRONLY is implied) and mode 0666 under the umask. Same results as Open().
     static ByteWriter* OpenAt(int dirfd, const std::string& name, std::string_view mode, int flags);
+    // A writer on a copy of the open descriptor `fd` (standard output), as
+    // it is: nothing is created, truncated or moved. Same results as Open().
+    static ByteWriter* OpenDescriptor(int fd, std::string_view mode);
     // Passes the pending bytes to the file and releases the stream. Returns 0,
     // or -1 for nullptr, a failed pass or a failed close. The stream is
     // released in every case.

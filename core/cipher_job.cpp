@@ -106,6 +106,15 @@ std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t*
     return unsafe;
 }
 
+void WriteAllTo(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return;
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+}
+
 bool IsUnsafe(std::uint8_t v) {
     return v == 0x0D || v == 0x1A;
 }
@@ -148,11 +157,14 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     }
     // Fixed now, so nothing that changes the current directory during the
     // job can move the output.
-    const std::string output_path = Absolute(output, request.directory);
+    const std::string output_path =
+        request.output_fd >= 0 ? output : Absolute(output, request.directory);
     // A job never reads the file it replaces (also through a link): that is
     // a slip of the user's, never a wish.
     struct stat out_st {};
-    if (::stat(output_path.c_str(), &out_st) == 0 && out_st.st_dev == in_st.st_dev &&
+    const int out_found = request.output_fd >= 0 ? ::fstat(request.output_fd, &out_st)
+                                                 : ::stat(output_path.c_str(), &out_st);
+    if (out_found == 0 && out_st.st_dev == in_st.st_dev &&
         out_st.st_ino == in_st.st_ino) {
         JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + input + " as input", 0);
         r.reason = "it is this job's own output file " + output_path;
@@ -197,7 +209,10 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
 
     // Transform pass: the output is opened first, the input second.
     OutputFile out;
-    if (const int err = out.Open(output_path, !request.output.empty(), out_mode)) {
+    const int open_err = request.output_fd >= 0
+                             ? out.OpenDescriptor(request.output_fd, out_mode)
+                             : out.Open(output_path, !request.output.empty(), out_mode);
+    if (const int err = open_err) {
         JobResult r = Fail(JobStatus::CannotCreateOutput,
                            out.failure().empty() ? "Cannot create file " + output_path
                                                  : out.failure(),
@@ -280,9 +295,15 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     }
     // Only a finished output is announced as converted.
     if (text && !encrypt) {
-        ByteWriter& stdout_stream = StdOut();
-        stdout_stream.WriteText("File " + input + " text has been converted\n");
-        stdout_stream.WriteText("Output is stored in file " + output + "\n");
+        const std::string lines = "File " + input + " text has been converted\n" +
+                                  "Output is stored in file " + output + "\n";
+        if (request.output_fd == STDOUT_FILENO) {
+            // Standard output carries the output itself: the lines would
+            // end up inside it.
+            WriteAllTo(STDERR_FILENO, lines);
+        } else {
+            StdOut().WriteText(lines);
+        }
     }
     progress.Finished();
     return result;

@@ -83,6 +83,9 @@ struct JobRequest {
     Mode mode = Mode::Text;
     std::string input;   // full path; empty when nothing is selected
     std::string output;  // empty: the fixed name in `directory`
+    // When not -1, the output goes into this open descriptor (standard
+    // output) as it is, and `output` only names it in messages.
+    int output_fd = -1;
     // Where the fixed output name lands: empty for the current directory.
     // A window fixes it when the job starts, so nothing done while the job
     // runs can move the output.

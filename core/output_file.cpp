@@ -166,6 +166,15 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
     return 0;
 }
 
+int OutputFile::OpenDescriptor(int fd, std::string_view mode) {
+    Abandon();
+    failure_.clear();
+    failure_reason_.clear();
+    way_ = Way::Direct;
+    writer_ = ByteWriter::OpenDescriptor(fd, mode);
+    return writer_ != nullptr ? 0 : errno;
+}
+
 int OutputFile::CreateTemporary(std::string_view mode) {
     way_ = Way::Replace;
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -44,6 +44,10 @@ class OutputFile {
     // target; without it (the fixed output name) a symlink is replaced.
     // Returns 0 with writer() open, or an errno.
     int Open(const std::string& name, bool follow_links, std::string_view mode);
+    // Prepares writing into the open descriptor `fd` as it is: a file
+    // opened for appending is appended to, a pipe or socket written into,
+    // and nothing is ever truncated or replaced. Returns 0 or an errno.
+    int OpenDescriptor(int fd, std::string_view mode);
 
     ByteWriter* writer() const { return writer_; }
     // True while the output goes to a temporary file first.

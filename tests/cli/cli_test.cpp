@@ -1,10 +1,12 @@
 // Runs the real ottomix-cli binary.
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -292,6 +294,53 @@ TEST(Cli, SignalsLeaveTheEarlierOutput) {
         EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("earlier"));
         EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
     }
+}
+
+// An output naming standard output or error is written into that
+// descriptor as it is: a log opened for appending keeps what it had, a pipe
+// or socket gets the bytes, and nothing is replaced or truncated.
+TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("ABC\n"));
+    const std::string cli = OTTOMIX_CLI;
+    const std::string binary = "\x42\x43\x44\x0b", text = "CEE\r";  // encrypt --binary, decrypt --text
+    const struct {
+        std::string script, file, expected;
+    } cases[] = {
+        {"printf 'log\\n' >app.log; " + cli + " encrypt --binary in -o /dev/stdout >>app.log",
+         "app.log", "log\n" + binary},
+        {"printf 'err\\n' >err.log; " + cli + " encrypt --binary in -o /dev/stderr 2>>err.log",
+         "err.log", "err\n" + binary},
+        {cli + " encrypt --binary in -o - | cat >piped", "piped", binary},
+        {cli + " decrypt --text in -o - >only.txt 2>lines", "only.txt", text},
+    };
+    for (const auto& c : cases) {
+        const test::ProcessResult r = test::Run({"/bin/bash", "-c", c.script}, dir.path());
+        EXPECT_EQ(r.exit_code, 0) << c.script << "\n" << r.err;
+        const Bytes got = test::ReadFile(c.file);
+        EXPECT_EQ(std::string(got.begin(), got.end()), c.expected) << c.script;
+    }
+    const Bytes lines = test::ReadFile("lines");
+    EXPECT_EQ(std::string(lines.begin(), lines.end()),
+              "File in text has been converted\nOutput is stored in file standard output\n");
+
+    int sockets[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, sockets), 0);
+    const test::ProcessResult r = test::Run(
+        {"/bin/bash", "-c", cli + " encrypt --binary in -o - >&" + std::to_string(sockets[1])},
+        dir.path());
+    ::close(sockets[1]);
+    std::string received(16, '\0');
+    received.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(sockets[0], received.data(), 16))));
+    ::close(sockets[0]);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(received, binary) << "into a socket";
+
+    // The Decrypt lines that cannot reach standard output fail the job.
+    const test::ProcessResult full =
+        test::Run({"/bin/bash", "-c", cli + " decrypt --text in >/dev/full"}, dir.path());
+    EXPECT_EQ(full.exit_code, 1);
+    EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
 // A real full disk: a small tmpfs in a private mount namespace.
