@@ -1,9 +1,11 @@
 // ottomix-cli: the window's cipher job for scripts and batch use.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -25,6 +27,7 @@ constexpr const char* kUsage =
     "fixed name: encrypt.txt / dencrypt.txt (--text), encrypt.exe /\n"
     "decrypt.exe (--binary).\n"
     "\n"
+    "  INPUT       the file to read; - reads standard input (a pipe too)\n"
     "  --text      text rules: CR bytes dropped, input ends at Ctrl-Z, LF\n"
     "              written as CR LF; key offsets 2, 3, 2, 3, ...\n"
     "  --binary    every byte shifted by 1; the output decrypts back exactly\n"
@@ -38,6 +41,7 @@ constexpr const char* kUsage =
     "Examples:\n"
     "  ottomix-cli encrypt --binary disk.img -o - | gzip >disk.gz\n"
     "  ottomix-cli decrypt --text notes.txt -o - >>journal.txt\n"
+    "  xz -dc notes.bin.xz | ottomix-cli decrypt --binary - -o notes.bin\n"
     "\n"
     "An earlier output is replaced only by a complete new one: a job that\n"
     "fails or is interrupted leaves it as it was.\n"
@@ -124,6 +128,31 @@ int DescriptorNamed(const std::string& name) {
         return fd;
     }
     return -1;
+}
+
+// Copies standard input once into an anonymous file, so that both passes
+// of the job read the same bytes; returns the file's name under
+// /proc/self/fd, or an empty name with errno set. A stop signal ends the copy.
+std::string CopyStandardInput() {
+    const char* tmp = std::getenv("TMPDIR");
+    const int fd = ::open(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_TMPFILE | O_RDWR, 0600);
+    if (fd < 0) return {};
+    static char buf[64 * 1024];
+    while (g_stop.load() == 0) {
+        const ssize_t got = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return {};
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(fd, buf + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return {};
+            done += put;
+        }
+    }
+    return "/proc/self/fd/" + std::to_string(fd);
 }
 
 // "byte 6": a position in the input file as cmp counts, from 1.
@@ -217,7 +246,18 @@ int main(int argc, char** argv) {
     JobProgress& progress = ::isatty(STDERR_FILENO) ? static_cast<JobProgress&>(bar) : quiet;
 
     CatchStopSignals();
+    std::string input_name;
+    if (input == "-") {
+        input_name = "standard input";
+        input = CopyStandardInput();
+        if (input.empty()) {
+            std::fprintf(stderr, "ottomix-cli: cannot read standard input: %s\n",
+                         std::strerror(errno));
+            return 1;
+        }
+    }
     ottomix::JobRequest request{direction, mode, input, output};
+    request.input_name = input_name;
     request.stop = &g_stop;
     // Standard output and its kin are written as they are: a log opened
     // for appending is appended to, a pipe is written into.

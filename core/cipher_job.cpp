@@ -145,7 +145,9 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     progress.Reset();
     if (input.empty()) return Fail(JobStatus::NothingSelected, "", 0);
 
-    const std::string open_msg = "Cannot open file " + input;
+    // How messages name the input.
+    const std::string& shown = request.input_name.empty() ? input : request.input_name;
+    const std::string open_msg = "Cannot open file " + shown;
     struct stat in_st {};
     if (::stat(input.c_str(), &in_st) != 0)
         return Fail(JobStatus::CannotOpenInput, open_msg, errno);
@@ -166,7 +168,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
                                                  : ::stat(output_path.c_str(), &out_st);
     if (out_found == 0 && out_st.st_dev == in_st.st_dev &&
         out_st.st_ino == in_st.st_ino) {
-        JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + input + " as input", 0);
+        JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + shown + " as input", 0);
         r.reason = "it is this job's own output file " + output_path;
         return r;
     }
@@ -186,7 +188,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     }
     JobResult result;
     if (reader->failed()) {
-        result = Fail(JobStatus::ReadError, "Cannot read file " + input, reader->error_code());
+        result = Fail(JobStatus::ReadError, "Cannot read file " + shown, reader->error_code());
         ByteReader::Close(reader);
         return result;
     }
@@ -275,14 +277,14 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         JobResult r = write_failed
                           ? Fail(JobStatus::WriteError, "Cannot write file " + output_path,
                                  writer->error_code())
-                          : Fail(JobStatus::ReadError, "Cannot read file " + input, read_errno);
+                          : Fail(JobStatus::ReadError, "Cannot read file " + shown, read_errno);
         r.bytes = bytes;
         out.Abandon();
         return failed(r);
     }
     if (changed) {
         JobResult r =
-            Fail(JobStatus::InputChanged, "File " + input + " changed while it was being read", 0);
+            Fail(JobStatus::InputChanged, "File " + shown + " changed while it was being read", 0);
         r.bytes = bytes;
         out.Abandon();
         return failed(r);
@@ -295,7 +297,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     }
     // Only a finished output is announced as converted.
     if (text && !encrypt) {
-        const std::string lines = "File " + input + " text has been converted\n" +
+        const std::string lines = "File " + shown + " text has been converted\n" +
                                   "Output is stored in file " + output + "\n";
         if (request.output_fd == STDOUT_FILENO) {
             // Standard output carries the output itself: the lines would

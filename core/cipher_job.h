@@ -83,6 +83,8 @@ struct JobRequest {
     Mode mode = Mode::Text;
     std::string input;   // full path; empty when nothing is selected
     std::string output;  // empty: the fixed name in `directory`
+    // How messages name the input, when not by `input` (standard input).
+    std::string input_name = {};
     // When not -1, the output goes into this open descriptor (standard
     // output) as it is, and `output` only names it in messages.
     int output_fd = -1;

@@ -313,6 +313,9 @@ TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
          "err.log", "err\n" + binary},
         {cli + " encrypt --binary in -o - | cat >piped", "piped", binary},
         {cli + " decrypt --text in -o - >only.txt 2>lines", "only.txt", text},
+        // Standard input, also a pipe, is read once and kept for both passes.
+        {"cat in | " + cli + " encrypt --binary - -o piped-in", "piped-in", binary},
+        {cli + " decrypt --text - -o - <in >both.txt", "both.txt", text},
     };
     for (const auto& c : cases) {
         const test::ProcessResult r = test::Run({"/bin/bash", "-c", c.script}, dir.path());
