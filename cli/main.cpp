@@ -266,8 +266,14 @@ int main(int argc, char** argv) {
     double file_size = 0.0;
     const ottomix::JobResult result = ottomix::RunCipherJob(request, progress, file_size);
     if (result.status == ottomix::JobStatus::Stopped) {
-        const std::string shown = output.empty() ? ottomix::OutputName(direction, mode) : output;
-        std::fprintf(stderr, "ottomix-cli: interrupted, %s left unchanged\n", shown.c_str());
+        const std::string shown =
+            request.output.empty() ? ottomix::OutputName(direction, mode) : request.output;
+        if (result.streamed) {
+            std::fprintf(stderr, "ottomix-cli: interrupted, %s got only part of the output\n",
+                         shown.c_str());
+        } else {
+            std::fprintf(stderr, "ottomix-cli: interrupted, %s left unchanged\n", shown.c_str());
+        }
     }
     // Cleaned up: now die by the signal, also one that came after the output
     // was complete, so a calling shell sees it and a loop of jobs stops.

@@ -127,8 +127,15 @@ ssize_t ReadRetry(int fd, std::uint8_t* buf, std::size_t n) {
     }
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err) {
+// A write that blocks (a pipe nobody drains) is cut short by a signal; it
+// goes on unless `stop` says the signal asked to stop.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err,
+              const std::atomic<int>* stop) {
     while (n > 0) {
+        if (stop != nullptr && stop->load() != 0) {
+            *err = EINTR;
+            return false;
+        }
         const ssize_t put = ::write(fd, data, n);
         if (put < 0) {
             if (errno == EINTR) continue;
@@ -389,7 +396,8 @@ bool ByteWriter::Flush() {
     const std::size_t n = count_;
     count_ = 0;  // the buffer is empty afterwards, whether the write worked or not
     if (n == 0) return true;
-    const bool ok = text_ ? PassText(buf_.get(), n) : WriteAll(fd_, buf_.get(), n, &errno_);
+    const bool ok =
+        text_ ? PassText(buf_.get(), n) : WriteAll(fd_, buf_.get(), n, &errno_, stop_);
     if (!ok) failed_ = true;
     return ok;
 }
@@ -403,7 +411,7 @@ bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
     while (in < end) {
         const std::size_t room = capacity_ - o;
         if (room < 2) {
-            if (!WriteAll(fd_, out, o, &errno_)) return false;
+            if (!WriteAll(fd_, out, o, &errno_, stop_)) return false;
             o = 0;
         } else if (*in == 0x0A) {
             out[o++] = 0x0D;
@@ -418,7 +426,7 @@ bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
             in += run;
         }
     }
-    return o == 0 || WriteAll(fd_, out, o, &errno_);
+    return o == 0 || WriteAll(fd_, out, o, &errno_, stop_);
 }
 
 void ByteWriter::WriteText(std::string_view text) {

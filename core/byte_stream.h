@@ -15,6 +15,7 @@
 // thread at a time: the program runs one job at a time.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -168,6 +169,9 @@ class ByteWriter {
     bool failed() const { return failed_; }
     int error_code() const { return errno_; }
     int fd() const { return fd_; }
+    // A write blocked in a pipe gives up (EINTR) when a signal comes and
+    // `stop` is set; without it, it waits on.
+    void set_stop(const std::atomic<int>* stop) { stop_ = stop; }
 
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
@@ -195,6 +199,7 @@ class ByteWriter {
     std::size_t capacity_;
     std::unique_ptr<std::uint8_t[]> buf_;
     std::unique_ptr<std::uint8_t[]> stage_;  // text writers: translated bytes on their way
+    const std::atomic<int>* stop_ = nullptr;
 };
 
 // Standard output as a buffered text stream of kStdOutBufferSize bytes; its

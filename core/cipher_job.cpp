@@ -129,9 +129,11 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     const std::string& input = request.input;
     const std::string output =
         request.output.empty() ? OutputName(request.direction, request.mode) : request.output;
+    bool streamed = false;
     const auto stopped = [&](std::uint64_t bytes) {
         JobResult r;
         r.status = JobStatus::Stopped;
+        r.streamed = streamed;
         r.stopped_by = request.stop->load();
         r.bytes = bytes;
         progress.Cancelled(JobCancelledCaption(request.direction));
@@ -223,6 +225,8 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         return failed(r);
     }
     ByteWriter* writer = out.writer();
+    writer->set_stop(request.stop);
+    streamed = result.streamed = !out.atomic();
     reader = ByteReader::Open(input, in_mode);
     if (reader == nullptr) return failed(Fail(JobStatus::InputVanished, open_msg, errno));
 
@@ -290,7 +294,7 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
         return failed(r);
     }
     if (const int err = out.Commit(request.stop)) {
-        if (err == ECANCELED) return stopped(bytes);
+        if (err == ECANCELED || StopRequested(request)) return stopped(bytes);
         JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + output_path, err);
         r.bytes = bytes;
         return failed(r);

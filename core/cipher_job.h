@@ -56,6 +56,9 @@ struct JobResult {
     std::uint64_t bytes = 0;  // bytes the reader delivered in the transform pass
     // For Stopped: the stop flag's value, a signal number or kStopCancelled.
     int stopped_by = 0;
+    // The output went straight into a stream (a pipe, standard output), so
+    // a job that did not finish may have left part of it there.
+    bool streamed = false;
 
     // Text Mode losses, so the program can warn.
     std::uint64_t cr_dropped = 0;           // CR bytes the text reader left out

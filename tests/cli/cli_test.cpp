@@ -346,6 +346,35 @@ TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
     EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
+// A job blocked writing into a pipe nobody drains still stops at SIGTERM,
+// and does not claim the pipe was left unchanged.
+TEST(Cli, SignalStopsAJobBlockedInAPipe) {
+    test::TempDir dir;
+    WriteFile("in", Bytes(1 << 20, 'p'));
+    ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+    const int reader = ::open("fifo", O_RDONLY | O_NONBLOCK);  // open, never read
+    ASSERT_GE(reader, 0);
+    const int err = ::memfd_create("stderr", 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(err, 2);
+        ::execl(OTTOMIX_CLI, OTTOMIX_CLI, "encrypt", "--binary", "in", "-o", "fifo", nullptr);
+        ::_exit(127);
+    }
+    ::usleep(300000);  // long enough to fill the pipe and block
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 300 && ::waitpid(pid, &status, WNOHANG) == 0; ++i) ::usleep(10000);
+    if (::waitpid(pid, &status, WNOHANG) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the job did not stop within 3 s of SIGTERM";
+    }
+    ::close(reader);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(test::ReadMemFile(err), "ottomix-cli: interrupted, fifo got only part of the output\n");
+}
+
 // A real full disk: a small tmpfs in a private mount namespace.
 TEST(Cli, FullDiskLeavesTheEarlierOutput) {
     test::TempDir dir;
