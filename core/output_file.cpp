@@ -1,6 +1,8 @@
 #include "core/output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -47,24 +49,63 @@ int FollowLinks(const std::string& name, std::string* end) {
     return ELOOP;
 }
 
+constexpr char kTemporaryTag[] = ".ottomix-";
+constexpr std::size_t kTemporaryRandom = 6;
+// A temporary file left this long unlocked belongs to no live job.
+constexpr time_t kStaleSeconds = 10;
+
+// ".<name>.ottomix-": what every temporary file for `base` starts with.
+std::string TemporaryPrefix(const std::string& base) {
+    const std::size_t room = kNameMax - 1 - (sizeof kTemporaryTag - 1) - kTemporaryRandom;
+    std::string prefix(1, '.');
+    prefix.append(base, 0, room);
+    prefix.append(kTemporaryTag);
+    return prefix;
+}
+
 // ".<name>.ottomix-XXXXXX": hidden, and recognisable should a crash leave it.
 std::string TemporaryName(const std::string& base) {
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char random[6] = {};
+    unsigned char random[kTemporaryRandom] = {};
     if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
         // A weak fallback is fine: the name is only ever created exclusively.
         const auto seed = static_cast<unsigned>(::getpid()) ^ static_cast<unsigned>(::clock());
         for (std::size_t i = 0; i < sizeof random; ++i)
             random[i] = static_cast<unsigned char>(seed >> (i * 5));
     }
-    std::string suffix = ".ottomix-";
-    for (const unsigned char r : random) suffix += kLetters[r % (sizeof kLetters - 1)];
-    const std::size_t room = kNameMax - 1 - suffix.size();
-    std::string name(1, '.');
-    name.append(base, 0, room);
-    name.append(suffix);
+    std::string name = TemporaryPrefix(base);
+    for (const unsigned char r : random) name += kLetters[r % (sizeof kLetters - 1)];
     return name;
+}
+
+// Removes the temporary files for `base` in `dirfd` that a killed job left:
+// this user's, unchanged for a while, and locked by no live job (each job
+// holds a lock on its own until it is renamed or removed).
+void RemoveStaleTemporaries(int dirfd, const std::string& base) {
+    const int listfd = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listfd < 0) return;
+    DIR* dir = ::fdopendir(listfd);
+    if (dir == nullptr) {
+        ::close(listfd);
+        return;
+    }
+    const std::string prefix = TemporaryPrefix(base);
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + kTemporaryRandom || name.rfind(prefix, 0) != 0)
+            continue;
+        const int fd = ::openat(dirfd, name.c_str(),
+                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now - st.st_mtime >= kStaleSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirfd, name.c_str(), 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 // Whether this process may replace `entry` in the directory `dir`. In a
@@ -156,6 +197,7 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
         Release();
         return EPERM;
     }
+    RemoveStaleTemporaries(dirfd_, base_);
     if (const int err = CreateTemporary(mode)) {
         // Never written in place instead: a broken job would lose the
         // earlier output, and two jobs would mix their bytes.
@@ -190,6 +232,9 @@ int OutputFile::CreateTemporary(std::string_view mode) {
         temp_.clear();
         return EEXIST;
     }
+    // Held until the file is renamed or removed, or the process dies: a later
+    // job never takes a live job's file for a leftover.
+    ::flock(writer_->fd(), LOCK_EX | LOCK_NB);
     if (replacing_) {
         // What a replacement keeps of the file it replaces: its owner and
         // group where this process may give them, its extended attributes

@@ -4,11 +4,13 @@
 #include "core/output_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -65,6 +67,27 @@ TEST(OutputFile, NewContentAppearsOnlyWhenCommitted) {
     EXPECT_EQ(test::ReadFile("hard"), ToBytes("old")) << "a hard link keeps the old content";
     EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
     EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+}
+
+// The next job removes what a killed job left, but never a temporary file
+// a live job still holds or one too new to judge.
+TEST(OutputFile, LeftoversOfKilledJobsGoLiveJobsFilesStay) {
+    test::TempDir dir;
+    WriteFile("in", ToBytes("x"));
+    const std::vector<std::string> names = {".encrypt.exe.ottomix-Killed",
+                                            ".encrypt.exe.ottomix-Living",
+                                            ".encrypt.exe.ottomix-Recent"};
+    for (const std::string& name : names) WriteFile(name, ToBytes("part"));
+    const timespec long_ago[2] = {{0, UTIME_OMIT}, {1000, 0}};
+    for (const std::string& name : {names[0], names[1]})
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), long_ago, 0), 0);
+    const int held = ::open(names[1].c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
+    std::vector<std::string> left = test::HiddenFiles(dir.path());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{names[1], names[2]}));
+    ::close(held);
 }
 
 // A signal that comes while the new bytes are synced to disk stops the
