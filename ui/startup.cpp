@@ -1,6 +1,8 @@
 #include "ui/startup.h"
 
+#include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "ui/about_window.h"
@@ -13,6 +15,7 @@ namespace ottomix {
 namespace {
 
 constexpr char kUsageLine[] = "Usage: ottomix [--help | --version] [--] [FILE | DIRECTORY]\n";
+constexpr char kTryHelp[] = "Try 'ottomix --help' for more information.\n";
 constexpr char kHelp[] =
     "\n"
     "Opens the Ottomix window, which scrambles and unscrambles one file at a\n"
@@ -22,8 +25,32 @@ constexpr char kHelp[] =
     "the window starts as without one.\n"
     "\n"
     "  --          end of options: what follows is the path\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n";
+    "  -h, --help  show this text\n"
+    "  --version   show the version\n"
+    "\n"
+    "The toolkit's standard options are taken too, for example -style fusion,\n"
+    "-platform wayland or -reverse.\n";
+
+// The toolkit's standard options that take a value, and those that do not.
+constexpr std::string_view kToolkitValueOptions[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"};
+constexpr std::string_view kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb",
+                                              "sync"};
+
+// "-name", built up rather than added, which GCC 12 warns about wrongly.
+std::string dashed(std::string_view name) {
+    std::string option(1, '-');
+    option.append(name);
+    return option;
+}
+
+// "style" for -style, --style, -style=x and --style=x; empty for others.
+std::string_view toolkitOptionName(std::string_view arg) {
+    if (arg.size() < 2 || arg[0] != '-') return {};
+    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
+    return arg.substr(0, arg.find('='));
+}
 
 CommandLine usageError(std::string what) {
     CommandLine line;
@@ -41,14 +68,36 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         const std::string_view arg = argv[i];
         if (!options_ended && arg == "--") {
             options_ended = true;
-        } else if (!options_ended && arg == "--help") {
+        } else if (!options_ended && (arg == "--help" || arg == "-h")) {
             line.action = CommandLine::Action::Help;
             return line;
         } else if (!options_ended && arg == "--version") {
             line.action = CommandLine::Action::Version;
             return line;
         } else if (!options_ended && arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option " + std::string(arg));
+            const std::string_view name = toolkitOptionName(arg);
+            const bool has_value = arg.find('=') != std::string_view::npos;
+            bool known = false;
+            for (const std::string_view option : kToolkitValueOptions) {
+                if (name != option) continue;
+                known = true;
+                line.toolkit_args.push_back(dashed(name));
+                if (has_value) {
+                    line.toolkit_args.emplace_back(arg.substr(arg.find('=') + 1));
+                } else if (i + 1 < argc) {
+                    line.toolkit_args.emplace_back(argv[++i]);
+                } else {
+                    std::string what = "option ";
+                    what.append(arg).append(" needs a value");
+                    return usageError(what);
+                }
+            }
+            for (const std::string_view flag : kToolkitFlags) {
+                if (name != flag || has_value) continue;
+                known = true;
+                line.toolkit_args.push_back(dashed(name));
+            }
+            if (!known) return usageError("unknown option " + std::string(arg));
         } else if (line.path) {
             return usageError("one file or directory at most, not both " + *line.path + " and " +
                               std::string(arg));
@@ -72,18 +121,51 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
             std::fflush(stdout);
             return 0;
         case CommandLine::Action::UsageError:
-            std::fprintf(stderr, "ottomix: %s\n%s", command.error.c_str(), kUsageLine);
+            std::fprintf(stderr, "ottomix: %s\n%s", command.error.c_str(), kTryHelp);
             return 2;
         case CommandLine::Action::Run:
             break;
     }
 
-    // Qt sees the program's name only: the arguments are ours, and a file
-    // named like one of Qt's own options must not be taken for one.
+    // Qt sees its own options only, as they were read here: a file named
+    // like one of them must not be taken for one.
     static char fallback_name[] = "ottomix";
-    int qt_argc = 1;
-    char* qt_argv[] = {argc > 0 ? argv[0] : fallback_name, nullptr};
-    Application app(qt_argc, qt_argv);
+    static std::vector<std::string> toolkit_args;
+    toolkit_args = command.toolkit_args;
+    static std::vector<char*> qt_argv;
+    qt_argv.assign(1, argc > 0 ? argv[0] : fallback_name);
+    bool platform_given = std::getenv("QT_QPA_PLATFORM") != nullptr;
+    for (std::string& arg : toolkit_args) {
+        platform_given = platform_given || arg == "-platform";
+        qt_argv.push_back(arg.data());
+    }
+    qt_argv.push_back(nullptr);
+    int qt_argc = static_cast<int>(qt_argv.size()) - 1;
+    if (!platform_given && std::getenv("DISPLAY") == nullptr &&
+        std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        std::fputs("ottomix: no display to open the window on (DISPLAY and WAYLAND_DISPLAY "
+                   "are not set)\n",
+                   stderr);
+        return 1;
+    }
+    // A display that cannot be opened ends Qt with a fatal message after a
+    // warning that says why: that one line, and status 1 instead of an abort.
+    static QStringList held;
+    held.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type != QtFatalMsg) {
+                held << message;
+                return;
+            }
+            const QString why = (held.isEmpty() ? message : held.first()).section(u'\n', 0, 0);
+            std::fprintf(stderr, "ottomix: cannot open the window: %s\n",
+                         qPrintable(why.trimmed()));
+            std::_Exit(1);
+        });
+    Application app(qt_argc, qt_argv.data());
+    qInstallMessageHandler(previous);
+    for (const QString& message : held) qWarning().noquote() << message;
     try {
         app.setTitle(QString::fromLatin1(kApplicationTitle));
         MainWindow main_window;

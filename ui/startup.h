@@ -4,12 +4,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ottomix {
 
 class MainWindow;
 
-// What the command line asks for: `ottomix [--help | --version] [--] [PATH]`.
+// What the command line asks for: `ottomix [OPTION...] [--] [PATH]`.
 struct CommandLine {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::Run;
@@ -17,16 +18,21 @@ struct CommandLine {
     std::optional<std::string> path;
     // UsageError: what is wrong, naming the argument.
     std::string error;
+    // Run: the toolkit's own options (-style fusion, -platform xcb ...), for it.
+    std::vector<std::string> toolkit_args;
 };
 
 // Reads the arguments after the program's name. "--" ends the options;
-// any option other than --help and --version, and a second path, are
-// usage errors. Touches nothing, so it runs before there is a display.
+// -h/--help, --version and the toolkit's standard options are taken; any
+// other option, and a second path, are usage errors. Touches nothing, so it
+// runs before there is a display.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // Reads the command line first: --help and --version print to standard
 // output and return 0, a usage error goes to standard error and returns 2,
-// all without a display. Otherwise initialises the application, sets its
+// all without a display. Without a display to open the window on, says so
+// in one line on standard error and returns 1. Otherwise initialises the
+// application (with the toolkit's options), sets its
 // title, creates the main window, the About window and the progress window
 // (only the main window is shown, when the event loop starts), opens the
 // path given (MainWindow::openPath(); a failure is shown in the exception
