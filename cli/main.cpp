@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "  --text      text rules: CR bytes dropped, input ends at Ctrl-Z, LF\n"
     "              written as CR LF; key offsets 2, 3, 2, 3, ...\n"
     "  --binary    every byte shifted by 1; the output decrypts back exactly\n"
-    "  -o OUTPUT   write OUTPUT instead of the fixed name; - (or /dev/stdout,\n"
+    "  -o OUTPUT, --output=OUTPUT\n"
+    "              write OUTPUT instead of the fixed name; - (or /dev/stdout,\n"
     "              /dev/stderr, /proc/self/fd/N) writes into that stream as it\n"
     "              is: a pipe gets the bytes, a log opened with >> is appended to\n"
     "  --          end of options: what follows is the input file\n"
@@ -69,7 +70,7 @@ void CatchStopSignals() {
 }
 
 int UsageError(const char* what) {
-    std::fprintf(stderr, "ottomix-cli: %s\n\n%s", what, kUsage);
+    std::fprintf(stderr, "ottomix-cli: %s\nTry 'ottomix-cli --help' for more information.\n", what);
     return 2;
 }
 
@@ -223,10 +224,14 @@ int main(int argc, char** argv) {
             }
             have_mode = true;
             mode = a == "--text" ? Mode::Text : Mode::Binary;
-        } else if (!options_ended && (a == "-o" || a == "--output")) {
-            if (have_output) return UsageError((std::string(a) + " given twice").c_str());
-            if (i + 1 >= argc) return UsageError("-o needs a file name");
-            output = argv[++i];
+        } else if (!options_ended && (a.rfind("-o", 0) == 0 || a.rfind("--output", 0) == 0) &&
+                   (a.size() == 2 || a[1] != '-' || a == "--output" ||
+                    a.rfind("--output=", 0) == 0)) {
+            // -o FILE, -oFILE, --output FILE, --output=FILE
+            const bool joined = a.size() > 2 && a != "--output";
+            if (have_output) return UsageError("-o given twice");
+            if (!joined && i + 1 >= argc) return UsageError("-o needs a file name");
+            output = joined ? std::string(a.substr(a[1] == '-' ? 9 : 2)) : argv[++i];
             have_output = true;
             if (output.empty()) return UsageError("the output name is empty");
         } else if (!options_ended && a.size() > 1 && a[0] == '-') {

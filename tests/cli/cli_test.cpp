@@ -60,7 +60,11 @@ TEST(Cli, UsageErrorsExitWithTwoAndShowTheUsage) {
         std::string shown;
         for (const auto& a : args) shown += "'" + a + "' ";
         EXPECT_EQ(r.exit_code, 2) << shown;
-        EXPECT_TRUE(Contains(r.err, kUsageLine)) << shown << r.err;
+        // One line saying what is wrong, and where to look.
+        EXPECT_EQ(r.err.rfind("ottomix-cli: ", 0), 0u) << shown << r.err;
+        EXPECT_TRUE(r.err.ends_with("\nTry 'ottomix-cli --help' for more information.\n"))
+            << shown << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << shown << r.err;
         EXPECT_TRUE(r.out.empty()) << shown;
     }
     EXPECT_FALSE(test::Exists("encrypt.txt") || test::Exists("encrypt.exe"));
@@ -239,6 +243,13 @@ TEST(Cli, VersionDoubleDashAndRepeatedOptions) {
     EXPECT_EQ(test::ReadFile("decrypt.exe"), ToBytes("A"));
     r = Cli({"decrypt", "--", "--binary", "in"});
     EXPECT_EQ(r.exit_code, 2) << "--binary after -- is a file name, not an option";
+    // The output name joined to its option, as getopt has it.
+    for (const char* option : {"--output=joined", "-ojoined"}) {
+        r = Cli({"decrypt", "--binary", option, "--", "-dash"});
+        EXPECT_EQ(r.exit_code, 0) << option << r.err;
+        EXPECT_EQ(test::ReadFile("joined"), ToBytes("@")) << option;
+        ::unlink("joined");
+    }
 
     WriteFile("in", ToBytes("x"));
     const struct {
@@ -250,6 +261,7 @@ TEST(Cli, VersionDoubleDashAndRepeatedOptions) {
         {{"encrypt", "decrypt", "--text", "in"}, "decrypt conflicts with encrypt"},
         {{"decrypt", "--text", "in", "decrypt"}, "decrypt given twice"},
         {{"encrypt", "--text", "in", "-o", "a", "-o", "b"}, "-o given twice"},
+        {{"encrypt", "--text", "in", "--output=a", "-ob"}, "-o given twice"},
     };
     for (const auto& c : repeated) {
         r = Cli(c.args);
