@@ -152,18 +152,13 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err,
     return true;
 }
 
-// Opens `name` (relative to `dirfd`) for a new stream of type Stream and
-// enters it in the table; nullptr with errno set when that cannot be done.
-template <typename Stream>
-Stream* OpenStream(int dirfd, const std::string& name, std::string_view mode, char base, int flags,
-                   Kind kind) {
+// Enters a new stream of type Stream in the table for the descriptor that
+// `open_fd` gives; nullptr with errno set when that cannot be done.
+template <typename Stream, typename OpenFd>
+Stream* OpenStream(std::string_view mode, char base, Kind kind, OpenFd open_fd) {
     const int m = ParseMode(mode, base);
     if (m < 0) {
         errno = EINVAL;
-        return nullptr;
-    }
-    if (name.empty()) {
-        errno = ENOENT;
         return nullptr;
     }
     StreamTable& table = Table();
@@ -171,15 +166,8 @@ Stream* OpenStream(int dirfd, const std::string& name, std::string_view mode, ch
         errno = EMFILE;
         return nullptr;
     }
-    const int fd = ::openat(dirfd, name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = open_fd();
     if (fd < 0) return nullptr;
-    struct stat st {};
-    if (kind == Kind::Reader && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return nullptr;
-    }
-    ClearNonBlocking(fd);
     Stream* stream = StreamTableAccess::New(static_cast<Stream*>(nullptr), fd, m == 0);
     if (stream == nullptr) {
         ::close(fd);
@@ -190,12 +178,34 @@ Stream* OpenStream(int dirfd, const std::string& name, std::string_view mode, ch
     return stream;
 }
 
+// Opens `name` (relative to `dirfd`) for a new stream of type Stream.
+template <typename Stream>
+Stream* OpenNamed(int dirfd, const std::string& name, std::string_view mode, char base, int flags,
+                  Kind kind) {
+    return OpenStream<Stream>(mode, base, kind, [&] {
+        if (name.empty()) {
+            errno = ENOENT;
+            return -1;
+        }
+        const int fd = ::openat(dirfd, name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+        if (fd < 0) return -1;
+        struct stat st {};
+        if (kind == Kind::Reader && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            errno = EISDIR;
+            return -1;
+        }
+        ClearNonBlocking(fd);
+        return fd;
+    });
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- ByteReader
 
 ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
-    return OpenStream<ByteReader>(AT_FDCWD, name, mode, 'r', O_RDONLY, Kind::Reader);
+    return OpenNamed<ByteReader>(AT_FDCWD, name, mode, 'r', O_RDONLY, Kind::Reader);
 }
 
 int ByteReader::Close(ByteReader* reader) {
@@ -319,30 +329,12 @@ ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
 
 ByteWriter* ByteWriter::OpenAt(int dirfd, const std::string& name, std::string_view mode,
                                int flags) {
-    return OpenStream<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
+    return OpenNamed<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
 }
 
 ByteWriter* ByteWriter::OpenDescriptor(int fd, std::string_view mode) {
-    const int m = ParseMode(mode, 'w');
-    if (m < 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    StreamTable& table = Table();
-    if (!table.HasFree()) {
-        errno = EMFILE;
-        return nullptr;
-    }
-    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0) return nullptr;
-    ByteWriter* writer = StreamTableAccess::NewWriter(copy, m == 0, kStreamBufferSize);
-    if (writer == nullptr) {
-        ::close(copy);
-        errno = ENOMEM;
-        return nullptr;
-    }
-    table.Take(Kind::Writer, writer);
-    return writer;
+    return OpenStream<ByteWriter>(mode, 'w', Kind::Writer,
+                                  [fd] { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
 }
 
 int ByteWriter::Close(ByteWriter* writer) {

@@ -144,11 +144,19 @@ class MainWindowTest : public ::testing::Test {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         ASSERT_FALSE(window_->isJobRunning()) << "the job did not end within a minute";
     }
-    // A sparse file: quick to make, long to read.
-    void WriteSparse(const std::string& name, std::int64_t size) {
-        std::ofstream big(Path(name), std::ios::binary);
-        big.seekp(size - 1);
-        big.put('x');
+    // Starts a Binary Mode Encrypt of 16 GiB (sparse: quick to make, long to
+    // read) over an earlier "encrypt.exe", and returns while it runs.
+    void StartLongJob() {
+        Write("encrypt.exe", "earlier");
+        {
+            std::ofstream big(Path("huge.bin"), std::ios::binary);
+            big.seekp((std::int64_t{16} << 30) - 1);
+            big.put('x');
+        }
+        Click(window_->binaryModeButton());
+        ClickFile("huge.bin");
+        QTest::mouseClick(window_->encryptButton(), Qt::LeftButton);
+        QCoreApplication::processEvents();
     }
     QString Viewed() const { return window_->viewer()->document()->toPlainText(); }
 
@@ -391,12 +399,7 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
 // before the progress window is shown: the earlier output stays.
 TEST_F(MainWindowTest, EscapeDuringTheCountingPassCancelsTheJob) {
     MainWindow& f = *window_;
-    Write("encrypt.exe", "earlier");
-    WriteSparse("huge.bin", std::int64_t{16} << 30);
-    Click(f.binaryModeButton());
-    ClickFile("huge.bin");
-    QTest::mouseClick(f.encryptButton(), Qt::LeftButton);
-    QCoreApplication::processEvents();
+    StartLongJob();
     ASSERT_TRUE(f.isJobRunning());
     EXPECT_FALSE(progress_.isVisible()) << "still counting";
     EXPECT_EQ(f.cursor().shape(), Qt::BusyCursor);
@@ -416,11 +419,7 @@ TEST_F(MainWindowTest, EscapeDuringTheCountingPassCancelsTheJob) {
 // cancels. Afterwards everything answers again.
 TEST_F(MainWindowTest, WindowStaysLiveButStartsNoSecondJob) {
     MainWindow& f = *window_;
-    Write("encrypt.exe", "earlier");
-    WriteSparse("huge.bin", std::int64_t{16} << 30);
-    Click(f.binaryModeButton());
-    ClickFile("huge.bin");
-    QTest::mouseClick(f.encryptButton(), Qt::LeftButton);
+    StartLongJob();
     ASSERT_TRUE(f.isJobRunning());
 
     const auto press = [](QAbstractButton* button) {
