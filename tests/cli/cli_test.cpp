@@ -358,6 +358,57 @@ TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
     EXPECT_NE(full.err.find("cannot write to standard output"), std::string::npos) << full.err;
 }
 
+void WriteSparse(const char* name, std::int64_t size) {
+    std::ofstream f(name, std::ios::binary);
+    f.seekp(size - 1);
+    f.put('x');
+}
+
+// KILL leaves the temporary file behind; the next job writing that name
+// removes it once it is old enough to be no live job's.
+TEST(Cli, KillLeavesATemporaryFileTheNextJobRemoves) {
+    test::TempDir dir;
+    WriteSparse("big", std::int64_t{1} << 30);
+    WriteFile("small", ToBytes("x"));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(OTTOMIX_CLI, OTTOMIX_CLI, "encrypt", "--binary", "big", nullptr);
+        ::_exit(127);
+    }
+    for (int i = 0; i < 20000 && test::HiddenFiles(dir.path()).empty(); ++i) ::usleep(500);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    const std::vector<std::string> left = test::HiddenFiles(dir.path());
+    ASSERT_EQ(left.size(), 1u);
+    const timespec long_ago[2] = {{0, UTIME_OMIT}, {1000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, left[0].c_str(), long_ago, 0), 0);
+    const test::ProcessResult r = Cli({"encrypt", "--binary", "small"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+}
+
+// Ctrl+C in a terminal reaches the whole job: the job dies by SIGINT, and
+// so the shell running a loop of jobs stops too.
+TEST(Cli, CtrlCStopsAShellLoopOfJobs) {
+    test::TempDir dir;
+    WriteSparse("a", std::int64_t{8} << 30);
+    WriteSparse("b", std::int64_t{8} << 30);
+    const std::string loop = std::string("for f in a b; do ") + OTTOMIX_CLI +
+                             " encrypt --binary $f -o /dev/null; done; touch went-on";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setsid();  // a process group of its own, as a terminal gives a job
+        ::execl("/bin/bash", "bash", "-c", loop.c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::usleep(500000);
+    ::killpg(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_FALSE(test::Exists("went-on"));
+}
+
 // A job blocked writing into a pipe nobody drains still stops at SIGTERM,
 // and does not claim the pipe was left unchanged.
 TEST(Cli, SignalStopsAJobBlockedInAPipe) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -255,16 +256,19 @@ TEST(OutputFile, ReplacementKeepsExtendedAttributesAndTheAcl) {
     EXPECT_EQ(LinkStatus("encrypt.exe").st_mode & 0777, 0660u) << "group bits show the mask";
 }
 
-// Runs `body` as an unprivileged user (nobody) when the tests run as root,
-// so that permissions count; returns what it wrote.
-std::string AsUnprivilegedUser(const std::function<std::string()>& body) {
+// Runs `body` as an unprivileged user (nobody, in `groups` besides its own)
+// when the tests run as root, so that permissions count; returns what it wrote.
+std::string AsUnprivilegedUser(const std::function<std::string()>& body,
+                               const std::vector<gid_t>& groups = {}) {
     if (::geteuid() != 0) return body();
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) return "pipe failed";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(pipe_fds[0]);
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(65534) != 0 ||
+            ::setuid(65534) != 0)
+            ::_exit(3);
         const std::string out = body();
         if (::write(pipe_fds[1], out.data(), out.size()) < 0) ::_exit(4);
         ::_exit(0);
@@ -350,6 +354,31 @@ TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
     EXPECT_EQ(test::ReadFile(dir / "sticky/encrypt.txt"), ToBytes("planted"));
     for (const char* sub : {"mine", "closed", "sticky"})
         EXPECT_EQ(test::HiddenFiles(dir / sub), std::vector<std::string>{}) << sub;
+}
+
+// A member of a file's group who replaces it keeps the group, and with it
+// the group's access, though the file becomes the member's.
+TEST(OutputFile, GroupMemberReplacingASharedFileKeepsItsGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    test::TempDir dir;
+    constexpr gid_t kShared = 100;
+    ASSERT_EQ(::chown(dir.path().c_str(), 0, kShared), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0775), 0);
+    WriteFile("in", ToBytes("x"));
+    WriteFile("shared", ToBytes("old"));
+    ASSERT_EQ(::chown("shared", 0, kShared), 0);
+    ASSERT_EQ(::chmod("shared", 0664), 0);
+    const std::string report = AsUnprivilegedUser(
+        [&] {
+            const JobResult r = Job(Mode::Binary, dir / "in", dir / "shared");
+            return r.ok() ? std::string("ok") : r.Describe();
+        },
+        {kShared});
+    EXPECT_EQ(report, "ok");
+    const struct stat st = LinkStatus(dir / "shared");
+    EXPECT_EQ(st.st_gid, kShared);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
+    EXPECT_EQ(test::ReadFile(dir / "shared"), ToBytes("y"));
 }
 
 TEST(OutputFile, DirectoriesAreRefused) {
