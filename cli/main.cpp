@@ -12,6 +12,7 @@
 
 #include "core/byte_stream.h"
 #include "core/cipher_job.h"
+#include "core/command_line_reader.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ void CatchStopSignals() {
 }
 
 int UsageError(const char* what) {
-    std::fprintf(stderr, "ottomix-cli: %s\nTry 'ottomix-cli --help' for more information.\n", what);
+    std::fputs(ottomix::UsageErrorText("ottomix-cli", what).c_str(), stderr);
     return 2;
 }
 
@@ -191,56 +192,59 @@ int main(int argc, char** argv) {
     Mode mode = Mode::Text;
     std::string input, output;
     bool have_input = false;
-    bool options_ended = false;
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        const bool direction_word = a == "encrypt" || a == "decrypt";
-        if (!options_ended && a == "--") {
-            options_ended = true;
-        } else if (!options_ended && (a == "--help" || a == "-h")) {
+    static constexpr ottomix::CommandLineReader::Option kOptions[] = {
+        {"help", 'h'}, {"version"}, {"text"}, {"binary"}, {"output", 'o', true}};
+    ottomix::CommandLineReader reader(argc, argv, kOptions);
+    using Kind = ottomix::CommandLineReader::Item::Kind;
+    for (auto item = reader.Next(); item.kind != Kind::End; item = reader.Next()) {
+        if (item.kind == Kind::Error) return UsageError(item.text.c_str());
+        const std::string& a = item.text;
+        if (item.kind == Kind::Operand) {
+            const bool direction_word = a == "encrypt" || a == "decrypt";
+            if (direction_word && (!have_direction || !item.after_options)) {
+                if (have_direction) {
+                    const char* first = direction == Direction::Encrypt ? "encrypt" : "decrypt";
+                    return UsageError(
+                        (a == first ? a + " given twice" : a + " conflicts with " + first).c_str());
+                }
+                have_direction = true;
+                direction = a == "encrypt" ? Direction::Encrypt : Direction::Decrypt;
+                continue;
+            }
+            if (have_input) return UsageError("give one input file");
+            input = a;
+            have_input = true;
+            continue;
+        }
+        const std::string_view name = item.option->name;
+        if (name == "help") {
             std::fputs(kUsage, stdout);
             std::fflush(stdout);
             return 0;
-        } else if (!options_ended && a == "--version") {
+        }
+        if (name == "version") {
             std::printf("ottomix-cli %s\n", OTTOMIX_VERSION);
             std::fflush(stdout);
             return 0;
-        } else if (direction_word && (!have_direction || !options_ended)) {
-            if (have_direction) {
-                const char* first = direction == Direction::Encrypt ? "encrypt" : "decrypt";
-                return UsageError((a == first ? std::string(a) + " given twice"
-                                              : std::string(a) + " conflicts with " + first)
-                                      .c_str());
-            }
-            have_direction = true;
-            direction = a == "encrypt" ? Direction::Encrypt : Direction::Decrypt;
-        } else if (!options_ended && (a == "--text" || a == "--binary")) {
+        }
+        if (name == "text" || name == "binary") {
+            const std::string given = "--" + std::string(name);
             if (have_mode) {
-                const char* first = mode == Mode::Text ? "--text" : "--binary";
-                return UsageError((a == first ? std::string(a) + " given twice"
-                                              : std::string(a) + " conflicts with " + first)
+                const std::string first = mode == Mode::Text ? "--text" : "--binary";
+                return UsageError((given == first ? given + " given twice"
+                                                  : given + " conflicts with " + first)
                                       .c_str());
             }
             have_mode = true;
-            mode = a == "--text" ? Mode::Text : Mode::Binary;
-        } else if (!options_ended && (a.rfind("-o", 0) == 0 || a.rfind("--output", 0) == 0) &&
-                   (a.size() == 2 || a[1] != '-' || a == "--output" ||
-                    a.rfind("--output=", 0) == 0)) {
-            // -o FILE, -oFILE, --output FILE, --output=FILE
-            const bool joined = a.size() > 2 && a != "--output";
-            if (have_output) return UsageError("-o given twice");
-            if (!joined && i + 1 >= argc) return UsageError("-o needs a file name");
-            output = joined ? std::string(a.substr(a[1] == '-' ? 9 : 2)) : argv[++i];
-            have_output = true;
-            if (output.empty()) return UsageError("the output name is empty");
-        } else if (!options_ended && a.size() > 1 && a[0] == '-') {
-            return UsageError(("unknown option " + std::string(a)).c_str());
-        } else {
-            if (have_input) return UsageError("give one input file");
-            input = argv[i];
-            have_input = true;
+            mode = name == "text" ? Mode::Text : Mode::Binary;
+            continue;
         }
+        // -o FILE, -oFILE, --output FILE, --output=FILE
+        if (have_output) return UsageError("-o given twice");
+        output = a;
+        have_output = true;
+        if (output.empty()) return UsageError("the output name is empty");
     }
     if (!have_direction) return UsageError("say encrypt or decrypt");
     if (!have_mode) return UsageError("say --text or --binary");

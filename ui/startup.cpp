@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "core/command_line_reader.h"
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
@@ -15,7 +16,6 @@ namespace ottomix {
 namespace {
 
 constexpr char kUsageLine[] = "Usage: ottomix [--help | --version] [--] [FILE | DIRECTORY]\n";
-constexpr char kTryHelp[] = "Try 'ottomix --help' for more information.\n";
 constexpr char kHelp[] =
     "\n"
     "Opens the Ottomix window, which scrambles and unscrambles one file at a\n"
@@ -31,26 +31,29 @@ constexpr char kHelp[] =
     "The toolkit's standard options are taken too, for example -style fusion,\n"
     "-platform wayland or -reverse.\n";
 
-// The toolkit's standard options that take a value, and those that do not.
-constexpr std::string_view kToolkitValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session"};
-constexpr std::string_view kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb",
-                                              "sync"};
-
-// "-name", built up rather than added, which GCC 12 warns about wrongly.
-std::string dashed(std::string_view name) {
-    std::string option(1, '-');
-    option.append(name);
-    return option;
-}
-
-// "style" for -style, --style, -style=x and --style=x; empty for others.
-std::string_view toolkitOptionName(std::string_view arg) {
-    if (arg.size() < 2 || arg[0] != '-') return {};
-    arg.remove_prefix(arg[1] == '-' ? 2 : 1);
-    return arg.substr(0, arg.find('='));
-}
+// -h/--help, --version, and the toolkit's standard options, which take one
+// dash as well as two.
+constexpr CommandLineReader::Option kOptions[] = {
+    {"help", 'h'},
+    {"version"},
+    {"platform", 0, true, true},
+    {"platformpluginpath", 0, true, true},
+    {"platformtheme", 0, true, true},
+    {"plugin", 0, true, true},
+    {"qwindowgeometry", 0, true, true},
+    {"qwindowicon", 0, true, true},
+    {"qwindowtitle", 0, true, true},
+    {"display", 0, true, true},
+    {"geometry", 0, true, true},
+    {"style", 0, true, true},
+    {"stylesheet", 0, true, true},
+    {"session", 0, true, true},
+    {"reverse", 0, false, true},
+    {"widgetcount", 0, false, true},
+    {"nograb", 0, false, true},
+    {"dograb", 0, false, true},
+    {"sync", 0, false, true},
+};
 
 CommandLine usageError(std::string what) {
     CommandLine line;
@@ -63,47 +66,28 @@ CommandLine usageError(std::string what) {
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
-    bool options_ended = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!options_ended && arg == "--") {
-            options_ended = true;
-        } else if (!options_ended && (arg == "--help" || arg == "-h")) {
-            line.action = CommandLine::Action::Help;
-            return line;
-        } else if (!options_ended && arg == "--version") {
-            line.action = CommandLine::Action::Version;
-            return line;
-        } else if (!options_ended && arg.size() > 1 && arg[0] == '-') {
-            const std::string_view name = toolkitOptionName(arg);
-            const bool has_value = arg.find('=') != std::string_view::npos;
-            bool known = false;
-            for (const std::string_view option : kToolkitValueOptions) {
-                if (name != option) continue;
-                known = true;
-                line.toolkit_args.push_back(dashed(name));
-                if (has_value) {
-                    line.toolkit_args.emplace_back(arg.substr(arg.find('=') + 1));
-                } else if (i + 1 < argc) {
-                    line.toolkit_args.emplace_back(argv[++i]);
-                } else {
-                    std::string what = "option ";
-                    what.append(arg).append(" needs a value");
-                    return usageError(what);
-                }
+    CommandLineReader reader(argc, argv, kOptions);
+    using Kind = CommandLineReader::Item::Kind;
+    for (auto item = reader.Next(); item.kind != Kind::End; item = reader.Next()) {
+        if (item.kind == Kind::Error) return usageError(item.text);
+        if (item.kind == Kind::Operand) {
+            if (line.path) {
+                return usageError("one file or directory at most, not both " + *line.path +
+                                  " and " + item.text);
             }
-            for (const std::string_view flag : kToolkitFlags) {
-                if (name != flag || has_value) continue;
-                known = true;
-                line.toolkit_args.push_back(dashed(name));
-            }
-            if (!known) return usageError("unknown option " + std::string(arg));
-        } else if (line.path) {
-            return usageError("one file or directory at most, not both " + *line.path + " and " +
-                              std::string(arg));
-        } else {
-            line.path = std::string(arg);
+            line.path = item.text;
+            continue;
         }
+        const std::string_view name = item.option->name;
+        if (name == "help" || name == "version") {
+            line.action = name == "help" ? CommandLine::Action::Help : CommandLine::Action::Version;
+            return line;
+        }
+        // Handed to the toolkit as it reads them: -name [value].
+        std::string option(1, '-');
+        option.append(name);
+        line.toolkit_args.push_back(option);
+        if (item.option->takes_value) line.toolkit_args.push_back(item.text);
     }
     return line;
 }
@@ -121,7 +105,7 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
             std::fflush(stdout);
             return 0;
         case CommandLine::Action::UsageError:
-            std::fprintf(stderr, "ottomix: %s\n%s", command.error.c_str(), kTryHelp);
+            std::fputs(UsageErrorText("ottomix", command.error).c_str(), stderr);
             return 2;
         case CommandLine::Action::Run:
             break;
