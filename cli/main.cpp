@@ -201,8 +201,9 @@ int main(int argc, char** argv) {
         if (item.kind == Kind::Error) return UsageError(item.text.c_str());
         const std::string& a = item.text;
         if (item.kind == Kind::Operand) {
-            const bool direction_word = a == "encrypt" || a == "decrypt";
-            if (direction_word && (!have_direction || !item.after_options)) {
+            // After "--" every word is a file name, also "encrypt".
+            const bool direction_word = !item.after_options && (a == "encrypt" || a == "decrypt");
+            if (direction_word) {
                 if (have_direction) {
                     const char* first = direction == Direction::Encrypt ? "encrypt" : "decrypt";
                     return UsageError(

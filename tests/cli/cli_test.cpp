@@ -238,9 +238,11 @@ TEST(Cli, VersionDoubleDashAndRepeatedOptions) {
     r = Cli({"encrypt", "--binary", "--", "-dash"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("B"));
-    r = Cli({"--binary", "--", "decrypt", "--text"});
+    r = Cli({"decrypt", "--binary", "--", "--text"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(test::ReadFile("decrypt.exe"), ToBytes("A"));
+    r = Cli({"--binary", "--", "encrypt", "-"});
+    EXPECT_EQ(r.exit_code, 2) << "encrypt after -- is a file name, not the direction";
     r = Cli({"decrypt", "--", "--binary", "in"});
     EXPECT_EQ(r.exit_code, 2) << "--binary after -- is a file name, not an option";
     // The output name joined to its option, as getopt has it.
