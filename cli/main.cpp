@@ -75,6 +75,12 @@ int UsageError(const char* what) {
     return 2;
 }
 
+// A direction or mode given when `first` was given already.
+int Repeated(const std::string& given, const std::string& first) {
+    return UsageError(
+        (given == first ? given + " given twice" : given + " conflicts with " + first).c_str());
+}
+
 // A bar on standard error, redrawn only when its percentage changes.
 class TerminalProgress : public JobProgress {
   public:
@@ -204,11 +210,8 @@ int main(int argc, char** argv) {
             // After "--" every word is a file name, also "encrypt".
             const bool direction_word = !item.after_options && (a == "encrypt" || a == "decrypt");
             if (direction_word) {
-                if (have_direction) {
-                    const char* first = direction == Direction::Encrypt ? "encrypt" : "decrypt";
-                    return UsageError(
-                        (a == first ? a + " given twice" : a + " conflicts with " + first).c_str());
-                }
+                if (have_direction)
+                    return Repeated(a, direction == Direction::Encrypt ? "encrypt" : "decrypt");
                 have_direction = true;
                 direction = a == "encrypt" ? Direction::Encrypt : Direction::Decrypt;
                 continue;
@@ -230,13 +233,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (name == "text" || name == "binary") {
-            const std::string given = "--" + std::string(name);
-            if (have_mode) {
-                const std::string first = mode == Mode::Text ? "--text" : "--binary";
-                return UsageError((given == first ? given + " given twice"
-                                                  : given + " conflicts with " + first)
-                                      .c_str());
-            }
+            if (have_mode)
+                return Repeated("--" + std::string(name),
+                                mode == Mode::Text ? "--text" : "--binary");
             have_mode = true;
             mode = name == "text" ? Mode::Text : Mode::Binary;
             continue;
