@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_viewer.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/text_decoding.h"
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_decoding.h"
+#include "ui/viewer/text_viewer.h"
 
 namespace {
 

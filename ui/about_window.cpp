@@ -9,11 +9,11 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "widgets/fixed_frame.h"
-#include "widgets/frame_placement.h"
-#include "widgets/hyperlink_label.h"
-#include "widgets/light_palette.h"
-#include "widgets/window_font.h"
+#include "widgets/window_look/fixed_frame.h"
+#include "widgets/window_look/frame_placement.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/window_font.h"
 
 namespace ottomix {
 

@@ -43,11 +43,11 @@
 #include "ui/job_runner.h"
 #include "ui/job_stopper.h"
 #include "ui/progress_window.h"
-#include "ui/text_viewer.h"
-#include "widgets/fixed_frame.h"
-#include "widgets/frame_placement.h"
-#include "widgets/light_palette.h"
-#include "widgets/window_font.h"
+#include "ui/viewer/text_viewer.h"
+#include "widgets/window_look/fixed_frame.h"
+#include "widgets/window_look/frame_placement.h"
+#include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/window_font.h"
 
 namespace ottomix {
 

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "widgets/fixed_frame.h"
-#include "widgets/frame_placement.h"
-#include "widgets/light_palette.h"
-#include "widgets/window_font.h"
+#include "widgets/window_look/fixed_frame.h"
+#include "widgets/window_look/frame_placement.h"
+#include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/window_font.h"
 
 namespace ottomix {
 

@@ -10,9 +10,9 @@
 #include <QtTest>
 #include <functional>
 
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_launcher.h"
-#include "widgets/link_registry.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_launcher.h"
+#include "widgets/links/link_registry.h"
 
 namespace {
 

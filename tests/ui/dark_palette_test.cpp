@@ -22,7 +22,7 @@
 #include <map>
 
 #include "tests/ui/window_test_support.h"
-#include "widgets/link_types.h"
+#include "widgets/links/link_types.h"
 
 namespace ottomix {
 

@@ -41,7 +41,7 @@
 #include "ui/browser/file_system.h"
 #include "ui/glyph_button.h"
 #include "ui/progress_window.h"
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_viewer.h"
 
 namespace {
 

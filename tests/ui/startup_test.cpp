@@ -36,7 +36,7 @@
 #include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_viewer.h"
 
 extern char** environ;
 

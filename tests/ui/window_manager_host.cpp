@@ -16,9 +16,9 @@
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/startup.h"
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_properties.h"
-#include "widgets/link_registry.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_properties.h"
+#include "widgets/links/link_registry.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "ui/browser/file_list.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
-#include "ui/text_viewer.h"
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_registry.h"
+#include "ui/viewer/text_viewer.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_registry.h"
 
 namespace ottomix::testing {
 

@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_registry.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_registry.h"
 
 namespace ottomix {
 

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_launcher.h"
-#include "widgets/link_registry.h"
-#include "widgets/user_message.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_launcher.h"
+#include "widgets/links/link_registry.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
 

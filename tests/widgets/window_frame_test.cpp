@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "widgets/fixed_frame.h"
-#include "widgets/frame_placement.h"
+#include "widgets/window_look/fixed_frame.h"
+#include "widgets/window_look/frame_placement.h"
 
 namespace ottomix {
 

@@ -19,8 +19,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "widgets/link_types.h"
-#include "widgets/screen_cursor.h"
+#include "widgets/links/link_types.h"
+#include "widgets/links/screen_cursor.h"
 
 class QMenu;
 

@@ -1,4 +1,4 @@
-#include "widgets/hyperlink_label.h"
+#include "widgets/links/hyperlink_label.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -14,10 +14,10 @@
 #include <QToolTip>
 #include <utility>
 
-#include "widgets/hyperlink_label_accessible.h"
-#include "widgets/link_registry.h"
-#include "widgets/user_message.h"
-#include "widgets/widget_resources.h"
+#include "widgets/links/hyperlink_label_accessible.h"
+#include "widgets/links/link_registry.h"
+#include "widgets/window_look/user_message.h"
+#include "widgets/links/widget_resources.h"
 
 namespace ottomix {
 

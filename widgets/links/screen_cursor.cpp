@@ -1,8 +1,8 @@
-#include "widgets/screen_cursor.h"
+#include "widgets/links/screen_cursor.h"
 
 #include <QPixmap>
 
-#include "widgets/widget_resources.h"
+#include "widgets/links/widget_resources.h"
 
 namespace ottomix {
 

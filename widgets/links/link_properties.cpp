@@ -1,4 +1,4 @@
-#include "widgets/link_properties.h"
+#include "widgets/links/link_properties.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "widgets/fixed_frame.h"
-#include "widgets/hyperlink_label.h"
-#include "widgets/light_palette.h"
-#include "widgets/window_font.h"
+#include "widgets/window_look/fixed_frame.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/window_font.h"
 
 namespace ottomix {
 

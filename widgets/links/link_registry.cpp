@@ -1,4 +1,4 @@
-#include "widgets/link_registry.h"
+#include "widgets/links/link_registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "widgets/hyperlink_label.h"
-#include "widgets/link_launcher.h"
-#include "widgets/link_properties.h"
-#include "widgets/user_message.h"
+#include "widgets/links/hyperlink_label.h"
+#include "widgets/links/link_launcher.h"
+#include "widgets/links/link_properties.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
 

@@ -1,4 +1,4 @@
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_viewer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <memory>
 
-#include "ui/rtf_reader.h"
-#include "ui/text_decoding.h"
+#include "ui/viewer/rtf_reader.h"
+#include "ui/viewer/text_decoding.h"
 
 namespace ottomix {
 

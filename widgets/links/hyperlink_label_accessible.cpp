@@ -1,9 +1,9 @@
-#include "widgets/hyperlink_label_accessible.h"
+#include "widgets/links/hyperlink_label_accessible.h"
 
 #include <QAccessible>
 #include <QLatin1StringView>
 
-#include "widgets/hyperlink_label.h"
+#include "widgets/links/hyperlink_label.h"
 
 namespace ottomix {
 

@@ -1,6 +1,6 @@
 // The text viewer: plain text and RTF loading, the cut of long files,
 // and its two failures.
-#include "ui/text_viewer.h"
+#include "ui/viewer/text_viewer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "tests/ui/app_test_util.h"
-#include "ui/text_decoding.h"
-#include "ui/viewer_error.h"
+#include "ui/viewer/text_decoding.h"
+#include "ui/viewer/viewer_error.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "widgets/frame_placement.h"
+#include "widgets/window_look/frame_placement.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "widgets/link_types.h"
+#include "widgets/links/link_types.h"
 
 namespace ottomix {
 

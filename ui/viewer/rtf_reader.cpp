@@ -1,4 +1,4 @@
-#include "ui/rtf_reader.h"
+#include "ui/viewer/rtf_reader.h"
 
 #include <QTextBlockFormat>
 #include <QTextDocument>
@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "ui/text_decoding.h"
+#include "ui/viewer/text_decoding.h"
 
 namespace ottomix {
 

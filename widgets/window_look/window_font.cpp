@@ -1,4 +1,4 @@
-#include "widgets/window_font.h"
+#include "widgets/window_look/window_font.h"
 
 namespace ottomix {
 

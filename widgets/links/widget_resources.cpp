@@ -1,4 +1,4 @@
-#include "widgets/widget_resources.h"
+#include "widgets/links/widget_resources.h"
 
 #include <QtGlobal>
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "widgets/link_types.h"
+#include "widgets/links/link_types.h"
 
 class QDialog;
 class QFileDialog;

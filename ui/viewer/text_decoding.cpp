@@ -1,4 +1,4 @@
-#include "ui/text_decoding.h"
+#include "ui/viewer/text_decoding.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "widgets/user_message.h"
+#include "widgets/window_look/user_message.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

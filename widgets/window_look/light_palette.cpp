@@ -1,4 +1,4 @@
-#include "widgets/light_palette.h"
+#include "widgets/window_look/light_palette.h"
 
 #include <QStyle>
 #include <QStyleFactory>

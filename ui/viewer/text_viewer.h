@@ -6,7 +6,7 @@
 #include <QTextEdit>
 #include <string>
 
-#include "ui/viewer_error.h"
+#include "ui/viewer/viewer_error.h"
 
 class QTextDocument;
 

@@ -1,4 +1,4 @@
-#include "widgets/fixed_frame.h"
+#include "widgets/window_look/fixed_frame.h"
 
 #include <QLayout>
 #include <QWidget>

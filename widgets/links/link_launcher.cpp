@@ -1,4 +1,4 @@
-#include "widgets/link_launcher.h"
+#include "widgets/links/link_launcher.h"
 
 #include <QDesktopServices>
 #include <QDir>
