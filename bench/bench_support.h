@@ -28,16 +28,16 @@ namespace fs = std::filesystem;
 
 struct Run {
     double seconds = 0;      // wall clock, start to reaped
-    double cpu_seconds = 0;  // user + system time of the child
-    long max_rss_kib = 0;    // the child's peak resident set
+    double cpuSeconds = 0;  // user + system time of the child
+    long maxRssKib = 0;    // the child's peak resident set
 };
 
-inline double Seconds(const timeval& tv) {
+inline double seconds(const timeval& tv) {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
 }
 
 // `name` as execv wants it: names without a slash are looked up in PATH.
-inline std::string FindProgram(const std::string& name) {
+inline std::string findProgram(const std::string& name) {
     if (name.find('/') != std::string::npos) return name;
     const char* path = std::getenv("PATH");
     std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
@@ -63,24 +63,24 @@ inline std::string FindProgram(const std::string& name) {
 // exec leaves into the child's ru_maxrss, and posix_spawn's child leaves ours,
 // our peak size. After fork it leaves a copy holding our private pages only,
 // so a small parent keeps the figure the child's own.
-inline Run Spawn(const std::vector<std::string>& args, const std::string& in = "",
+inline Run spawn(const std::vector<std::string>& args, const std::string& in = "",
                  const std::string& out = "", const std::string& cwd = "") {
-    const std::string program = FindProgram(args.at(0));
+    const std::string program = findProgram(args.at(0));
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    const char* in_path = in.empty() ? "/dev/null" : in.c_str();
-    const char* out_path = out.empty() ? "/dev/null" : out.c_str();
+    const char* inPath = in.empty() ? "/dev/null" : in.c_str();
+    const char* outPath = out.empty() ? "/dev/null" : out.c_str();
     const char* dir = cwd.empty() ? nullptr : cwd.c_str();
-    const int err_fd = ::memfd_create("child-stderr", MFD_CLOEXEC);
+    const int errFd = ::memfd_create("child-stderr", MFD_CLOEXEC);
 
     const auto t0 = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Only async-signal-safe calls from here: the parent may have threads.
-        const int i = ::open(in_path, O_RDONLY | O_CLOEXEC);
-        const int o = ::open(out_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        const int e = err_fd >= 0 ? err_fd : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const int i = ::open(inPath, O_RDONLY | O_CLOEXEC);
+        const int o = ::open(outPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int e = errFd >= 0 ? errFd : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (i < 0 || o < 0 || e < 0) ::_exit(126);
         if (::dup2(i, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0) ::_exit(126);
         if (dir != nullptr && ::chdir(dir) != 0) ::_exit(126);
@@ -106,19 +106,19 @@ inline Run Spawn(const std::vector<std::string>& args, const std::string& in = "
                      WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
         for (const auto& a : args) std::fprintf(stderr, " %s", a.c_str());
         std::fprintf(stderr, "\n");
-        if (err_fd >= 0) {
+        if (errFd >= 0) {
             char said[4096];
-            const ssize_t n = ::pread(err_fd, said, sizeof said - 1, 0);
+            const ssize_t n = ::pread(errFd, said, sizeof said - 1, 0);
             if (n > 0) std::fprintf(stderr, "It said: %.*s\n", static_cast<int>(n), said);
         }
         std::exit(1);
     }
-    if (err_fd >= 0) ::close(err_fd);
+    if (errFd >= 0) ::close(errFd);
     return {std::chrono::duration<double>(t1 - t0).count(),
-            Seconds(ru.ru_utime) + Seconds(ru.ru_stime), ru.ru_maxrss};
+            seconds(ru.ru_utime) + seconds(ru.ru_stime), ru.ru_maxrss};
 }
 
-inline double Median(std::vector<double> v) {
+inline double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -131,14 +131,14 @@ inline double Median(std::vector<double> v) {
 using Buffer = std::unique_ptr<unsigned char[]>;
 constexpr std::size_t kIoBlock = 1 << 20;
 
-inline void WriteFileOrDie(FILE* f, const void* data, std::size_t n, const std::string& path) {
+inline void writeFileOrDie(FILE* f, const void* data, std::size_t n, const std::string& path) {
     if (std::fwrite(data, 1, n, f) != n) {
         std::fprintf(stderr, "ERROR: cannot write %s\n", path.c_str());
         std::exit(1);
     }
 }
 
-inline FILE* CreateOrDie(const std::string& path) {
+inline FILE* createOrDie(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         std::fprintf(stderr, "ERROR: cannot create %s: %s\n", path.c_str(), std::strerror(errno));
@@ -147,7 +147,7 @@ inline FILE* CreateOrDie(const std::string& path) {
     return f;
 }
 
-inline void CloseOrDie(FILE* f, const std::string& path) {
+inline void closeOrDie(FILE* f, const std::string& path) {
     if (std::fclose(f) != 0) {
         std::fprintf(stderr, "ERROR: cannot write %s\n", path.c_str());
         std::exit(1);
@@ -155,28 +155,28 @@ inline void CloseOrDie(FILE* f, const std::string& path) {
 }
 
 // Uniformly random bytes.
-inline void MakeRandom(const std::string& path, std::size_t bytes, std::uint64_t seed = 42) {
+inline void makeRandom(const std::string& path, std::size_t bytes, std::uint64_t seed = 42) {
     std::mt19937_64 rng(seed);
     Buffer block(new unsigned char[kIoBlock]);
-    FILE* f = CreateOrDie(path);
+    FILE* f = createOrDie(path);
     for (std::size_t done = 0; done < bytes;) {
         for (std::size_t i = 0; i < kIoBlock; i += 8) {
             const std::uint64_t w = rng();
             std::memcpy(block.get() + i, &w, 8);
         }
         const std::size_t n = std::min(bytes - done, kIoBlock);
-        WriteFileOrDie(f, block.get(), n, path);
+        writeFileOrDie(f, block.get(), n, path);
         done += n;
     }
-    CloseOrDie(f, path);
+    closeOrDie(f, path);
 }
 
 // Printable ASCII in lines of 20..100 characters ended by CR LF.
-inline void MakeText(const std::string& path, std::size_t bytes) {
+inline void makeText(const std::string& path, std::size_t bytes) {
     std::mt19937 rng(7);
     std::string buf;
     buf.reserve(kIoBlock);
-    FILE* f = CreateOrDie(path);
+    FILE* f = createOrDie(path);
     std::size_t done = 0;
     while (done < bytes) {
         buf.clear();
@@ -186,14 +186,14 @@ inline void MakeText(const std::string& path, std::size_t bytes) {
             buf += "\r\n";
         }
         const std::size_t n = std::min(bytes - done, buf.size());
-        WriteFileOrDie(f, buf.data(), n, path);
+        writeFileOrDie(f, buf.data(), n, path);
         done += n;
     }
-    CloseOrDie(f, path);
+    closeOrDie(f, path);
 }
 
 // Empty when the files hold the same bytes; otherwise where they first differ.
-inline std::string CompareFiles(const std::string& a, const std::string& b) {
+inline std::string compareFiles(const std::string& a, const std::string& b) {
     const int fa = ::open(a.c_str(), O_RDONLY);
     const int fb = ::open(b.c_str(), O_RDONLY);
     if (fa < 0 || fb < 0) {
@@ -257,7 +257,7 @@ inline std::string CompareFiles(const std::string& a, const std::string& b) {
 // Between two timed runs: the outputs of earlier runs go (so no run pays for
 // truncating or replacing a big file) and everything dirty on that file
 // system is written out (so no run pays for an earlier run's write-back).
-inline void Settle(const std::string& dir, const std::vector<std::string>& names) {
+inline void settle(const std::string& dir, const std::vector<std::string>& names) {
     for (const auto& n : names) ::unlink((dir + "/" + n).c_str());
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
@@ -267,7 +267,7 @@ inline void Settle(const std::string& dir, const std::vector<std::string>& names
 }
 
 // Removes `dir` and all in it when the process exits, also after an error.
-inline void RemoveAtExit(const std::string& dir) {
+inline void removeAtExit(const std::string& dir) {
     static std::string victim;
     static bool registered = false;
     victim = dir;
@@ -281,7 +281,7 @@ inline void RemoveAtExit(const std::string& dir) {
 }
 
 // A fresh directory under BENCH_DIR, or else the system's temporary one.
-inline std::string MakeTempDir(const char* prefix) {
+inline std::string makeTempDir(const char* prefix) {
     const char* parent = std::getenv("BENCH_DIR");
     std::string tmpl = std::string(parent != nullptr && *parent != '\0' ? parent : "/tmp") + "/" +
                        prefix + "-XXXXXX";
@@ -294,7 +294,7 @@ inline std::string MakeTempDir(const char* prefix) {
     return buf.data();
 }
 
-inline std::size_t EnvOr(const char* name, std::size_t fallback) {
+inline std::size_t envOr(const char* name, std::size_t fallback) {
     const char* v = std::getenv(name);
     if (v == nullptr || *v == '\0') return fallback;
     const long n = std::strtol(v, nullptr, 10);

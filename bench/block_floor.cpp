@@ -27,48 +27,48 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;
 constexpr std::uint8_t kCR = 0x0D, kLF = 0x0A, kCtrlZ = 0x1A;
 
-[[noreturn]] void Die(const char* what, const char* name) {
+[[noreturn]] void die(const char* what, const char* name) {
     std::fprintf(stderr, "ottomix_bench_floor: %s %s: %s\n", what, name, std::strerror(errno));
     std::_Exit(1);
 }
 
 // Fills `buf` with up to its size in bytes; 0 at the end of the file.
-std::size_t ReadSome(int fd, std::vector<std::uint8_t>& buf, const char* name) {
+std::size_t readSome(int fd, std::vector<std::uint8_t>& buf, const char* name) {
     for (;;) {
         const ssize_t n = ::read(fd, buf.data(), buf.size());
         if (n >= 0) return static_cast<std::size_t>(n);
-        if (errno != EINTR) Die("cannot read", name);
+        if (errno != EINTR) die("cannot read", name);
     }
 }
 
-void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const char* name) {
+void writeAll(int fd, const std::uint8_t* data, std::size_t size, const char* name) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Die("cannot write", name);
+            die("cannot write", name);
         }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
 }
 
-int OpenInput(const char* name) {
+int openInput(const char* name) {
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Die("cannot open", name);
+    if (fd < 0) die("cannot open", name);
     return fd;
 }
 
 // The bytes of a block the text reader takes: those before the first Ctrl-Z.
-std::size_t UpToMark(const std::vector<std::uint8_t>& buf, std::size_t n, bool& at_end) {
+std::size_t upToMark(const std::vector<std::uint8_t>& buf, std::size_t n, bool& atEnd) {
     const void* mark = std::memchr(buf.data(), kCtrlZ, n);
     if (mark == nullptr) return n;
-    at_end = true;
+    atEnd = true;
     return static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - buf.data());
 }
 
 // Kept out of line: inlined into the read loop it is left unvectorised.
-[[gnu::noinline]] std::size_t CountCRs(const std::uint8_t* p, std::size_t n) {
+[[gnu::noinline]] std::size_t countCRs(const std::uint8_t* p, std::size_t n) {
     std::size_t crs = 0;
     for (std::size_t i = 0; i < n; ++i)
         if (p[i] == kCR) ++crs;
@@ -77,16 +77,16 @@ std::size_t UpToMark(const std::vector<std::uint8_t>& buf, std::size_t n, bool& 
 
 // The bytes the reader delivers: all of them in binary, and in text those
 // that are not CR, up to the first Ctrl-Z.
-std::uint64_t CountPass(const char* name, bool text, std::vector<std::uint8_t>& in) {
-    const int fd = OpenInput(name);
+std::uint64_t countPass(const char* name, bool text, std::vector<std::uint8_t>& in) {
+    const int fd = openInput(name);
     std::uint64_t delivered = 0;
-    bool at_end = false;
-    while (!at_end) {
-        std::size_t n = ReadSome(fd, in, name);
+    bool atEnd = false;
+    while (!atEnd) {
+        std::size_t n = readSome(fd, in, name);
         if (n == 0) break;
         if (text) {
-            const std::size_t end = UpToMark(in, n, at_end);
-            n = end - CountCRs(in.data(), end);
+            const std::size_t end = upToMark(in, n, atEnd);
+            n = end - countCRs(in.data(), end);
         }
         delivered += n;
     }
@@ -118,17 +118,17 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> in(kBlock);
     std::vector<std::uint8_t> out(2 * kBlock);  // every byte may become CR LF
 
-    const std::uint64_t counted = CountPass(input, text, in);
+    const std::uint64_t counted = countPass(input, text, in);
 
-    const int ifd = OpenInput(input);
+    const int ifd = openInput(input);
     const int ofd = ::open(output, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (ofd < 0) Die("cannot create", output);
+    if (ofd < 0) die("cannot create", output);
 
     std::uint64_t delivered = 0;
     bool odd = false;  // the next text byte's key is 3, else 2
-    bool at_end = false;
-    while (!at_end) {
-        const std::size_t n = ReadSome(ifd, in, input);
+    bool atEnd = false;
+    while (!atEnd) {
+        const std::size_t n = readSome(ifd, in, input);
         if (n == 0) break;
         // Plain pointers: a byte store through a vector's operator[] could
         // alias the vectors themselves, which keeps the compiler from
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
             o = n;
             delivered += n;
         } else {
-            const std::size_t end = UpToMark(in, n, at_end);
+            const std::size_t end = upToMark(in, n, atEnd);
             for (std::size_t i = 0; i < end; ++i) {
                 const std::uint8_t b = src[i];
                 if (b == kCR) continue;
@@ -157,14 +157,14 @@ int main(int argc, char** argv) {
                 dst[o++] = c;
             }
         }
-        WriteAll(ofd, out.data(), o, output);
+        writeAll(ofd, out.data(), o, output);
     }
     ::close(ifd);
     if (delivered != counted) {
         std::fprintf(stderr, "ottomix_bench_floor: %s changed between the passes\n", input);
         return 1;
     }
-    if (sync && ::fdatasync(ofd) != 0) Die("cannot sync", output);
-    if (::close(ofd) != 0) Die("cannot close", output);
+    if (sync && ::fdatasync(ofd) != 0) die("cannot sync", output);
+    if (::close(ofd) != 0) die("cannot close", output);
     return 0;
 }

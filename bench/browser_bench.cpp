@@ -35,22 +35,22 @@ using Clock = std::chrono::steady_clock;
 
 // This process's CPU time (helper threads included): on a shared machine it
 // shows the work done when the wall clock is swamped by other programs.
-double CpuMs() {
+double cpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6;
 }
 
 // Median and best of `runs` timings of `action`, wall and CPU, in milliseconds.
-void Time(const char* what, int runs, const std::function<void()>& action) {
+void timeIt(const char* what, int runs, const std::function<void()>& action) {
     std::vector<double> ms;
     std::vector<double> cpu;
     for (int i = 0; i < runs; ++i) {
-        const double cpu_start = CpuMs();
+        const double cpuStart = cpuMs();
         const auto start = Clock::now();
         action();
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        cpu.push_back(CpuMs() - cpu_start);
+        cpu.push_back(cpuMs() - cpuStart);
     }
     std::sort(ms.begin(), ms.end());
     std::sort(cpu.begin(), cpu.end());
@@ -60,7 +60,7 @@ void Time(const char* what, int runs, const std::function<void()>& action) {
 }
 
 // Names in mixed case and order, so the sort has work to do.
-std::string Name(int i, const char* extension) {
+std::string name(int i, const char* extension) {
     static const char* kStems[] = {"Report", "notes", "DATA", "image", "Zeta", "alpha"};
     const unsigned scrambled = static_cast<unsigned>(i) * 2654435761u;
     return std::string(kStems[scrambled % 6]) + "_" + std::to_string(scrambled % 1000003) + "_" +
@@ -70,7 +70,7 @@ std::string Name(int i, const char* extension) {
 // A container host's /proc/self/mountinfo with `entries` lines: the system's
 // own mounts, a few volumes, and for the rest the overlays, shm, network
 // namespaces and pod volumes of running containers.
-std::string ContainerHostTable(int entries) {
+std::string containerHostTable(int entries) {
     std::string table =
         "26 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
         "21 26 0:20 / /proc rw,nosuid,nodev,noexec,relatime shared:12 - proc proc rw\n"
@@ -133,15 +133,15 @@ int main(int argc, char** argv) {
 
     {
         ottomix::FileSystem::Options options;
-        options.mountTable = ContainerHostTable(200);
+        options.mountTable = containerHostTable(200);
         const ottomix::FileSystem fs(options);
         size_t listed = 0;
-        Time("drive list, 200-entry mount table", runs * 20, [&] { listed = fs.volumes().size(); });
+        timeIt("drive list, 200-entry mount table", runs * 20, [&] { listed = fs.volumes().size(); });
         std::printf("drive list: %zu of 200 mounts offered\n", listed);
-        Time("volumeOf, 200-entry mount table", runs * 20,
+        timeIt("volumeOf, 200-entry mount table", runs * 20,
              [&] { listed = fs.volumeOf("/data/projects/x").size(); });
         const ottomix::FileSystem live;
-        Time("drive list, this machine's mount table", runs * 20,
+        timeIt("drive list, this machine's mount table", runs * 20,
              [&] { listed = live.volumes().size(); });
     }
 
@@ -151,18 +151,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string root = pattern;
-    const std::string file_dir = root + "/files";
-    const std::string tree_dir = root + "/dirs";
-    mkdir(file_dir.c_str(), 0755);
-    mkdir(tree_dir.c_str(), 0755);
+    const std::string fileDir = root + "/files";
+    const std::string treeDir = root + "/dirs";
+    mkdir(fileDir.c_str(), 0755);
+    mkdir(treeDir.c_str(), 0755);
     std::printf("making %d files and %d directories in %s ...\n", files, dirs, root.c_str());
     std::fflush(stdout);
     for (int i = 0; i < files; ++i) {
-        const std::string path = file_dir + "/" + Name(i, i % 2 == 0 ? ".txt" : ".dat");
+        const std::string path = fileDir + "/" + name(i, i % 2 == 0 ? ".txt" : ".dat");
         const int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
         if (fd >= 0) close(fd);
     }
-    for (int i = 0; i < dirs; ++i) mkdir((tree_dir + "/" + Name(i, "")).c_str(), 0755);
+    for (int i = 0; i < dirs; ++i) mkdir((treeDir + "/" + name(i, "")).c_str(), 0755);
 
     const std::string saved = std::filesystem::current_path().string();
     {
@@ -176,34 +176,34 @@ int main(int argc, char** argv) {
         window.show();
         QCoreApplication::processEvents();
 
-        tree->changeDir(file_dir);
+        tree->changeDir(fileDir);
         std::printf("file list: %d rows with \"*.*\"\n", list->count());
-        Time("reread, 100k files, mask \"*.*\"", runs, [&] { list->reread(); });
-        Time("reread + repaint, mask \"*.*\"", runs, [&] {
+        timeIt("reread, 100k files, mask \"*.*\"", runs, [&] { list->reread(); });
+        timeIt("reread + repaint, mask \"*.*\"", runs, [&] {
             list->reread();
             QCoreApplication::processEvents();
         });
         // The same in a locale whose collation is ICU's, not code points.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        Time("reread, 100k files, \"*.*\", de_DE", runs, [&] { list->reread(); });
+        timeIt("reread, 100k files, \"*.*\", de_DE", runs, [&] { list->reread(); });
         QLocale::setDefault(QLocale::system());
         list->setMask("*.txt");
         std::printf("file list: %d rows with \"*.txt\"\n", list->count());
-        Time("reread, 100k files, mask \"*.txt\"", runs, [&] { list->reread(); });
+        timeIt("reread, 100k files, mask \"*.txt\"", runs, [&] { list->reread(); });
         list->setMask("*.txt;*.*");
         std::printf("file list: %d rows with \"*.txt;*.*\"\n", list->count());
-        Time("reread, 100k files, mask \"*.txt;*.*\"", runs, [&] { list->reread(); });
+        timeIt("reread, 100k files, mask \"*.txt;*.*\"", runs, [&] { list->reread(); });
 
-        tree->changeDir(tree_dir);
+        tree->changeDir(treeDir);
         std::printf("tree: %d rows\n", tree->count());
-        Time("fillTree, 20k subdirectories", runs, [&] { tree->fillTree(); });
-        Time("fillTree + repaint", runs, [&] {
+        timeIt("fillTree, 20k subdirectories", runs, [&] { tree->fillTree(); });
+        timeIt("fillTree + repaint", runs, [&] {
             tree->fillTree();
             QCoreApplication::processEvents();
         });
-        Time("changeDir out and back (tree + list)", runs, [&] {
+        timeIt("changeDir out and back (tree + list)", runs, [&] {
             tree->changeDir(root);
-            tree->changeDir(tree_dir);
+            tree->changeDir(treeDir);
         });
     }
     if (chdir(saved.c_str()) != 0) std::perror(saved.c_str());

@@ -29,9 +29,9 @@ constexpr double kTrTarget = 0.80;
 constexpr double kRssLimitMiB = 8.0;
 
 // Outputs that differ from a reference's: [0] this build's CLI, [1] the baseline's.
-int g_mismatches[2] = {0, 0};
+int gMismatches[2] = {0, 0};
 
-const char* FixedOutputName(bool encrypt, bool text) {
+const char* fixedOutputName(bool encrypt, bool text) {
     if (text) return encrypt ? "encrypt.txt" : "dencrypt.txt";
     return encrypt ? "encrypt.exe" : "decrypt.exe";
 }
@@ -50,7 +50,7 @@ struct Contender {
     std::string label;    // "ottomix-cli", "before", "floor", "floor, no sync", "tr"
     std::string program;  // for Cli and Floor
     std::vector<double> seconds;
-    long max_rss_kib = 0;
+    long maxRssKib = 0;
 };
 
 class Bench {
@@ -59,51 +59,51 @@ class Bench {
 
     // Runs `c` once on `input`; its output lands in `output` (a name in the
     // temporary directory), or for a job under the fixed name, then renamed.
-    Run RunOnce(Contender& c, const Job& job, const std::string& input,
+    Run runOnce(Contender& c, const Job& job, const std::string& input,
                 const std::string& output = "") {
         Run r;
         switch (c.kind) {
             case Contender::Cli: {
-                r = Spawn({c.program, job.direction(), job.mode(), input}, "", "", dir_);
-                c.max_rss_kib = std::max(c.max_rss_kib, r.max_rss_kib);
+                r = spawn({c.program, job.direction(), job.mode(), input}, "", "", dir_);
+                c.maxRssKib = std::max(c.maxRssKib, r.maxRssKib);
                 if (!output.empty())
-                    fs::rename(dir_ + "/" + FixedOutputName(job.encrypt, job.text),
+                    fs::rename(dir_ + "/" + fixedOutputName(job.encrypt, job.text),
                                dir_ + "/" + output);
                 break;
             }
             case Contender::Floor:
-                r = Spawn({c.program, job.direction(), job.mode(), input,
+                r = spawn({c.program, job.direction(), job.mode(), input,
                            dir_ + "/" + (output.empty() ? "floor.out" : output)});
                 break;
             case Contender::FloorNoSync:
-                r = Spawn({c.program, job.direction(), job.mode(), input,
+                r = spawn({c.program, job.direction(), job.mode(), input,
                            dir_ + "/" + (output.empty() ? "floor.out" : output), "--no-sync"});
                 break;
             case Contender::Tr:
-                r = Spawn({"tr", "\\000-\\377", "\\001-\\377\\000"}, input,
+                r = spawn({"tr", "\\000-\\377", "\\001-\\377\\000"}, input,
                           dir_ + "/" + (output.empty() ? "tr.out" : output));
                 break;
         }
         return r;
     }
 
-    void Clean() {
-        Settle(dir_, {"encrypt.exe", "decrypt.exe", "encrypt.txt", "dencrypt.txt", "floor.out",
+    void clean() {
+        settle(dir_, {"encrypt.exe", "decrypt.exe", "encrypt.txt", "dencrypt.txt", "floor.out",
                       "tr.out", "check.job", "check.ref"});
     }
 
     // The job's output against the reference's, on `input`; loud when they differ.
-    bool Check(Contender& job_side, Contender& ref, const Job& job, const std::string& input,
+    bool check(Contender& jobSide, Contender& ref, const Job& job, const std::string& input,
                const std::string& what) {
-        Clean();
-        RunOnce(ref, job, input, "check.ref");
-        RunOnce(job_side, job, input, "check.job");
-        const std::string diff = CompareFiles(dir_ + "/check.job", dir_ + "/check.ref");
-        Clean();
+        clean();
+        runOnce(ref, job, input, "check.ref");
+        runOnce(jobSide, job, input, "check.job");
+        const std::string diff = compareFiles(dir_ + "/check.job", dir_ + "/check.ref");
+        clean();
         if (diff.empty()) return true;
-        ++g_mismatches[job_side.label == "before" ? 1 : 0];
+        ++gMismatches[jobSide.label == "before" ? 1 : 0];
         std::printf("\n!!!!!!!! MISMATCH !!!!!!!! %s %s %s on %s: output differs from %s's: %s\n\n",
-                    job_side.label.c_str(), job.mode(), job.direction(), what.c_str(),
+                    jobSide.label.c_str(), job.mode(), job.direction(), what.c_str(),
                     ref.label.c_str(), diff.c_str());
         std::fflush(stdout);
         return false;
@@ -118,13 +118,13 @@ class Bench {
 // Small files that take the text rules through their corners: CRs alone and
 // in pairs, LFs written as CR LF, CR LF pairs across every power-of-two
 // buffer edge, Ctrl-Z in the middle, an empty file.
-std::vector<std::pair<std::string, std::string>> MakeCheckFiles(const std::string& dir) {
+std::vector<std::pair<std::string, std::string>> makeCheckFiles(const std::string& dir) {
     std::vector<std::pair<std::string, std::string>> files;
     auto add = [&](const std::string& name, const std::string& what, const std::string& bytes) {
         const std::string path = dir + "/" + name;
-        FILE* f = CreateOrDie(path);
-        WriteFileOrDie(f, bytes.data(), bytes.size(), path);
-        CloseOrDie(f, path);
+        FILE* f = createOrDie(path);
+        writeFileOrDie(f, bytes.data(), bytes.size(), path);
+        closeOrDie(f, path);
         files.emplace_back(path, what);
     };
     add("empty", "an empty file", "");
@@ -168,7 +168,7 @@ struct Row {
     double mb = 0;
 };
 
-std::string Fmt(const char* format, double v) {
+std::string fmt(const char* format, double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
@@ -192,9 +192,9 @@ int main(int argc, char** argv) {
     const std::size_t bytes = mib << 20;
     const std::string floor =
         (fs::read_symlink("/proc/self/exe").parent_path() / "ottomix_bench_floor").string();
-    const char* baseline_env = std::getenv("BENCH_BASELINE_CLI");
+    const char* baselineEnv = std::getenv("BENCH_BASELINE_CLI");
     const std::string baseline =
-        baseline_env != nullptr && *baseline_env != '\0' ? fs::absolute(baseline_env).string() : "";
+        baselineEnv != nullptr && *baselineEnv != '\0' ? fs::absolute(baselineEnv).string() : "";
     for (const std::string* p : {&cli, &floor, &baseline}) {
         if (!p->empty() && ::access(p->c_str(), X_OK) != 0) {
             std::fprintf(stderr, "ERROR: %s is not an executable program\n", p->c_str());
@@ -202,14 +202,14 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::string dir = MakeTempDir("ottomix-bench");
-    RemoveAtExit(dir);
+    const std::string dir = makeTempDir("ottomix-bench");
+    removeAtExit(dir);
     Bench bench(dir);
 
     Contender job{Contender::Cli, "ottomix-cli", cli, {}, 0};
     Contender before{Contender::Cli, "before", baseline, {}, 0};
-    Contender floor_ref{Contender::Floor, "floor", floor, {}, 0};
-    Contender tr_ref{Contender::Tr, "tr", "", {}, 0};
+    Contender floorRef{Contender::Floor, "floor", floor, {}, 0};
+    Contender trRef{Contender::Tr, "tr", "", {}, 0};
     Contender unsynced{Contender::FloorNoSync, "floor-nosync", floor, {}, 0};
     std::vector<Contender*> jobs{&job};
     if (!baseline.empty()) jobs.push_back(&before);
@@ -219,32 +219,32 @@ int main(int argc, char** argv) {
     std::printf("floor:       %s\n", floor.c_str());
 
     // Corner cases first: a wrong output makes every figure moot.
-    const auto check_files = MakeCheckFiles(dir);
-    int checks = 0, check_failures = 0;
-    for (const auto& [path, what] : check_files)
+    const auto checkFiles = makeCheckFiles(dir);
+    int checks = 0, checkFailures = 0;
+    for (const auto& [path, what] : checkFiles)
         for (const bool text : {false, true})
             for (const bool encrypt : {true, false})
                 for (Contender* j : jobs) {
                     ++checks;
-                    if (!bench.Check(*j, floor_ref, Job{encrypt, text}, path, what))
-                        ++check_failures;
+                    if (!bench.check(*j, floorRef, Job{encrypt, text}, path, what))
+                        ++checkFailures;
                 }
     std::printf("Output check on %zu small files: %d of %d jobs identical to the floor%s\n",
-                check_files.size(), checks - check_failures, checks,
-                check_failures == 0 ? "" : "  <== MISMATCH");
-    for (const auto& f : check_files) fs::remove(f.first);
+                checkFiles.size(), checks - checkFailures, checks,
+                checkFailures == 0 ? "" : "  <== MISMATCH");
+    for (const auto& f : checkFiles) fs::remove(f.first);
 
     const std::string bin = dir + "/random.bin", txt = dir + "/text.txt";
     std::printf("Generating %zu MiB of random bytes and %zu MiB of CR LF text in %s ...\n", mib,
                 mib, dir.c_str());
-    MakeRandom(bin, bytes);
-    MakeText(txt, bytes);
+    makeRandom(bin, bytes);
+    makeText(txt, bytes);
     const double mb = static_cast<double>(bytes) / 1e6;
 
     struct Measure {
         Job job;
         const std::string* input;
-        bool with_tr;
+        bool withTr;
     };
     const Measure measures[] = {
         {{true, false}, &bin, true},
@@ -253,34 +253,34 @@ int main(int argc, char** argv) {
         {{false, true}, &txt, false},
     };
     std::vector<Row> rows;
-    long rss_bin[2] = {0, 0}, rss_txt[2] = {0, 0};  // [job, before]
+    long rssBin[2] = {0, 0}, rssTxt[2] = {0, 0};  // [job, before]
     for (const Measure& m : measures) {
         std::vector<Contender*> all = jobs;
-        all.push_back(&floor_ref);
-        if (m.with_tr) all.push_back(&tr_ref);
-        if (m.with_tr) all.push_back(&unsynced);
+        all.push_back(&floorRef);
+        if (m.withTr) all.push_back(&trRef);
+        if (m.withTr) all.push_back(&unsynced);
         for (Contender* c : all) {
             c->seconds.clear();
-            c->max_rss_kib = 0;
+            c->maxRssKib = 0;
         }
         // Untimed: warms the page cache and checks the big outputs.
         const std::string what =
             std::to_string(mib) + " MiB of " + (m.job.text ? "text" : "random bytes");
         for (Contender* j : jobs) {
-            bench.Check(*j, floor_ref, m.job, *m.input, what);
-            if (m.with_tr) bench.Check(*j, tr_ref, m.job, *m.input, what);
+            bench.check(*j, floorRef, m.job, *m.input, what);
+            if (m.withTr) bench.check(*j, trRef, m.job, *m.input, what);
         }
         std::printf("%-15s", m.job.name().c_str());
         for (int r = 0; r < repeats; ++r) {
             // Rotate the order so no side always follows the same one.
             for (std::size_t k = 0; k < all.size(); ++k) {
                 Contender* c = all[(k + static_cast<std::size_t>(r)) % all.size()];
-                bench.Clean();
-                c->seconds.push_back(bench.RunOnce(*c, m.job, *m.input).seconds);
+                bench.clean();
+                c->seconds.push_back(bench.runOnce(*c, m.job, *m.input).seconds);
             }
             std::printf(" .");
         }
-        bench.Clean();
+        bench.clean();
         std::printf("\n   runs (s):");
         for (Contender* c : all) {
             std::printf("  %s", c->label.c_str());
@@ -291,16 +291,16 @@ int main(int argc, char** argv) {
         for (std::size_t i = 0; i < jobs.size(); ++i) {
             Contender& j = *jobs[i];
             const std::string who = i == 0 ? "new" : "before";
-            rows.push_back({m.job.name() + " / floor", who, Median(j.seconds),
-                            Median(floor_ref.seconds), kFloorTarget, i == 0, mb});
-            if (m.with_tr) {
-                rows.push_back({m.job.name() + " / tr", who, Median(j.seconds),
-                                Median(tr_ref.seconds), kTrTarget, i == 0, mb});
-                rows.push_back({m.job.name() + " / floor, no sync", who, Median(j.seconds),
-                                Median(unsynced.seconds), 0, false, mb});
+            rows.push_back({m.job.name() + " / floor", who, median(j.seconds),
+                            median(floorRef.seconds), kFloorTarget, i == 0, mb});
+            if (m.withTr) {
+                rows.push_back({m.job.name() + " / tr", who, median(j.seconds),
+                                median(trRef.seconds), kTrTarget, i == 0, mb});
+                rows.push_back({m.job.name() + " / floor, no sync", who, median(j.seconds),
+                                median(unsynced.seconds), 0, false, mb});
             }
-            long* rss = m.job.text ? rss_txt : rss_bin;
-            rss[i] = std::max(rss[i], j.max_rss_kib);
+            long* rss = m.job.text ? rssTxt : rssBin;
+            rss[i] = std::max(rss[i], j.maxRssKib);
         }
     }
 
@@ -328,12 +328,12 @@ int main(int argc, char** argv) {
                 missed.push_back(r.measure);
         }
         std::printf("%-31s %-6s %8.3f %8.3f %7.3f %8s %-6s %9.1f %9.1f\n", r.measure.c_str(),
-                    r.who.c_str(), r.job, r.ref, ratio, ("<= " + Fmt("%.2f", r.target)).c_str(),
+                    r.who.c_str(), r.job, r.ref, ratio, ("<= " + fmt("%.2f", r.target)).c_str(),
                     ok ? "ok" : "MISS", r.mb / r.job, r.mb / r.ref);
     }
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         for (const bool text : {false, true}) {
-            const double rss = static_cast<double>(text ? rss_txt[i] : rss_bin[i]) / 1024.0;
+            const double rss = static_cast<double>(text ? rssTxt[i] : rssBin[i]) / 1024.0;
             const bool ok = rss < kRssLimitMiB;
             const std::string measure = std::string("CLI peak RSS, ") + (text ? "text" : "binary");
             if (i == 0) {
@@ -344,28 +344,28 @@ int main(int argc, char** argv) {
                     missed.push_back(measure);
             }
             std::printf("%-31s %-6s %8s %8s %7s %8s %-6s\n", measure.c_str(),
-                        i == 0 ? "new" : "before", (Fmt("%.1f", rss) + " MiB").c_str(), "", "",
-                        ("< " + Fmt("%.0f", kRssLimitMiB) + " MiB").c_str(), ok ? "ok" : "MISS");
+                        i == 0 ? "new" : "before", (fmt("%.1f", rss) + " MiB").c_str(), "", "",
+                        ("< " + fmt("%.0f", kRssLimitMiB) + " MiB").c_str(), ok ? "ok" : "MISS");
         }
     }
     // What a child started the same way shows when it does nothing.
-    const Run idle = Spawn({"true"});
+    const Run idle = spawn({"true"});
     std::printf(
         "(peak RSS: the most any run of the job reached on the %zu MiB inputs; /bin/true "
         "started the same way shows %.1f MiB)\n",
-        mib, static_cast<double>(idle.max_rss_kib) / 1024.0);
+        mib, static_cast<double>(idle.maxRssKib) / 1024.0);
 
-    if (g_mismatches[0] > 0)
+    if (gMismatches[0] > 0)
         std::printf(
             "\n!!!!!!!! %d output MISMATCH(es) of ottomix-cli against a reference: see "
             "above !!!!!!!!\n",
-            g_mismatches[0]);
+            gMismatches[0]);
     else
         std::printf(
             "\nOutputs: every output of ottomix-cli is identical to the floor's (and to "
             "tr's).\n");
     if (!baseline.empty())
-        std::printf("Outputs of the baseline CLI: %d MISMATCH(es).\n", g_mismatches[1]);
+        std::printf("Outputs of the baseline CLI: %d MISMATCH(es).\n", gMismatches[1]);
     if (met == targets) {
         std::printf("All %d cipher job targets met.\n", targets);
     } else {
@@ -374,6 +374,6 @@ int main(int argc, char** argv) {
         std::printf("\n");
     }
     // For bench/run.sh's summary.
-    std::printf("Targets: %d of %d met; mismatches: %d\n", met, targets, g_mismatches[0]);
+    std::printf("Targets: %d of %d met; mismatches: %d\n", met, targets, gMismatches[0]);
     return 0;
 }

@@ -34,7 +34,7 @@ using namespace ottomix_bench;
 
 constexpr double kTarget = 1.10;
 
-double ProcessCpuSeconds() {
+double processCpuSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
@@ -47,12 +47,12 @@ class HalfWayCamera {
         : window_(window), path_(path) {
         if (path_.isEmpty()) return;
         timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
         timer_.start();
     }
 
   private:
-    void Look() {
+    void look() {
         if (window_.maximum() <= 1 || window_.position() * 2 < window_.maximum()) return;
         timer_.stop();
         const int rc = QProcess::execute(
@@ -69,11 +69,11 @@ class HalfWayCamera {
 
 struct WindowRun {
     double seconds = 0;
-    double cpu_seconds = 0;  // this process's, both threads
+    double cpuSeconds = 0;  // this process's, both threads
 };
 
 // One job as the main window starts it; wall clock from start() to finished().
-WindowRun RunWindowJob(ottomix::JobRunner& runner, ottomix::ProgressWindow& window,
+WindowRun runWindowJob(ottomix::JobRunner& runner, ottomix::ProgressWindow& window,
                        const ottomix::JobRequest& request) {
     QEventLoop loop;
     ottomix::JobResult result;
@@ -84,29 +84,29 @@ WindowRun RunWindowJob(ottomix::JobRunner& runner, ottomix::ProgressWindow& wind
                                                  result = r;
                                                  loop.quit();
                                              });
-    const double cpu = ProcessCpuSeconds();
+    const double cpu = processCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     if (!runner.start(request, &window, 0.0)) {
         std::fprintf(stderr, "ERROR: JobRunner refused to start a job\n");
         std::exit(1);
     }
     loop.exec();
-    const double cpu_used = ProcessCpuSeconds() - cpu;
+    const double cpuUsed = processCpuSeconds() - cpu;
     QObject::disconnect(connection);
     window.jobEnded();
     if (!result.ok()) {
-        std::fprintf(stderr, "ERROR: the window's job failed: %s\n", result.Describe().c_str());
+        std::fprintf(stderr, "ERROR: the window's job failed: %s\n", result.describe().c_str());
         std::exit(1);
     }
-    return {std::chrono::duration<double>(end - start).count(), cpu_used};
+    return {std::chrono::duration<double>(end - start).count(), cpuUsed};
 }
 
 // The offscreen platform says so every time the window is raised: noise
 // in the figures. Everything else goes through.
-QtMessageHandler g_default_handler = nullptr;
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+QtMessageHandler gDefaultHandler = nullptr;
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (message.contains(QLatin1String("does not support raise()"))) return;
-    g_default_handler(type, context, message);
+    gDefaultHandler(type, context, message);
 }
 
 }  // namespace
@@ -114,12 +114,12 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_default_handler = qInstallMessageHandler(QuietHandler);
+    gDefaultHandler = qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    std::size_t mib = EnvOr("BENCH_MIB", 512);
-    int runs = static_cast<int>(EnvOr("BENCH_REPEATS", 5));
+    std::size_t mib = envOr("BENCH_MIB", 512);
+    int runs = static_cast<int>(envOr("BENCH_REPEATS", 5));
     QString shot;
     std::string cli;
     const QStringList args = QCoreApplication::arguments();
@@ -143,13 +143,13 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const std::string dir = MakeTempDir("ottomix-window-bench");
-    RemoveAtExit(dir);
+    const std::string dir = makeTempDir("ottomix-window-bench");
+    removeAtExit(dir);
     const std::string bin = dir + "/random.bin", txt = dir + "/text.txt";
     std::printf("Generating %zu MiB of random bytes and %zu MiB of CR LF text in %s ...\n", mib,
                 mib, dir.c_str());
-    MakeRandom(bin, mib << 20);
-    MakeText(txt, mib << 20);
+    makeRandom(bin, mib << 20);
+    makeText(txt, mib << 20);
     const double mb = static_cast<double>(mib << 20) / 1e6;
 
     ottomix::ProgressWindow window;
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
 
     struct Row {
         const char* name;
-        double window, cli, window_cpu, cli_cpu;
+        double window, cli, windowCpu, cliCpu;
         int paints;
     };
     std::vector<Row> rows;
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
         const char* name = text ? "text encrypt" : "binary encrypt";
         const std::string& input = text ? txt : bin;
         const std::string fixed = dir + "/" + (text ? "encrypt.txt" : "encrypt.exe");
-        const std::vector<std::string> cli_args{cli, "encrypt", text ? "--text" : "--binary",
+        const std::vector<std::string> cliArgs{cli, "encrypt", text ? "--text" : "--binary",
                                                 input};
         ottomix::JobRequest request;
         request.direction = ottomix::Direction::Encrypt;
@@ -180,49 +180,49 @@ int main(int argc, char** argv) {
         request.stop = &never;
 
         // Untimed: warms the page cache, shows both write the same bytes.
-        Settle(dir, outputs);
+        settle(dir, outputs);
         {
             HalfWayCamera camera(window, text ? QString() : shot);
-            RunWindowJob(runner, window, request);
+            runWindowJob(runner, window, request);
         }
         fs::rename(fixed, dir + "/check.window");
-        Spawn(cli_args, "", "", dir);
+        spawn(cliArgs, "", "", dir);
         fs::rename(fixed, dir + "/check.cli");
-        const std::string diff = CompareFiles(dir + "/check.window", dir + "/check.cli");
+        const std::string diff = compareFiles(dir + "/check.window", dir + "/check.cli");
         if (!diff.empty()) {
             ++mismatches;
             std::printf("\n!!!!!!!! MISMATCH !!!!!!!! window job and ottomix-cli, %s: %s\n\n", name,
                         diff.c_str());
         }
 
-        std::vector<double> window_s, cli_s, window_cpu, cli_cpu;
-        const int paints_before = window.barPaintCount();
+        std::vector<double> windowS, cliS, windowCpu, cliCpu;
+        const int paintsBefore = window.barPaintCount();
         std::printf("%-15s", name);
         for (int r = 0; r < runs; ++r) {
             // Alternate which side goes first.
             for (int k = 0; k < 2; ++k) {
-                Settle(dir, outputs);
+                settle(dir, outputs);
                 if ((k + r) % 2 == 0) {
-                    const WindowRun w = RunWindowJob(runner, window, request);
-                    window_s.push_back(w.seconds);
-                    window_cpu.push_back(w.cpu_seconds);
+                    const WindowRun w = runWindowJob(runner, window, request);
+                    windowS.push_back(w.seconds);
+                    windowCpu.push_back(w.cpuSeconds);
                 } else {
-                    const Run c = Spawn(cli_args, "", "", dir);
-                    cli_s.push_back(c.seconds);
-                    cli_cpu.push_back(c.cpu_seconds);
+                    const Run c = spawn(cliArgs, "", "", dir);
+                    cliS.push_back(c.seconds);
+                    cliCpu.push_back(c.cpuSeconds);
                 }
             }
             std::printf(" .");
         }
         std::printf("\n   runs (s):  window");
-        for (double s : window_s) std::printf(" %.3f", s);
+        for (double s : windowS) std::printf(" %.3f", s);
         std::printf("  ottomix-cli");
-        for (double s : cli_s) std::printf(" %.3f", s);
+        for (double s : cliS) std::printf(" %.3f", s);
         std::printf("\n");
-        rows.push_back({name, Median(window_s), Median(cli_s), Median(window_cpu), Median(cli_cpu),
-                        (window.barPaintCount() - paints_before) / runs});
+        rows.push_back({name, median(windowS), median(cliS), median(windowCpu), median(cliCpu),
+                        (window.barPaintCount() - paintsBefore) / runs});
     }
-    Settle(dir, outputs);
+    settle(dir, outputs);
 
     std::printf(
         "\nWindow job (JobRunner + ProgressWindow, platform %s) against ottomix-cli, "
@@ -243,7 +243,7 @@ int main(int argc, char** argv) {
         std::printf(
             "   %s: cpu median window %.3f s (both threads), ottomix-cli %.3f s; "
             "%d bar paints per job\n",
-            r.name, r.window_cpu, r.cli_cpu, r.paints);
+            r.name, r.windowCpu, r.cliCpu, r.paints);
 
     if (mismatches > 0)
         std::printf(

@@ -31,7 +31,7 @@ namespace {
 constexpr std::size_t kSize = 4 * 1024 * 1024;
 
 // `unit` repeated up to exactly kSize bytes; `tail` ends the file.
-void WriteRepeated(const std::string& path, const std::string& head, const std::string& unit,
+void writeRepeated(const std::string& path, const std::string& head, const std::string& unit,
                    const std::string& tail, char pad) {
     std::string s = head;
     s.reserve(kSize);
@@ -42,7 +42,7 @@ void WriteRepeated(const std::string& path, const std::string& head, const std::
 }
 
 // Every word switches bold, italic, colour or size: a fragment of its own.
-void WriteRichRtf(const std::string& path) {
+void writeRichRtf(const std::string& path) {
     const std::string head =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
         "{\\colortbl ;\\red200\\green0\\blue0;\\red0\\green0\\blue160;}\\pard\\fs20 ";
@@ -52,28 +52,28 @@ void WriteRichRtf(const std::string& path) {
             "\\b bold\\b0  plain {\\i italic} \\cf1 red\\cf0  \\ul under\\ulnone  {\\fs28 big} "
             "{\\b\\i\\cf2 mixed} text ";
     unit += "\\par\n";
-    WriteRepeated(path, head, unit, "}", '\n');
+    writeRepeated(path, head, unit, "}", '\n');
 }
 
-void WritePlain(const std::string& path) {
-    WriteRepeated(path, "",
+void writePlain(const std::string& path) {
+    writeRepeated(path, "",
                   "The quick brown fox jumps over the lazy dog, and then it runs away again.\n", "",
                   ' ');
 }
 
-double CpuSeconds() {
+double cpuSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-double WallSeconds() {
+double wallSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-long RssKiB() {
+long rssKiB() {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
@@ -83,9 +83,9 @@ long RssKiB() {
 
 struct Figures {
     double load = 1e30;
-    double load_cpu = 1e30;
+    double loadCpu = 1e30;
     double shown = 1e30;
-    double layout_all = 1e30;
+    double layoutAll = 1e30;
     int blocks = 0;
     bool cut = false;
 };
@@ -120,16 +120,16 @@ int main(int argc, char** argv) {
     };
     const std::string rich = file("rich.rtf");
     const std::string letters = file("one-letter-runs.rtf");
-    const std::string one_char = file("one-char-lines.txt");
+    const std::string oneChar = file("one-char-lines.txt");
     const std::string separators = file("u2029.txt");
     const std::string plain = file("plain.txt");
     const std::string plain2 = file("plain2.txt");
-    WriteRichRtf(rich);
-    WriteRepeated(letters, "{\\rtf1\\ansi ", "\\b a\\b0 b", "}", '\n');
-    WriteRepeated(one_char, "", "x\n", "", '\n');
-    WriteRepeated(separators, "", "x\xE2\x80\xA9", "", ' ');
-    WritePlain(plain);
-    WriteRepeated(plain2, "", "Pack my box with five dozen liquor jugs, said the sphinx.\n", "",
+    writeRichRtf(rich);
+    writeRepeated(letters, "{\\rtf1\\ansi ", "\\b a\\b0 b", "}", '\n');
+    writeRepeated(oneChar, "", "x\n", "", '\n');
+    writeRepeated(separators, "", "x\xE2\x80\xA9", "", ' ');
+    writePlain(plain);
+    writeRepeated(plain2, "", "Pack my box with five dozen liquor jugs, said the sphinx.\n", "",
                   ' ');
 
     ottomix::TextViewer viewer;
@@ -140,16 +140,16 @@ int main(int argc, char** argv) {
                 qPrintable(QGuiApplication::platformName()), runs);
     // Clicking between two files: what stays behind of each document,
     // against the idle program (first, before anything else was loaded).
-    const long idle = RssKiB();
-    const double start = WallSeconds();
+    const long idle = rssKiB();
+    const double start = wallSeconds();
     for (int i = 0; i < 20; ++i) {
         viewer.loadFromFile(i % 2 == 0 ? plain : plain2);
         QCoreApplication::processEvents();
     }
-    const long after = RssKiB();
+    const long after = rssKiB();
     std::printf(
         "20 loads of 4 MiB text: %.2f s, resident memory %ld MiB idle, %ld MiB after (+%ld MiB)\n",
-        WallSeconds() - start, idle / 1024, after / 1024, (after - idle) / 1024);
+        wallSeconds() - start, idle / 1024, after / 1024, (after - idle) / 1024);
 
     std::printf("%-22s %8s %8s %8s %10s %8s %s\n", "file", "load s", "cpu s", "shown s", "rest s",
                 "blocks", "cut");
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     };
     std::vector<Case> cases = {{"rich RTF", rich},
                                {"one-letter runs RTF", letters},
-                               {"one-character lines", one_char},
+                               {"one-character lines", oneChar},
                                {"U+2029 lines", separators},
                                {"plain text", plain}};
     for (const std::string& path : extra) cases.push_back({path.c_str(), path});
@@ -169,24 +169,24 @@ int main(int argc, char** argv) {
         for (int r = 0; r < runs; ++r) {
             viewer.loadFromFile(plain2);  // something else in between, as when clicking around
             QCoreApplication::processEvents();
-            const double cpu = CpuSeconds();
-            const double start = WallSeconds();
+            const double cpu = cpuSeconds();
+            const double start = wallSeconds();
             viewer.loadFromFile(c.path);
-            const double loaded = WallSeconds();
-            const double load_cpu = CpuSeconds() - cpu;
+            const double loaded = wallSeconds();
+            const double loadCpu = cpuSeconds() - cpu;
             viewer.viewport()->repaint();
-            const double shown = WallSeconds();
+            const double shown = wallSeconds();
             viewer.document()->documentLayout()->documentSize();  // lays out all of it
-            const double laid_out = WallSeconds();
+            const double laidOut = wallSeconds();
             best.load = std::min(best.load, loaded - start);
-            best.load_cpu = std::min(best.load_cpu, load_cpu);
+            best.loadCpu = std::min(best.loadCpu, loadCpu);
             best.shown = std::min(best.shown, shown - start);
-            best.layout_all = std::min(best.layout_all, laid_out - shown);
+            best.layoutAll = std::min(best.layoutAll, laidOut - shown);
             best.blocks = viewer.document()->blockCount();
             best.cut = viewer.isTruncated();
         }
-        std::printf("%-22s %8.3f %8.3f %8.3f %10.3f %8d %s\n", c.name, best.load, best.load_cpu,
-                    best.shown, best.layout_all, best.blocks, best.cut ? "yes" : "no");
+        std::printf("%-22s %8.3f %8.3f %8.3f %10.3f %8d %s\n", c.name, best.load, best.loadCpu,
+                    best.shown, best.layoutAll, best.blocks, best.cut ? "yes" : "no");
     }
 
     return 0;

@@ -52,60 +52,60 @@ constexpr const char* kUsage =
     "SIGINT, SIGTERM or SIGHUP cleans up and then dies by that signal.\n";
 
 // Set by SIGINT, SIGTERM and SIGHUP; the job looks at it once per block.
-ottomix::StopFlag g_stop{0};
+ottomix::StopFlag gStop{0};
 
-extern "C" void OnStopSignal(int signal_number) {
-    g_stop.store(signal_number);
+extern "C" void onStopSignal(int signalNumber) {
+    gStop.store(signalNumber);
 }
 
-void CatchStopSignals() {
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+void catchStopSignals() {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction old {};
         // A signal ignored by whoever started us (nohup, a background job) stays ignored.
-        if (::sigaction(signal_number, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        if (::sigaction(signalNumber, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
         struct sigaction action {};
-        action.sa_handler = OnStopSignal;
+        action.sa_handler = onStopSignal;
         sigemptyset(&action.sa_mask);
-        ::sigaction(signal_number, &action, nullptr);
+        ::sigaction(signalNumber, &action, nullptr);
     }
 }
 
-int UsageError(const char* what) {
-    std::fputs(ottomix::UsageErrorText("ottomix-cli", what).c_str(), stderr);
+int usageError(const char* what) {
+    std::fputs(ottomix::usageErrorText("ottomix-cli", what).c_str(), stderr);
     return 2;
 }
 
 // A direction or mode given when `first` was given already.
-int Repeated(const std::string& given, const std::string& first) {
-    return UsageError(
+int repeated(const std::string& given, const std::string& first) {
+    return usageError(
         (given == first ? given + " given twice" : given + " conflicts with " + first).c_str());
 }
 
 // A bar on standard error, redrawn only when its percentage changes.
 class TerminalProgress : public JobProgress {
   public:
-    void Reset() override {}
-    void Started(const std::string&, std::int64_t total) override {
+    void reset() override {}
+    void started(const std::string&, std::int64_t total) override {
         total_ = total > 0 ? static_cast<std::uint64_t>(total) : 1;
         percent_ = -1;
-        Draw(0);
+        draw(0);
     }
-    void Progressed(std::uint64_t done) override {
-        Draw(static_cast<int>(std::min(done, total_) * 100 / total_));
+    void progressed(std::uint64_t done) override {
+        draw(static_cast<int>(std::min(done, total_) * 100 / total_));
     }
-    void Finished() override {
-        Draw(100);
+    void finished() override {
+        draw(100);
         std::fputc('\n', stderr);
     }
-    void Failed(const std::string&, const std::string&) override { EndLine(); }
-    void Cancelled(const std::string&) override { EndLine(); }
+    void failed(const std::string&, const std::string&) override { endLine(); }
+    void cancelled(const std::string&) override { endLine(); }
 
   private:
-    void EndLine() {
+    void endLine() {
         if (percent_ >= 0) std::fputc('\n', stderr);
         percent_ = -1;
     }
-    void Draw(int percent) {
+    void draw(int percent) {
         if (percent == percent_) return;
         percent_ = percent;
         char bar[41];
@@ -123,7 +123,7 @@ class TerminalProgress : public JobProgress {
 // The descriptor an output name stands for, when it names one of this
 // process's open files ("-", /dev/stdout, /dev/stderr, /dev/fd/N,
 // /proc/self/fd/N); -1 for an ordinary name.
-int DescriptorNamed(const std::string& name) {
+int descriptorNamed(const std::string& name) {
     if (name == "-" || name == "/dev/stdout") return STDOUT_FILENO;
     if (name == "/dev/stderr") return STDERR_FILENO;
     for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
@@ -141,12 +141,12 @@ int DescriptorNamed(const std::string& name) {
 // Copies standard input once into an anonymous file, so that both passes
 // of the job read the same bytes; returns the file's name under
 // /proc/self/fd, or an empty name with errno set. A stop signal ends the copy.
-std::string CopyStandardInput() {
+std::string copyStandardInput() {
     const char* tmp = std::getenv("TMPDIR");
     const int fd = ::open(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_TMPFILE | O_RDWR, 0600);
     if (fd < 0) return {};
     static char buf[64 * 1024];
-    while (g_stop.load() == 0) {
+    while (gStop.load() == 0) {
         const ssize_t got = ::read(STDIN_FILENO, buf, sizeof buf);
         if (got == 0) break;
         if (got < 0) {
@@ -164,61 +164,61 @@ std::string CopyStandardInput() {
 }
 
 // "byte 6": a position in the input file as cmp counts, from 1.
-std::string Position(std::int64_t offset) {
+std::string position(std::int64_t offset) {
     return "byte " + std::to_string(offset + 1);
 }
 
-void WarnAboutTextMode(const ottomix::JobResult& result) {
+void warnAboutTextMode(const ottomix::JobResult& result) {
     std::fprintf(stderr, "ottomix-cli: warning: Text Mode changed this file:\n");
-    if (result.lone_cr_dropped > 0)
+    if (result.loneCrDropped > 0)
         std::fprintf(stderr,
                      "  %llu carriage-return bytes outside CR LF line ends were left out, the "
                      "first at %s\n",
-                     static_cast<unsigned long long>(result.lone_cr_dropped),
-                     Position(result.first_lone_cr_position).c_str());
-    if (result.bytes_after_mark > 0)
+                     static_cast<unsigned long long>(result.loneCrDropped),
+                     position(result.firstLoneCrPosition).c_str());
+    if (result.bytesAfterMark > 0)
         std::fprintf(stderr,
                      "  %llu bytes from the end-of-file mark (Ctrl-Z) at %s on were left out\n",
-                     static_cast<unsigned long long>(result.bytes_after_mark),
-                     Position(result.mark_position).c_str());
-    if (result.unsafe_values > 0)
+                     static_cast<unsigned long long>(result.bytesAfterMark),
+                     position(result.markPosition).c_str());
+    if (result.unsafeValues > 0)
         std::fprintf(stderr,
                      "  %llu encrypted bytes will not decrypt back; the decrypted text "
                      "differs from %s on\n",
-                     static_cast<unsigned long long>(result.unsafe_values),
-                     Position(result.first_unsafe_position).c_str());
+                     static_cast<unsigned long long>(result.unsafeValues),
+                     position(result.firstUnsafePosition).c_str());
     std::fprintf(stderr, "  Binary Mode keeps every byte.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool have_direction = false, have_mode = false, have_output = false;
+    bool haveDirection = false, haveMode = false, haveOutput = false;
     Direction direction = Direction::Encrypt;
     Mode mode = Mode::Text;
     std::string input, output;
-    bool have_input = false;
+    bool haveInput = false;
 
     static constexpr ottomix::CommandLineReader::Option kOptions[] = {
         {"help", 'h'}, {"version"}, {"text"}, {"binary"}, {"output", 'o', true}};
     ottomix::CommandLineReader reader(argc, argv, kOptions);
     using Kind = ottomix::CommandLineReader::Item::Kind;
-    for (auto item = reader.Next(); item.kind != Kind::End; item = reader.Next()) {
-        if (item.kind == Kind::Error) return UsageError(item.text.c_str());
+    for (auto item = reader.next(); item.kind != Kind::End; item = reader.next()) {
+        if (item.kind == Kind::Error) return usageError(item.text.c_str());
         const std::string& a = item.text;
         if (item.kind == Kind::Operand) {
             // After "--" every word is a file name, also "encrypt".
-            const bool direction_word = !item.after_options && (a == "encrypt" || a == "decrypt");
-            if (direction_word) {
-                if (have_direction)
-                    return Repeated(a, direction == Direction::Encrypt ? "encrypt" : "decrypt");
-                have_direction = true;
+            const bool directionWord = !item.afterOptions && (a == "encrypt" || a == "decrypt");
+            if (directionWord) {
+                if (haveDirection)
+                    return repeated(a, direction == Direction::Encrypt ? "encrypt" : "decrypt");
+                haveDirection = true;
                 direction = a == "encrypt" ? Direction::Encrypt : Direction::Decrypt;
                 continue;
             }
-            if (have_input) return UsageError("give one input file");
+            if (haveInput) return usageError("give one input file");
             input = a;
-            have_input = true;
+            haveInput = true;
             continue;
         }
         const std::string_view name = item.option->name;
@@ -233,32 +233,32 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (name == "text" || name == "binary") {
-            if (have_mode)
-                return Repeated("--" + std::string(name),
+            if (haveMode)
+                return repeated("--" + std::string(name),
                                 mode == Mode::Text ? "--text" : "--binary");
-            have_mode = true;
+            haveMode = true;
             mode = name == "text" ? Mode::Text : Mode::Binary;
             continue;
         }
         // -o FILE, -oFILE, --output FILE, --output=FILE
-        if (have_output) return UsageError("-o given twice");
+        if (haveOutput) return usageError("-o given twice");
         output = a;
-        have_output = true;
-        if (output.empty()) return UsageError("the output name is empty");
+        haveOutput = true;
+        if (output.empty()) return usageError("the output name is empty");
     }
-    if (!have_direction) return UsageError("say encrypt or decrypt");
-    if (!have_mode) return UsageError("say --text or --binary");
-    if (!have_input || input.empty()) return UsageError("name the input file");
+    if (!haveDirection) return usageError("say encrypt or decrypt");
+    if (!haveMode) return usageError("say --text or --binary");
+    if (!haveInput || input.empty()) return usageError("name the input file");
 
     ottomix::NullProgress quiet;
     TerminalProgress bar;
     JobProgress& progress = ::isatty(STDERR_FILENO) ? static_cast<JobProgress&>(bar) : quiet;
 
-    CatchStopSignals();
-    std::string input_name;
+    catchStopSignals();
+    std::string inputName;
     if (input == "-") {
-        input_name = "standard input";
-        input = CopyStandardInput();
+        inputName = "standard input";
+        input = copyStandardInput();
         if (input.empty()) {
             std::fprintf(stderr, "ottomix-cli: cannot read standard input: %s\n",
                          std::strerror(errno));
@@ -266,17 +266,17 @@ int main(int argc, char** argv) {
         }
     }
     ottomix::JobRequest request{direction, mode, input, output};
-    request.input_name = input_name;
-    request.stop = &g_stop;
+    request.inputName = inputName;
+    request.stop = &gStop;
     // Standard output and its kin are written as they are: a log opened
     // for appending is appended to, a pipe is written into.
-    request.output_fd = DescriptorNamed(output);
+    request.outputFd = descriptorNamed(output);
     if (output == "-") request.output = "standard output";
-    double file_size = 0.0;
-    const ottomix::JobResult result = ottomix::RunCipherJob(request, progress, file_size);
+    double fileSize = 0.0;
+    const ottomix::JobResult result = ottomix::runCipherJob(request, progress, fileSize);
     if (result.status == ottomix::JobStatus::Stopped) {
         const std::string shown =
-            request.output.empty() ? ottomix::OutputName(direction, mode) : request.output;
+            request.output.empty() ? ottomix::outputName(direction, mode) : request.output;
         if (result.streamed) {
             std::fprintf(stderr, "ottomix-cli: interrupted, %s got only part of the output\n",
                          shown.c_str());
@@ -286,21 +286,21 @@ int main(int argc, char** argv) {
     }
     // Cleaned up: now die by the signal, also one that came after the output
     // was complete, so a calling shell sees it and a loop of jobs stops.
-    if (const int signal_number = g_stop.load(); signal_number > 0) {
-        std::signal(signal_number, SIG_DFL);
-        std::raise(signal_number);
+    if (const int signalNumber = gStop.load(); signalNumber > 0) {
+        std::signal(signalNumber, SIG_DFL);
+        std::raise(signalNumber);
     }
-    if (result.status == ottomix::JobStatus::Stopped) return 128 + result.stopped_by;
+    if (result.status == ottomix::JobStatus::Stopped) return 128 + result.stoppedBy;
     if (!result.ok()) {
-        std::fprintf(stderr, "ottomix-cli: %s\n", result.Describe().c_str());
+        std::fprintf(stderr, "ottomix-cli: %s\n", result.describe().c_str());
         return 1;
     }
     if (mode == Mode::Text && direction == Direction::Encrypt && result.lossy())
-        WarnAboutTextMode(result);
+        warnAboutTextMode(result);
     // The Decrypt lines must reach standard output too, or the job failed.
-    if (!ottomix::StdOut().Flush()) {
+    if (!ottomix::stdOut().flush()) {
         std::fprintf(stderr, "ottomix-cli: cannot write to standard output: %s\n",
-                     std::strerror(ottomix::StdOut().error_code()));
+                     std::strerror(ottomix::stdOut().errorCode()));
         return 1;
     }
     return 0;

@@ -26,13 +26,13 @@ struct Entry {
 }  // namespace
 
 struct StreamTableAccess {
-    static ByteReader* NewReader(int fd, bool text) {
+    static ByteReader* newReader(int fd, bool text) {
         auto buffer = std::unique_ptr<std::uint8_t[]>(new (std::nothrow)
                                                           std::uint8_t[kStreamBufferSize]);
         if (buffer == nullptr) return nullptr;
         return new (std::nothrow) ByteReader(fd, text, std::move(buffer));
     }
-    static ByteWriter* NewWriter(int fd, bool text, std::size_t capacity) {
+    static ByteWriter* newWriter(int fd, bool text, std::size_t capacity) {
         auto buffer =
             std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[capacity]);
         if (buffer == nullptr) return nullptr;
@@ -44,29 +44,29 @@ struct StreamTableAccess {
         return new (std::nothrow)
             ByteWriter(fd, text, std::move(buffer), std::move(stage), capacity);
     }
-    static ByteReader* New(ByteReader*, int fd, bool text) { return NewReader(fd, text); }
-    static ByteWriter* New(ByteWriter*, int fd, bool text) {
-        return NewWriter(fd, text, kStreamBufferSize);
+    static ByteReader* create(ByteReader*, int fd, bool text) { return newReader(fd, text); }
+    static ByteWriter* create(ByteWriter*, int fd, bool text) {
+        return newWriter(fd, text, kStreamBufferSize);
     }
-    static void Delete(ByteReader* r) { delete r; }
-    static void Delete(ByteWriter* w) { delete w; }
+    static void destroy(ByteReader* r) { delete r; }
+    static void destroy(ByteWriter* w) { delete w; }
 };
 
 namespace {
 
 struct StreamTable {
     std::array<Entry, kStreamTableSize> entries{};
-    ByteWriter* std_out = nullptr;
+    ByteWriter* stdOut = nullptr;
 
     StreamTable() {
         entries[0].kind = Kind::Reserved;  // standard input
         entries[2].kind = Kind::Reserved;  // standard error
-        std_out = StreamTableAccess::NewWriter(STDOUT_FILENO, true, kStdOutBufferSize);
-        entries[1] = {Kind::Writer, std_out};
+        stdOut = StreamTableAccess::newWriter(STDOUT_FILENO, true, kStdOutBufferSize);
+        entries[1] = {Kind::Writer, stdOut};
     }
 
-    // Callers check HasFree() first.
-    void Take(Kind kind, void* stream) {
+    // Callers check hasFree() first.
+    void take(Kind kind, void* stream) {
         for (auto& e : entries) {
             if (e.kind == Kind::Free) {
                 e = {kind, stream};
@@ -75,13 +75,13 @@ struct StreamTable {
         }
     }
 
-    void Release(const void* stream) {
+    void release(const void* stream) {
         for (auto& e : entries) {
             if (e.stream == stream) e = Entry{};
         }
     }
 
-    bool HasFree() const {
+    bool hasFree() const {
         for (const auto& e : entries)
             if (e.kind == Kind::Free) return true;
         return false;
@@ -90,22 +90,22 @@ struct StreamTable {
 
 // Never destroyed: the exit path flushes through it after static destructors
 // may already have run.
-StreamTable* g_table = nullptr;
+StreamTable* gTable = nullptr;
 
-StreamTable& Table() {
-    if (g_table == nullptr) g_table = new StreamTable;
-    return *g_table;
+StreamTable& streamTable() {
+    if (gTable == nullptr) gTable = new StreamTable;
+    return *gTable;
 }
 
 // Runs with the program's finalisers, after every exit routine, whenever
 // they were registered, so bytes those routines write are not lost.
-__attribute__((destructor)) void FlushAtExit() {
-    FlushAll();
+__attribute__((destructor)) void flushAtExit() {
+    flushAll();
 }
 
 // Parses "r"/"rb"/"rt" style modes: `base` is the required first letter.
 // Returns 0 for text, 1 for binary, -1 for a mode we do not open.
-int ParseMode(std::string_view mode, char base) {
+int parseMode(std::string_view mode, char base) {
     if (mode.empty() || mode[0] != base) return -1;
     if (mode.size() == 1) return 0;  // the process default is text
     if (mode.size() == 2 && mode[1] == 'b') return 1;
@@ -115,12 +115,12 @@ int ParseMode(std::string_view mode, char base) {
 
 // Opened non-blocking so that a FIFO or device never hangs the caller; regular
 // files ignore the flag, and it is cleared again once the file is open.
-void ClearNonBlocking(int fd) {
+void clearNonBlocking(int fd) {
     const int flags = fcntl(fd, F_GETFL);
     if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
-ssize_t ReadRetry(int fd, std::uint8_t* buf, std::size_t n) {
+ssize_t readRetry(int fd, std::uint8_t* buf, std::size_t n) {
     for (;;) {
         const ssize_t got = ::read(fd, buf, n);
         if (got >= 0 || errno != EINTR) return got;
@@ -129,7 +129,7 @@ ssize_t ReadRetry(int fd, std::uint8_t* buf, std::size_t n) {
 
 // A write that blocks (a pipe nobody drains) is cut short by a signal; it
 // goes on unless `stop` says the signal asked to stop.
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err,
+bool writeAll(int fd, const std::uint8_t* data, std::size_t n, int* err,
               const std::atomic<int>* stop) {
     while (n > 0) {
         if (stop != nullptr && stop->load() != 0) {
@@ -153,36 +153,36 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t n, int* err,
 }
 
 // Enters a new stream of type Stream in the table for the descriptor that
-// `open_fd` gives; nullptr with errno set when that cannot be done.
+// `openFd` gives; nullptr with errno set when that cannot be done.
 template <typename Stream, typename OpenFd>
-Stream* OpenStream(std::string_view mode, char base, Kind kind, OpenFd open_fd) {
-    const int m = ParseMode(mode, base);
+Stream* openStream(std::string_view mode, char base, Kind kind, OpenFd openFd) {
+    const int m = parseMode(mode, base);
     if (m < 0) {
         errno = EINVAL;
         return nullptr;
     }
-    StreamTable& table = Table();
-    if (!table.HasFree()) {
+    StreamTable& table = streamTable();
+    if (!table.hasFree()) {
         errno = EMFILE;
         return nullptr;
     }
-    const int fd = open_fd();
+    const int fd = openFd();
     if (fd < 0) return nullptr;
-    Stream* stream = StreamTableAccess::New(static_cast<Stream*>(nullptr), fd, m == 0);
+    Stream* stream = StreamTableAccess::create(static_cast<Stream*>(nullptr), fd, m == 0);
     if (stream == nullptr) {
         ::close(fd);
         errno = ENOMEM;
         return nullptr;
     }
-    table.Take(kind, stream);
+    table.take(kind, stream);
     return stream;
 }
 
 // Opens `name` (relative to `dirfd`) for a new stream of type Stream.
 template <typename Stream>
-Stream* OpenNamed(int dirfd, const std::string& name, std::string_view mode, char base, int flags,
+Stream* openNamed(int dirfd, const std::string& name, std::string_view mode, char base, int flags,
                   Kind kind) {
-    return OpenStream<Stream>(mode, base, kind, [&] {
+    return openStream<Stream>(mode, base, kind, [&] {
         if (name.empty()) {
             errno = ENOENT;
             return -1;
@@ -195,7 +195,7 @@ Stream* OpenNamed(int dirfd, const std::string& name, std::string_view mode, cha
             errno = EISDIR;
             return -1;
         }
-        ClearNonBlocking(fd);
+        clearNonBlocking(fd);
         return fd;
     });
 }
@@ -204,70 +204,70 @@ Stream* OpenNamed(int dirfd, const std::string& name, std::string_view mode, cha
 
 // ---------------------------------------------------------------- ByteReader
 
-ByteReader* ByteReader::Open(const std::string& name, std::string_view mode) {
-    return OpenNamed<ByteReader>(AT_FDCWD, name, mode, 'r', O_RDONLY, Kind::Reader);
+ByteReader* ByteReader::open(const std::string& name, std::string_view mode) {
+    return openNamed<ByteReader>(AT_FDCWD, name, mode, 'r', O_RDONLY, Kind::Reader);
 }
 
-int ByteReader::Close(ByteReader* reader) {
+int ByteReader::close(ByteReader* reader) {
     if (reader == nullptr) return -1;
     const int rc = ::close(reader->fd_);
-    Table().Release(reader);
-    StreamTableAccess::Delete(reader);
+    streamTable().release(reader);
+    StreamTableAccess::destroy(reader);
     return rc == 0 ? 0 : -1;
 }
 
-bool ByteReader::Refill() {
+bool ByteReader::refill() {
     pos_ = count_ = 0;
     if (error_) return false;
     std::uint8_t* const buf = buf_.get();
     for (;;) {
-        if (mark_seen_) return false;
-        const ssize_t got = ReadRetry(fd_, buf, kStreamBufferSize);
+        if (markSeen_) return false;
+        const ssize_t got = readRetry(fd_, buf, kStreamBufferSize);
         if (got < 0) {
             error_ = true;
             errno_ = errno;
             return false;
         }
         if (got == 0) {
-            if (pending_cr_) NoteLoneCr(pending_cr_offset_);
-            pending_cr_ = false;
+            if (pendingCr_) noteLoneCr(pendingCrOffset_);
+            pendingCr_ = false;
             return false;
         }
         std::size_t n = static_cast<std::size_t>(got);
-        const std::uint64_t chunk_start = raw_read_;
-        raw_read_ += n;
-        chunk_offset_ = chunk_start;
-        chunk_had_cr_ = false;
+        const std::uint64_t chunkStart = rawRead_;
+        rawRead_ += n;
+        chunkOffset_ = chunkStart;
+        chunkHadCr_ = false;
         if (text_) {
             if (const void* mark = std::memchr(buf, 0x1A, n)) {
                 n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - buf);
-                mark_seen_ = true;
-                mark_offset_ = static_cast<std::int64_t>(chunk_start + n);
+                markSeen_ = true;
+                markOffset_ = static_cast<std::int64_t>(chunkStart + n);
             }
-            if (pending_cr_) {
-                pending_cr_ = false;
-                if (n == 0 || buf[0] != 0x0A) NoteLoneCr(pending_cr_offset_);
+            if (pendingCr_) {
+                pendingCr_ = false;
+                if (n == 0 || buf[0] != 0x0A) noteLoneCr(pendingCrOffset_);
             }
-            chunk_length_ = n;
-            n = DropCrs(chunk_start, n);
+            chunkLength_ = n;
+            n = dropCrs(chunkStart, n);
         } else {
-            chunk_length_ = n;
+            chunkLength_ = n;
         }
         if (n > 0) {
             count_ = n;
-            delivered_end_ += n;
+            deliveredEnd_ += n;
             return true;
         }
         // Only CRs (or a mark at the start): read on, or end at the mark.
     }
 }
 
-std::size_t ByteReader::DropCrs(std::uint64_t chunk_start, std::size_t n) {
+std::size_t ByteReader::dropCrs(std::uint64_t chunkStart, std::size_t n) {
     std::uint8_t* const buf = buf_.get();
     const std::uint8_t* const end = buf + n;
     auto* cr = static_cast<std::uint8_t*>(std::memchr(buf, 0x0D, n));
     if (cr == nullptr) return n;
-    chunk_had_cr_ = true;
+    chunkHadCr_ = true;
     // Close up the chunk over every CR, a run between two CRs at a time.
     // `in` still reads the chunk as it came from the file: `out` never
     // passes it.
@@ -275,14 +275,14 @@ std::size_t ByteReader::DropCrs(std::uint64_t chunk_start, std::size_t n) {
     const std::uint8_t* in = cr;
     while (in < end) {
         // *in is a CR.
-        const auto at = static_cast<std::int64_t>(chunk_start) + (in - buf);
+        const auto at = static_cast<std::int64_t>(chunkStart) + (in - buf);
         if (in + 1 < end) {
-            if (in[1] != 0x0A) NoteLoneCr(at);
-        } else if (mark_seen_) {
-            NoteLoneCr(at);  // followed by the end-of-file mark
+            if (in[1] != 0x0A) noteLoneCr(at);
+        } else if (markSeen_) {
+            noteLoneCr(at);  // followed by the end-of-file mark
         } else {
-            pending_cr_ = true;  // the next chunk decides
-            pending_cr_offset_ = at;
+            pendingCr_ = true;  // the next chunk decides
+            pendingCrOffset_ = at;
         }
         ++in;
         const auto* next = static_cast<const std::uint8_t*>(
@@ -294,70 +294,70 @@ std::size_t ByteReader::DropCrs(std::uint64_t chunk_start, std::size_t n) {
         in = next;
     }
     const auto kept = static_cast<std::size_t>(out - buf);
-    cr_dropped_ += n - kept;
+    crDropped_ += n - kept;
     return kept;
 }
 
-void ByteReader::NoteLoneCr(std::int64_t offset) {
-    if (lone_cr_++ == 0) first_lone_cr_ = offset;
+void ByteReader::noteLoneCr(std::int64_t offset) {
+    if (loneCr_++ == 0) firstLoneCr_ = offset;
 }
 
-std::int64_t ByteReader::FileOffsetOf(std::uint64_t delivered_index) const {
-    const std::uint64_t first = delivered_end_ - count_;
-    if (delivered_index < first || delivered_index >= delivered_end_) return -1;
-    const std::size_t wanted = static_cast<std::size_t>(delivered_index - first);
-    if (!chunk_had_cr_) return static_cast<std::int64_t>(chunk_offset_ + wanted);
+std::int64_t ByteReader::fileOffsetOf(std::uint64_t deliveredIndex) const {
+    const std::uint64_t first = deliveredEnd_ - count_;
+    if (deliveredIndex < first || deliveredIndex >= deliveredEnd_) return -1;
+    const std::size_t wanted = static_cast<std::size_t>(deliveredIndex - first);
+    if (!chunkHadCr_) return static_cast<std::int64_t>(chunkOffset_ + wanted);
     // The CRs are gone from the buffer: count through the chunk as stored.
     // Asked at most once per job, so a scratch copy is fine here.
-    const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[chunk_length_ + 1]);
+    const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[chunkLength_ + 1]);
     if (raw == nullptr) return -1;
     const ssize_t got =
-        ::pread(fd_, raw.get(), chunk_length_, static_cast<off_t>(chunk_offset_));
+        ::pread(fd_, raw.get(), chunkLength_, static_cast<off_t>(chunkOffset_));
     std::size_t seen = 0;
     for (ssize_t i = 0; i < got; ++i) {
         if (raw[i] == 0x0D) continue;
-        if (seen++ == wanted) return static_cast<std::int64_t>(chunk_offset_) + i;
+        if (seen++ == wanted) return static_cast<std::int64_t>(chunkOffset_) + i;
     }
     return -1;
 }
 
 // ---------------------------------------------------------------- ByteWriter
 
-ByteWriter* ByteWriter::Open(const std::string& name, std::string_view mode) {
-    return OpenAt(AT_FDCWD, name, mode, O_CREAT | O_TRUNC);
+ByteWriter* ByteWriter::open(const std::string& name, std::string_view mode) {
+    return openAt(AT_FDCWD, name, mode, O_CREAT | O_TRUNC);
 }
 
-ByteWriter* ByteWriter::OpenAt(int dirfd, const std::string& name, std::string_view mode,
+ByteWriter* ByteWriter::openAt(int dirfd, const std::string& name, std::string_view mode,
                                int flags) {
-    return OpenNamed<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
+    return openNamed<ByteWriter>(dirfd, name, mode, 'w', O_WRONLY | flags, Kind::Writer);
 }
 
-ByteWriter* ByteWriter::OpenDescriptor(int fd, std::string_view mode) {
-    return OpenStream<ByteWriter>(mode, 'w', Kind::Writer,
+ByteWriter* ByteWriter::openDescriptor(int fd, std::string_view mode) {
+    return openStream<ByteWriter>(mode, 'w', Kind::Writer,
                                   [fd] { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
 }
 
-int ByteWriter::Close(ByteWriter* writer) {
+int ByteWriter::close(ByteWriter* writer) {
     if (writer == nullptr) return -1;
     // A writer that lost bytes on an earlier pass closes as a failure too.
-    const bool passed = writer->Flush() && !writer->failed_;
+    const bool passed = writer->flush() && !writer->failed_;
     const int saved = writer->errno_;
     const int rc = ::close(writer->fd_);
-    const int close_errno = errno;
-    Table().Release(writer);
-    StreamTableAccess::Delete(writer);
+    const int closeErrno = errno;
+    streamTable().release(writer);
+    StreamTableAccess::destroy(writer);
     if (!passed) {
         errno = saved;
         return -1;
     }
     if (rc != 0) {
-        errno = close_errno;
+        errno = closeErrno;
         return -1;
     }
     return 0;
 }
 
-void ByteWriter::Discard(ByteWriter* writer) {
+void ByteWriter::discard(ByteWriter* writer) {
     if (writer == nullptr) return;
     struct stat st {};
     if (::fstat(writer->fd_, &st) == 0 && S_ISREG(st.st_mode)) {
@@ -366,35 +366,35 @@ void ByteWriter::Discard(ByteWriter* writer) {
         }
     }
     ::close(writer->fd_);
-    Table().Release(writer);
-    StreamTableAccess::Delete(writer);
+    streamTable().release(writer);
+    StreamTableAccess::destroy(writer);
 }
 
-int ByteWriter::WriteSlow(int value) {
-    if (!MakeRoom()) return -1;
+int ByteWriter::writeSlow(int value) {
+    if (!makeRoom()) return -1;
     const auto b = static_cast<std::uint8_t>(value);
     buf_[count_++] = b;
     return b;
 }
 
-bool ByteWriter::MakeRoom() {
+bool ByteWriter::makeRoom() {
     // The buffer is full: pass it on before storing more. A writer that
     // already lost a pass stores nothing more once its buffer is full.
     if (failed_) return false;
-    return Flush();
+    return flush();
 }
 
-bool ByteWriter::Flush() {
+bool ByteWriter::flush() {
     const std::size_t n = count_;
     count_ = 0;  // the buffer is empty afterwards, whether the write worked or not
     if (n == 0) return true;
     const bool ok =
-        text_ ? PassText(buf_.get(), n) : WriteAll(fd_, buf_.get(), n, &errno_, stop_);
+        text_ ? passText(buf_.get(), n) : writeAll(fd_, buf_.get(), n, &errno_, stop_);
     if (!ok) failed_ = true;
     return ok;
 }
 
-bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
+bool ByteWriter::passText(const std::uint8_t* in, std::size_t n) {
     // Every LF becomes CR LF. The translated bytes gather in the staging
     // area and reach the file a staging area's worth at a time.
     std::uint8_t* const out = stage_.get();
@@ -403,7 +403,7 @@ bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
     while (in < end) {
         const std::size_t room = capacity_ - o;
         if (room < 2) {
-            if (!WriteAll(fd_, out, o, &errno_, stop_)) return false;
+            if (!writeAll(fd_, out, o, &errno_, stop_)) return false;
             o = 0;
         } else if (*in == 0x0A) {
             out[o++] = 0x0D;
@@ -418,27 +418,27 @@ bool ByteWriter::PassText(const std::uint8_t* in, std::size_t n) {
             in += run;
         }
     }
-    return o == 0 || WriteAll(fd_, out, o, &errno_, stop_);
+    return o == 0 || writeAll(fd_, out, o, &errno_, stop_);
 }
 
-void ByteWriter::WriteText(std::string_view text) {
-    for (const char c : text) WriteByte(static_cast<unsigned char>(c));
+void ByteWriter::writeText(std::string_view text) {
+    for (const char c : text) writeByte(static_cast<unsigned char>(c));
 }
 
-ByteWriter& StdOut() {
-    return *Table().std_out;
+ByteWriter& stdOut() {
+    return *streamTable().stdOut;
 }
 
-void FlushAll() {
-    if (g_table == nullptr) return;  // nothing was ever opened
-    for (auto& e : g_table->entries) {
-        if (e.kind == Kind::Writer) static_cast<ByteWriter*>(e.stream)->Flush();
+void flushAll() {
+    if (gTable == nullptr) return;  // nothing was ever opened
+    for (auto& e : gTable->entries) {
+        if (e.kind == Kind::Writer) static_cast<ByteWriter*>(e.stream)->flush();
     }
 }
 
-int OpenStreamCount() {
+int openStreamCount() {
     int n = 0;
-    for (const auto& e : Table().entries)
+    for (const auto& e : streamTable().entries)
         if (e.kind != Kind::Free) ++n;
     return n;
 }

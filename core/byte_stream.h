@@ -10,7 +10,7 @@
 // A file stream's buffer holds kStreamBufferSize bytes, obtained at Open, so
 // a job moves its data in large blocks. Open streams live in one process
 // table of 50 entries, three of which belong to standard input, output and
-// error; FlushAll() passes the pending bytes of every open writer to its file
+// error; flushAll() passes the pending bytes of every open writer to its file
 // and runs when the process exits. Streams and the table belong to one
 // thread at a time: the program runs one job at a time.
 #pragma once
@@ -38,21 +38,21 @@ class ByteReader {
     // Opens `name` with mode "r" (text) or "rb" (binary). Returns nullptr when
     // the name is empty, the file cannot be opened for reading (missing, a
     // directory, no access), or the stream table is full. errno tells why.
-    static ByteReader* Open(const std::string& name, std::string_view mode);
+    static ByteReader* open(const std::string& name, std::string_view mode);
     // Releases the stream and its table entry. Returns 0, or -1 for nullptr or
     // when the platform fails to close the file.
-    static int Close(ByteReader* reader);
+    static int close(ByteReader* reader);
 
     // The next byte as 0..255, or -1 at end of stream or after a read error.
-    int ReadByte() {
-        if (pos_ == count_ && !Refill()) return -1;
+    int readByte() {
+        if (pos_ == count_ && !refill()) return -1;
         return buf_[pos_++];
     }
-    // The next run of bytes, as many calls of ReadByte() would deliver them:
+    // The next run of bytes, as many calls of readByte() would deliver them:
     // what the buffer still holds, or else a fresh buffer's worth. Empty at
     // end of stream or after a read error. Valid until the next read.
-    std::span<const std::uint8_t> ReadBlock() {
-        if (pos_ == count_ && !Refill()) return {};
+    std::span<const std::uint8_t> readBlock() {
+        if (pos_ == count_ && !refill()) return {};
         const std::span<const std::uint8_t> block(buf_.get() + pos_, count_ - pos_);
         pos_ = count_;
         return block;
@@ -60,22 +60,22 @@ class ByteReader {
 
     bool text() const { return text_; }
     bool failed() const { return error_; }
-    int error_code() const { return errno_; }  // errno of the failed read
+    int errorCode() const { return errno_; }  // errno of the failed read
     // Text mode bookkeeping, so a caller can tell what the text rules dropped.
-    std::uint64_t cr_dropped() const { return cr_dropped_; }
+    std::uint64_t crDropped() const { return crDropped_; }
     // CRs dropped that were not the CR of a CR LF pair: those are lost for
     // good, while a text writer restores CR LF line ends.
-    std::uint64_t lone_cr_dropped() const { return lone_cr_; }
+    std::uint64_t loneCrDropped() const { return loneCr_; }
     // Offset of the end-of-file mark in the file, or -1 while none was met.
-    std::int64_t mark_offset() const { return mark_offset_; }
+    std::int64_t markOffset() const { return markOffset_; }
     // Offset in the file of the first lone CR left out, or -1.
-    std::int64_t first_lone_cr_offset() const { return first_lone_cr_; }
+    std::int64_t firstLoneCrOffset() const { return firstLoneCr_; }
     // Bytes taken from the file so far, before the text rules: two reads of
     // an unchanged file take the same number in either mode.
-    std::uint64_t raw_bytes() const { return raw_read_; }
+    std::uint64_t rawBytes() const { return rawRead_; }
     // Offset in the file of the byte delivered as number `delivered_index`
     // (counting from 0), for bytes of the last refill; -1 for others.
-    std::int64_t FileOffsetOf(std::uint64_t delivered_index) const;
+    std::int64_t fileOffsetOf(std::uint64_t deliveredIndex) const;
     int fd() const { return fd_; }
 
     ByteReader(const ByteReader&) = delete;
@@ -87,11 +87,11 @@ class ByteReader {
     ~ByteReader() = default;
     // Fills the empty buffer with the next bytes the rules deliver; false
     // when there are none (end of stream, the mark, a read error).
-    bool Refill();
+    bool refill();
     // Takes every CR out of the n bytes just read from file offset
     // `chunk_start`, noting the lone ones; returns how many bytes remain.
-    std::size_t DropCrs(std::uint64_t chunk_start, std::size_t n);
-    void NoteLoneCr(std::int64_t offset);
+    std::size_t dropCrs(std::uint64_t chunkStart, std::size_t n);
+    void noteLoneCr(std::int64_t offset);
     friend struct StreamTableAccess;
 
     std::size_t pos_ = 0;
@@ -99,22 +99,22 @@ class ByteReader {
     int fd_;
     bool text_;
     bool error_ = false;
-    bool mark_seen_ = false;
+    bool markSeen_ = false;
     int errno_ = 0;
-    std::uint64_t raw_read_ = 0;  // bytes taken from the file so far
-    std::uint64_t cr_dropped_ = 0;
-    std::uint64_t lone_cr_ = 0;
-    std::int64_t first_lone_cr_ = -1;
-    bool pending_cr_ = false;  // the last chunk ended in a CR
-    std::int64_t pending_cr_offset_ = -1;
-    std::int64_t mark_offset_ = -1;
+    std::uint64_t rawRead_ = 0;  // bytes taken from the file so far
+    std::uint64_t crDropped_ = 0;
+    std::uint64_t loneCr_ = 0;
+    std::int64_t firstLoneCr_ = -1;
+    bool pendingCr_ = false;  // the last chunk ended in a CR
+    std::int64_t pendingCrOffset_ = -1;
+    std::int64_t markOffset_ = -1;
     // Where the buffered bytes came from: the chunk's offset in the file, its
     // length before the text rules, whether CRs were taken out of it, and the
     // delivered count just past the buffer.
-    std::uint64_t chunk_offset_ = 0;
-    std::size_t chunk_length_ = 0;
-    bool chunk_had_cr_ = false;
-    std::uint64_t delivered_end_ = 0;
+    std::uint64_t chunkOffset_ = 0;
+    std::size_t chunkLength_ = 0;
+    bool chunkHadCr_ = false;
+    std::uint64_t deliveredEnd_ = 0;
     std::unique_ptr<std::uint8_t[]> buf_;
 };
 
@@ -123,55 +123,55 @@ class ByteWriter {
     // Opens `name` with mode "w" (text) or "wb" (binary): creates the file or
     // empties it at once. Returns nullptr when it cannot be created or
     // truncated, or the stream table is full. errno tells why.
-    static ByteWriter* Open(const std::string& name, std::string_view mode);
+    static ByteWriter* open(const std::string& name, std::string_view mode);
     // Opens `name` relative to the directory `dirfd` with the open(2)
     // creation flags `flags` (O_CREAT, O_EXCL, O_TRUNC, O_NOFOLLOW ...;
-    // O_WRONLY is implied) and mode 0666 under the umask. Same results as Open().
-    static ByteWriter* OpenAt(int dirfd, const std::string& name, std::string_view mode, int flags);
+    // O_WRONLY is implied) and mode 0666 under the umask. Same results as open().
+    static ByteWriter* openAt(int dirfd, const std::string& name, std::string_view mode, int flags);
     // A writer on a copy of the open descriptor `fd` (standard output), as
-    // it is: nothing is created, truncated or moved. Same results as Open().
-    static ByteWriter* OpenDescriptor(int fd, std::string_view mode);
+    // it is: nothing is created, truncated or moved. Same results as open().
+    static ByteWriter* openDescriptor(int fd, std::string_view mode);
     // Passes the pending bytes to the file and releases the stream. Returns 0,
     // or -1 for nullptr, a failed pass or a failed close. The stream is
     // released in every case.
-    static int Close(ByteWriter* writer);
+    static int close(ByteWriter* writer);
     // Releases the stream without passing pending bytes and cuts a regular
     // file back to length 0, so a broken output never looks complete.
-    static void Discard(ByteWriter* writer);
+    static void discard(ByteWriter* writer);
 
     // Stores value mod 256; returns the stored byte, or -1 when the byte was
     // not stored (a pass to the file failed).
-    int WriteByte(int value) {
+    int writeByte(int value) {
         if (count_ < capacity_) {
             const auto b = static_cast<std::uint8_t>(value);
             buf_[count_++] = b;
             return b;
         }
-        return WriteSlow(value);
+        return writeSlow(value);
     }
 
     // Room for a block: the buffer's free part, after passing a full buffer
-    // to the file. Empty when that pass failed, where WriteByte() would have
-    // returned -1. Filling n bytes of it and calling Commit(n) is the same
-    // as n calls of WriteByte().
-    std::span<std::uint8_t> Room() {
-        if (count_ == capacity_ && !MakeRoom()) return {};
+    // to the file. Empty when that pass failed, where writeByte() would have
+    // returned -1. Filling n bytes of it and calling commit(n) is the same
+    // as n calls of writeByte().
+    std::span<std::uint8_t> room() {
+        if (count_ == capacity_ && !makeRoom()) return {};
         return {buf_.get() + count_, capacity_ - count_};
     }
-    void Commit(std::size_t n) { count_ += n; }
+    void commit(std::size_t n) { count_ += n; }
 
     // Writes every byte of `text` (for standard output's messages).
-    void WriteText(std::string_view text);
+    void writeText(std::string_view text);
     // Passes the buffered bytes to the file now. Returns false if it failed.
-    bool Flush();
+    bool flush();
 
     bool text() const { return text_; }
     bool failed() const { return failed_; }
-    int error_code() const { return errno_; }
+    int errorCode() const { return errno_; }
     int fd() const { return fd_; }
     // A write blocked in a pipe gives up (EINTR) when a signal comes and
     // `stop` is set; without it, it waits on.
-    void set_stop(const std::atomic<int>* stop) { stop_ = stop; }
+    void setStop(const std::atomic<int>* stop) { stop_ = stop; }
 
     ByteWriter(const ByteWriter&) = delete;
     ByteWriter& operator=(const ByteWriter&) = delete;
@@ -185,10 +185,10 @@ class ByteWriter {
           buf_(std::move(buffer)),
           stage_(std::move(stage)) {}
     ~ByteWriter() = default;
-    int WriteSlow(int value);
-    bool MakeRoom();
+    int writeSlow(int value);
+    bool makeRoom();
     // Writes n buffered values with LF as CR LF through the staging area.
-    bool PassText(const std::uint8_t* in, std::size_t n);
+    bool passText(const std::uint8_t* in, std::size_t n);
     friend struct StreamTableAccess;
 
     std::size_t count_ = 0;
@@ -204,14 +204,14 @@ class ByteWriter {
 
 // Standard output as a buffered text stream of kStdOutBufferSize bytes; its
 // bytes reach the file descriptor once the buffer is full, or at exit.
-ByteWriter& StdOut();
+ByteWriter& stdOut();
 
 // Passes every open writer's pending bytes to its file. Also runs by itself
 // when the process ends through exit() or a return from main, after every
 // exit routine.
-void FlushAll();
+void flushAll();
 
 // Number of table entries in use, standard streams included.
-int OpenStreamCount();
+int openStreamCount();
 
 }  // namespace ottomix

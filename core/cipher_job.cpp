@@ -13,25 +13,25 @@
 
 namespace ottomix {
 
-const char* OutputName(Direction direction, Mode mode) {
+const char* outputName(Direction direction, Mode mode) {
     if (mode == Mode::Text) return direction == Direction::Encrypt ? "encrypt.txt" : "dencrypt.txt";
     return direction == Direction::Encrypt ? "encrypt.exe" : "decrypt.exe";
 }
 
-const char* JobCaption(Direction direction) {
+const char* jobCaption(Direction direction) {
     return direction == Direction::Encrypt ? "File Successfully Encrypted!"
                                            : "File Successfully Decrypted!";
 }
 
-const char* JobFailedCaption(Direction direction) {
+const char* jobFailedCaption(Direction direction) {
     return direction == Direction::Encrypt ? "Encryption Failed" : "Decryption Failed";
 }
 
-const char* JobCancelledCaption(Direction direction) {
+const char* jobCancelledCaption(Direction direction) {
     return direction == Direction::Encrypt ? "Encryption Cancelled" : "Decryption Cancelled";
 }
 
-std::string JobResult::Describe() const {
+std::string JobResult::describe() const {
     if (reason.empty()) return message;
     return message + ": " + reason;
 }
@@ -40,7 +40,7 @@ namespace {
 
 // `name` as an absolute path, counting from `directory` or else the
 // current directory.
-std::string Absolute(const std::string& name, std::string dir = {}) {
+std::string absolute(const std::string& name, std::string dir = {}) {
     if (!name.empty() && name[0] == '/') return name;
     if (dir.empty()) {
         char buf[4096];
@@ -51,7 +51,7 @@ std::string Absolute(const std::string& name, std::string dir = {}) {
     return dir + name;
 }
 
-JobResult Fail(JobStatus status, std::string message, int err) {
+JobResult fail(JobStatus status, std::string message, int err) {
     JobResult r;
     r.status = status;
     r.message = std::move(message);
@@ -59,12 +59,12 @@ JobResult Fail(JobStatus status, std::string message, int err) {
     return r;
 }
 
-bool StopRequested(const JobRequest& request) {
+bool stopRequested(const JobRequest& request) {
     return request.stop != nullptr && request.stop->load(std::memory_order_relaxed) != 0;
 }
 
 // The same file, unchanged as far as its inode tells.
-bool SameState(const struct stat& a, const struct stat& b) {
+bool sameState(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
@@ -78,7 +78,7 @@ struct Shift {
 // Writes the shifted values of n bytes and advances the key offset. Returns
 // how many written values are 0x0D / 0x1A (text mode only). Plain loops over
 // whole blocks, which the compiler turns into vector code.
-std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t* out,
+std::uint64_t transformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t* out,
                              std::size_t n) {
     if (!shift.text) {
         const std::uint8_t d = shift.encrypt ? 1 : 0xFF;
@@ -106,7 +106,7 @@ std::uint64_t TransformChunk(Shift& shift, const std::uint8_t* in, std::uint8_t*
     return unsafe;
 }
 
-void WriteAllTo(int fd, std::string_view text) {
+void writeAllTo(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t put = ::write(fd, text.data(), text.size());
         if (put < 0 && errno == EINTR) continue;
@@ -115,187 +115,187 @@ void WriteAllTo(int fd, std::string_view text) {
     }
 }
 
-bool IsUnsafe(std::uint8_t v) {
+bool isUnsafe(std::uint8_t v) {
     return v == 0x0D || v == 0x1A;
 }
 
 }  // namespace
 
-JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double& file_size) {
+JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double& fileSize) {
     const bool text = request.mode == Mode::Text;
     const bool encrypt = request.direction == Direction::Encrypt;
-    const char* in_mode = text ? "r" : "rb";
-    const char* out_mode = text ? "w" : "wb";
+    const char* inMode = text ? "r" : "rb";
+    const char* outMode = text ? "w" : "wb";
     const std::string& input = request.input;
     const std::string output =
-        request.output.empty() ? OutputName(request.direction, request.mode) : request.output;
+        request.output.empty() ? outputName(request.direction, request.mode) : request.output;
     bool streamed = false;
     const auto stopped = [&](std::uint64_t bytes) {
         JobResult r;
         r.status = JobStatus::Stopped;
         r.streamed = streamed;
-        r.stopped_by = request.stop->load();
+        r.stoppedBy = request.stop->load();
         r.bytes = bytes;
-        progress.Cancelled(JobCancelledCaption(request.direction));
+        progress.cancelled(jobCancelledCaption(request.direction));
         return r;
     };
     const auto failed = [&](JobResult r) {
-        progress.Failed(JobFailedCaption(request.direction), r.Describe());
+        progress.failed(jobFailedCaption(request.direction), r.describe());
         return r;
     };
 
-    progress.Reset();
-    if (input.empty()) return Fail(JobStatus::NothingSelected, "", 0);
+    progress.reset();
+    if (input.empty()) return fail(JobStatus::NothingSelected, "", 0);
 
     // How messages name the input.
-    const std::string& shown = request.input_name.empty() ? input : request.input_name;
-    const std::string open_msg = "Cannot open file " + shown;
-    struct stat in_st {};
-    if (::stat(input.c_str(), &in_st) != 0)
-        return Fail(JobStatus::CannotOpenInput, open_msg, errno);
-    if (S_ISDIR(in_st.st_mode)) return Fail(JobStatus::CannotOpenInput, open_msg, EISDIR);
-    if (!S_ISREG(in_st.st_mode)) {
-        JobResult r = Fail(JobStatus::NotRegularFile, open_msg, 0);
+    const std::string& shown = request.inputName.empty() ? input : request.inputName;
+    const std::string openMsg = "Cannot open file " + shown;
+    struct stat inSt {};
+    if (::stat(input.c_str(), &inSt) != 0)
+        return fail(JobStatus::CannotOpenInput, openMsg, errno);
+    if (S_ISDIR(inSt.st_mode)) return fail(JobStatus::CannotOpenInput, openMsg, EISDIR);
+    if (!S_ISREG(inSt.st_mode)) {
+        JobResult r = fail(JobStatus::NotRegularFile, openMsg, 0);
         r.reason = "not a regular file (a device, pipe or socket)";
         return r;
     }
     // Fixed now, so nothing that changes the current directory during the
     // job can move the output.
-    const std::string output_path =
-        request.output_fd >= 0 ? output : Absolute(output, request.directory);
+    const std::string outputPath =
+        request.outputFd >= 0 ? output : absolute(output, request.directory);
     // A job never reads the file it replaces (also through a link): that is
     // a slip of the user's, never a wish.
-    struct stat out_st {};
-    const int out_found = request.output_fd >= 0 ? ::fstat(request.output_fd, &out_st)
-                                                 : ::stat(output_path.c_str(), &out_st);
-    if (out_found == 0 && out_st.st_dev == in_st.st_dev &&
-        out_st.st_ino == in_st.st_ino) {
-        JobResult r = Fail(JobStatus::InputIsOutput, "Cannot use file " + shown + " as input", 0);
-        r.reason = "it is this job's own output file " + output_path;
+    struct stat outSt {};
+    const int outFound = request.outputFd >= 0 ? ::fstat(request.outputFd, &outSt)
+                                                 : ::stat(outputPath.c_str(), &outSt);
+    if (outFound == 0 && outSt.st_dev == inSt.st_dev &&
+        outSt.st_ino == inSt.st_ino) {
+        JobResult r = fail(JobStatus::InputIsOutput, "Cannot use file " + shown + " as input", 0);
+        r.reason = "it is this job's own output file " + outputPath;
         return r;
     }
 
     // Counting pass.
-    ByteReader* reader = ByteReader::Open(input, in_mode);
-    if (reader == nullptr) return Fail(JobStatus::CannotOpenInput, open_msg, errno);
+    ByteReader* reader = ByteReader::open(input, inMode);
+    if (reader == nullptr) return fail(JobStatus::CannotOpenInput, openMsg, errno);
     std::uint64_t counted = 0;
     for (;;) {
-        if (StopRequested(request)) {
-            ByteReader::Close(reader);
+        if (stopRequested(request)) {
+            ByteReader::close(reader);
             return stopped(0);
         }
-        const std::size_t n = reader->ReadBlock().size();
+        const std::size_t n = reader->readBlock().size();
         if (n == 0) break;
         counted += n;
     }
     JobResult result;
     if (reader->failed()) {
-        result = Fail(JobStatus::ReadError, "Cannot read file " + shown, reader->error_code());
-        ByteReader::Close(reader);
+        result = fail(JobStatus::ReadError, "Cannot read file " + shown, reader->errorCode());
+        ByteReader::close(reader);
         return result;
     }
-    const std::uint64_t counted_raw = reader->raw_bytes();
-    result.cr_dropped = reader->cr_dropped();
-    result.lone_cr_dropped = reader->lone_cr_dropped();
-    result.first_lone_cr_position = reader->first_lone_cr_offset();
-    result.mark_position = reader->mark_offset();
-    if (reader->mark_offset() >= 0) {
+    const std::uint64_t countedRaw = reader->rawBytes();
+    result.crDropped = reader->crDropped();
+    result.loneCrDropped = reader->loneCrDropped();
+    result.firstLoneCrPosition = reader->firstLoneCrOffset();
+    result.markPosition = reader->markOffset();
+    if (reader->markOffset() >= 0) {
         struct stat now {};
-        if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->mark_offset())
-            result.bytes_after_mark =
-                static_cast<std::uint64_t>(now.st_size - reader->mark_offset());
+        if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->markOffset())
+            result.bytesAfterMark =
+                static_cast<std::uint64_t>(now.st_size - reader->markOffset());
     }
-    ByteReader::Close(reader);
+    ByteReader::close(reader);
     // Byte count + 1, as a double: exact up to 2^53 bytes.
-    file_size = 1.0 + static_cast<double>(counted);
+    fileSize = 1.0 + static_cast<double>(counted);
 
-    progress.Started(JobCaption(request.direction), static_cast<std::int64_t>(file_size));
+    progress.started(jobCaption(request.direction), static_cast<std::int64_t>(fileSize));
 
     // Transform pass: the output is opened first, the input second.
     OutputFile out;
-    const int open_err = request.output_fd >= 0
-                             ? out.OpenDescriptor(request.output_fd, out_mode)
-                             : out.Open(output_path, !request.output.empty(), out_mode);
-    if (const int err = open_err) {
-        JobResult r = Fail(JobStatus::CannotCreateOutput,
-                           out.failure().empty() ? "Cannot create file " + output_path
+    const int openErr = request.outputFd >= 0
+                             ? out.openDescriptor(request.outputFd, outMode)
+                             : out.open(outputPath, !request.output.empty(), outMode);
+    if (const int err = openErr) {
+        JobResult r = fail(JobStatus::CannotCreateOutput,
+                           out.failure().empty() ? "Cannot create file " + outputPath
                                                  : out.failure(),
                            err);
-        if (!out.failure_reason().empty()) r.reason = out.failure_reason();
+        if (!out.failureReason().empty()) r.reason = out.failureReason();
         return failed(r);
     }
     ByteWriter* writer = out.writer();
-    writer->set_stop(request.stop);
+    writer->setStop(request.stop);
     streamed = result.streamed = !out.atomic();
-    reader = ByteReader::Open(input, in_mode);
-    if (reader == nullptr) return failed(Fail(JobStatus::InputVanished, open_msg, errno));
+    reader = ByteReader::open(input, inMode);
+    if (reader == nullptr) return failed(fail(JobStatus::InputVanished, openMsg, errno));
 
     Shift shift{text, encrypt};
     std::uint64_t bytes = 0;
-    bool write_failed = false;
-    const auto note_unsafe = [&](std::uint64_t index) {
-        if (result.first_unsafe_offset >= 0) return;
-        result.first_unsafe_offset = static_cast<std::int64_t>(index);
-        result.first_unsafe_position = reader->FileOffsetOf(index);
+    bool writeFailed = false;
+    const auto noteUnsafe = [&](std::uint64_t index) {
+        if (result.firstUnsafeOffset >= 0) return;
+        result.firstUnsafeOffset = static_cast<std::int64_t>(index);
+        result.firstUnsafePosition = reader->fileOffsetOf(index);
     };
-    while (!write_failed && !StopRequested(request)) {
-        std::span<const std::uint8_t> block = reader->ReadBlock();
+    while (!writeFailed && !stopRequested(request)) {
+        std::span<const std::uint8_t> block = reader->readBlock();
         if (block.empty()) break;
         while (!block.empty()) {
-            const std::span<std::uint8_t> room = writer->Room();
+            const std::span<std::uint8_t> room = writer->room();
             if (room.empty()) {
-                write_failed = true;
+                writeFailed = true;
                 break;
             }
             const std::size_t n = std::min(block.size(), room.size());
-            const std::uint64_t unsafe = TransformChunk(shift, block.data(), room.data(), n);
-            if (unsafe > 0 && result.first_unsafe_offset < 0) {
-                const auto first = std::find_if(room.begin(), room.begin() + n, IsUnsafe);
-                note_unsafe(bytes + static_cast<std::uint64_t>(first - room.begin()));
+            const std::uint64_t unsafe = transformChunk(shift, block.data(), room.data(), n);
+            if (unsafe > 0 && result.firstUnsafeOffset < 0) {
+                const auto first = std::find_if(room.begin(), room.begin() + n, isUnsafe);
+                noteUnsafe(bytes + static_cast<std::uint64_t>(first - room.begin()));
             }
-            result.unsafe_values += unsafe;
-            writer->Commit(n);
+            result.unsafeValues += unsafe;
+            writer->commit(n);
             block = block.subspan(n);
             bytes += n;
         }
-        if (!write_failed) progress.Progressed(bytes);
+        if (!writeFailed) progress.progressed(bytes);
     }
     result.bytes = bytes;
 
     // An input that changed under the job gives an output that matches no
     // state of it. Text Mode compares the raw bytes taken from the file, so
     // the text rules cannot hide a change.
-    struct stat end_st {};
-    const bool changed = !write_failed && !reader->failed() &&
-                         (bytes != counted || reader->raw_bytes() != counted_raw ||
-                          ::fstat(reader->fd(), &end_st) != 0 || !SameState(in_st, end_st));
-    const bool read_failed = reader->failed();
-    const int read_errno = reader->error_code();
-    ByteReader::Close(reader);
+    struct stat endSt {};
+    const bool changed = !writeFailed && !reader->failed() &&
+                         (bytes != counted || reader->rawBytes() != countedRaw ||
+                          ::fstat(reader->fd(), &endSt) != 0 || !sameState(inSt, endSt));
+    const bool readFailed = reader->failed();
+    const int readErrno = reader->errorCode();
+    ByteReader::close(reader);
 
-    if (StopRequested(request)) {
-        out.Abandon();
+    if (stopRequested(request)) {
+        out.abandon();
         return stopped(bytes);
     }
-    if (write_failed || read_failed) {
-        JobResult r = write_failed
-                          ? Fail(JobStatus::WriteError, "Cannot write file " + output_path,
-                                 writer->error_code())
-                          : Fail(JobStatus::ReadError, "Cannot read file " + shown, read_errno);
+    if (writeFailed || readFailed) {
+        JobResult r = writeFailed
+                          ? fail(JobStatus::WriteError, "Cannot write file " + outputPath,
+                                 writer->errorCode())
+                          : fail(JobStatus::ReadError, "Cannot read file " + shown, readErrno);
         r.bytes = bytes;
-        out.Abandon();
+        out.abandon();
         return failed(r);
     }
     if (changed) {
         JobResult r =
-            Fail(JobStatus::InputChanged, "File " + shown + " changed while it was being read", 0);
+            fail(JobStatus::InputChanged, "File " + shown + " changed while it was being read", 0);
         r.bytes = bytes;
-        out.Abandon();
+        out.abandon();
         return failed(r);
     }
-    if (const int err = out.Commit(request.stop)) {
-        if (err == ECANCELED || StopRequested(request)) return stopped(bytes);
-        JobResult r = Fail(JobStatus::WriteError, "Cannot write file " + output_path, err);
+    if (const int err = out.commit(request.stop)) {
+        if (err == ECANCELED || stopRequested(request)) return stopped(bytes);
+        JobResult r = fail(JobStatus::WriteError, "Cannot write file " + outputPath, err);
         r.bytes = bytes;
         return failed(r);
     }
@@ -303,15 +303,15 @@ JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double&
     if (text && !encrypt) {
         const std::string lines = "File " + shown + " text has been converted\n" +
                                   "Output is stored in file " + output + "\n";
-        if (request.output_fd == STDOUT_FILENO) {
+        if (request.outputFd == STDOUT_FILENO) {
             // Standard output carries the output itself: the lines would
             // end up inside it.
-            WriteAllTo(STDERR_FILENO, lines);
+            writeAllTo(STDERR_FILENO, lines);
         } else {
-            StdOut().WriteText(lines);
+            stdOut().writeText(lines);
         }
     }
-    progress.Finished();
+    progress.finished();
     return result;
 }
 

@@ -18,13 +18,13 @@ enum class Direction { Encrypt, Decrypt };
 enum class Mode { Text, Binary };
 
 // "encrypt.txt", "dencrypt.txt", "encrypt.exe" or "decrypt.exe".
-const char* OutputName(Direction direction, Mode mode);
+const char* outputName(Direction direction, Mode mode);
 // "File Successfully Encrypted!" or "File Successfully Decrypted!".
-const char* JobCaption(Direction direction);
+const char* jobCaption(Direction direction);
 // "Encryption Failed" or "Decryption Failed".
-const char* JobFailedCaption(Direction direction);
+const char* jobFailedCaption(Direction direction);
 // "Encryption Cancelled" or "Decryption Cancelled".
-const char* JobCancelledCaption(Direction direction);
+const char* jobCancelledCaption(Direction direction);
 
 // A stop flag: 0 while the job may go on. It is set from another thread
 // (the window's Cancel) or from a signal handler, which stores the signal's
@@ -55,30 +55,30 @@ struct JobResult {
     std::string reason;
     std::uint64_t bytes = 0;  // bytes the reader delivered in the transform pass
     // For Stopped: the stop flag's value, a signal number or kStopCancelled.
-    int stopped_by = 0;
+    int stoppedBy = 0;
     // The output went straight into a stream (a pipe, standard output), so
     // a job that did not finish may have left part of it there.
     bool streamed = false;
 
     // Text Mode losses, so the program can warn.
-    std::uint64_t cr_dropped = 0;           // CR bytes the text reader left out
-    std::uint64_t lone_cr_dropped = 0;      // of those, CRs not part of a CR LF
-    std::uint64_t bytes_after_mark = 0;     // bytes from the first Ctrl-Z on
-    std::uint64_t unsafe_values = 0;        // written 0x0D / 0x1A values
-    std::int64_t first_unsafe_offset = -1;  // byte index of the first of them
+    std::uint64_t crDropped = 0;           // CR bytes the text reader left out
+    std::uint64_t loneCrDropped = 0;      // of those, CRs not part of a CR LF
+    std::uint64_t bytesAfterMark = 0;     // bytes from the first Ctrl-Z on
+    std::uint64_t unsafeValues = 0;        // written 0x0D / 0x1A values
+    std::int64_t firstUnsafeOffset = -1;  // byte index of the first of them
     // Where in the input file (offsets from 0) the first lone CR, the
     // end-of-file mark and the byte behind the first unsafe value stand; -1
     // when there is none.
-    std::int64_t first_lone_cr_position = -1;
-    std::int64_t mark_position = -1;
-    std::int64_t first_unsafe_position = -1;
+    std::int64_t firstLoneCrPosition = -1;
+    std::int64_t markPosition = -1;
+    std::int64_t firstUnsafePosition = -1;
 
     bool ok() const { return status == JobStatus::Done; }
     bool silent() const { return status == JobStatus::NothingSelected; }
     // "message: reason", or the message alone.
-    std::string Describe() const;
+    std::string describe() const;
     // CR LF line ends come back from Decrypt as CR LF, so only lone CRs count.
-    bool lossy() const { return lone_cr_dropped + bytes_after_mark + unsafe_values > 0; }
+    bool lossy() const { return loneCrDropped + bytesAfterMark + unsafeValues > 0; }
 };
 
 struct JobRequest {
@@ -87,10 +87,10 @@ struct JobRequest {
     std::string input;   // full path; empty when nothing is selected
     std::string output;  // empty: the fixed name in `directory`
     // How messages name the input, when not by `input` (standard input).
-    std::string input_name = {};
+    std::string inputName = {};
     // When not -1, the output goes into this open descriptor (standard
     // output) as it is, and `output` only names it in messages.
-    int output_fd = -1;
+    int outputFd = -1;
     // Where the fixed output name lands: empty for the current directory.
     // A window fixes it when the job starts, so nothing done while the job
     // runs can move the output.
@@ -107,6 +107,6 @@ struct JobRequest {
 // The output never loses data: it is written beside its name and put in
 // place only when complete (see core/output_file.h). A job that fails, is
 // stopped, or finds its input changed leaves an earlier output as it was.
-JobResult RunCipherJob(const JobRequest& request, JobProgress& progress, double& file_size);
+JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double& fileSize);
 
 }  // namespace ottomix

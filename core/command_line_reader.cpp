@@ -6,26 +6,26 @@ CommandLineReader::CommandLineReader(int argc, const char* const* argv,
                                      std::span<const Option> options)
     : argc_(argc), argv_(argv), options_(options) {}
 
-const CommandLineReader::Option* CommandLineReader::Find(std::string_view name,
-                                                         bool one_dash) const {
+const CommandLineReader::Option* CommandLineReader::find(std::string_view name,
+                                                         bool oneDash) const {
     for (const Option& option : options_)
-        if (option.name == name && (!one_dash || option.one_dash)) return &option;
+        if (option.name == name && (!oneDash || option.oneDash)) return &option;
     return nullptr;
 }
 
-CommandLineReader::Item CommandLineReader::TakeOption(const Option* option, std::string_view arg,
-                                                      std::string_view joined, bool has_joined) {
+CommandLineReader::Item CommandLineReader::takeOption(const Option* option, std::string_view arg,
+                                                      std::string_view joined, bool hasJoined) {
     Item item;
     item.kind = Item::Kind::Option;
     item.option = option;
-    if (!option->takes_value) {
-        if (!has_joined) return item;
+    if (!option->takesValue) {
+        if (!hasJoined) return item;
         item.kind = Item::Kind::Error;
         item.text = "option ";
         item.text.append(arg).append(" takes no value");
         return item;
     }
-    if (has_joined) {
+    if (hasJoined) {
         item.text = joined;
     } else if (next_ < argc_) {
         item.text = argv_[next_++];
@@ -37,35 +37,35 @@ CommandLineReader::Item CommandLineReader::TakeOption(const Option* option, std:
     return item;
 }
 
-CommandLineReader::Item CommandLineReader::Next() {
+CommandLineReader::Item CommandLineReader::next() {
     while (next_ < argc_) {
         const std::string_view arg = argv_[next_++];
-        if (!options_ended_ && arg == "--") {
-            options_ended_ = true;
+        if (!optionsEnded_ && arg == "--") {
+            optionsEnded_ = true;
             continue;
         }
-        if (options_ended_ || arg.size() < 2 || arg[0] != '-') {
+        if (optionsEnded_ || arg.size() < 2 || arg[0] != '-') {
             Item item;
             item.kind = Item::Kind::Operand;
             item.text = arg;
-            item.after_options = options_ended_;
+            item.afterOptions = optionsEnded_;
             return item;
         }
         // --name, --name=value, -name, -name=value (where allowed)
-        const bool two_dashes = arg[1] == '-';
-        const std::string_view body = arg.substr(two_dashes ? 2 : 1);
+        const bool twoDashes = arg[1] == '-';
+        const std::string_view body = arg.substr(twoDashes ? 2 : 1);
         const auto equals = body.find('=');
         const std::string_view name = body.substr(0, equals);
-        if (const Option* option = Find(name, !two_dashes)) {
+        if (const Option* option = find(name, !twoDashes)) {
             const bool joined = equals != std::string_view::npos;
-            return TakeOption(option, arg, joined ? body.substr(equals + 1) : "", joined);
+            return takeOption(option, arg, joined ? body.substr(equals + 1) : "", joined);
         }
         // -x, -xVALUE
-        if (!two_dashes) {
+        if (!twoDashes) {
             for (const Option& option : options_) {
                 if (option.letter == 0 || option.letter != arg[1]) continue;
-                if (arg.size() == 2) return TakeOption(&option, arg, "", false);
-                if (option.takes_value) return TakeOption(&option, arg, arg.substr(2), true);
+                if (arg.size() == 2) return takeOption(&option, arg, "", false);
+                if (option.takesValue) return takeOption(&option, arg, arg.substr(2), true);
             }
         }
         Item item;
@@ -77,7 +77,7 @@ CommandLineReader::Item CommandLineReader::Next() {
     return {};
 }
 
-std::string UsageErrorText(std::string_view program, std::string_view what) {
+std::string usageErrorText(std::string_view program, std::string_view what) {
     std::string text(program);
     text.append(": ").append(what).append("\nTry '").append(program);
     text.append(" --help' for more information.\n");

@@ -15,8 +15,8 @@ class CommandLineReader {
     struct Option {
         std::string_view name;  // the long name, without dashes
         char letter = 0;        // the short form, or 0
-        bool takes_value = false;
-        bool one_dash = false;  // also as -name (the toolkit's own options)
+        bool takesValue = false;
+        bool oneDash = false;  // also as -name (the toolkit's own options)
     };
     struct Item {
         enum class Kind { Option, Operand, End, Error };
@@ -24,7 +24,7 @@ class CommandLineReader {
         const Option* option = nullptr;  // for Option
         // Option: its value; Operand: the argument; Error: what is wrong.
         std::string text;
-        bool after_options = false;  // Operand: it stood after "--"
+        bool afterOptions = false;  // Operand: it stood after "--"
     };
 
     // Reads argv[1] to argv[argc - 1] against `options`, which must outlive
@@ -33,22 +33,22 @@ class CommandLineReader {
 
     // The next option or operand, then End; Error for an unknown option or
     // a missing or unwanted value.
-    Item Next();
+    Item next();
 
   private:
-    const Option* Find(std::string_view name, bool one_dash) const;
-    Item TakeOption(const Option* option, std::string_view arg, std::string_view joined,
-                    bool has_joined);
+    const Option* find(std::string_view name, bool oneDash) const;
+    Item takeOption(const Option* option, std::string_view arg, std::string_view joined,
+                    bool hasJoined);
 
     int argc_;
     const char* const* argv_;
     std::span<const Option> options_;
     int next_ = 1;
-    bool options_ended_ = false;
+    bool optionsEnded_ = false;
 };
 
 // "program: what" and "Try 'program --help' for more information.", as
 // two lines for standard error.
-std::string UsageErrorText(std::string_view program, std::string_view what);
+std::string usageErrorText(std::string_view program, std::string_view what);
 
 }  // namespace ottomix

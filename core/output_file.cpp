@@ -23,14 +23,14 @@ namespace {
 constexpr int kMaxLinkDepth = 40;  // as the kernel's ELOOP limit
 constexpr std::size_t kNameMax = 255;
 
-std::string DirectoryOf(const std::string& path) {
+std::string directoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // Where a chain of symlinks ends; the end need not exist.
-int FollowLinks(const std::string& name, std::string* end) {
+int resolveLinks(const std::string& name, std::string* end) {
     std::string path = name;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
         struct stat st {};
@@ -44,7 +44,7 @@ int FollowLinks(const std::string& name, std::string* end) {
         if (static_cast<std::size_t>(n) == sizeof target) return ENAMETOOLONG;
         std::string next(target, static_cast<std::size_t>(n));
         if (next.empty()) return ENOENT;
-        path = next[0] == '/' ? next : DirectoryOf(path) + "/" + next;
+        path = next[0] == '/' ? next : directoryOf(path) + "/" + next;
     }
     return ELOOP;
 }
@@ -55,7 +55,7 @@ constexpr std::size_t kTemporaryRandom = 6;
 constexpr time_t kStaleSeconds = 10;
 
 // ".<name>.ottomix-": what every temporary file for `base` starts with.
-std::string TemporaryPrefix(const std::string& base) {
+std::string temporaryPrefix(const std::string& base) {
     const std::size_t room = kNameMax - 1 - (sizeof kTemporaryTag - 1) - kTemporaryRandom;
     std::string prefix(1, '.');
     prefix.append(base, 0, room);
@@ -64,7 +64,7 @@ std::string TemporaryPrefix(const std::string& base) {
 }
 
 // ".<name>.ottomix-XXXXXX": hidden, and recognisable should a crash leave it.
-std::string TemporaryName(const std::string& base) {
+std::string newTemporaryName(const std::string& base) {
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     unsigned char random[kTemporaryRandom] = {};
@@ -74,7 +74,7 @@ std::string TemporaryName(const std::string& base) {
         for (std::size_t i = 0; i < sizeof random; ++i)
             random[i] = static_cast<unsigned char>(seed >> (i * 5));
     }
-    std::string name = TemporaryPrefix(base);
+    std::string name = temporaryPrefix(base);
     for (const unsigned char r : random) name += kLetters[r % (sizeof kLetters - 1)];
     return name;
 }
@@ -82,7 +82,7 @@ std::string TemporaryName(const std::string& base) {
 // Removes the temporary files for `base` in `dirfd` that a killed job left:
 // this user's, unchanged for a while, and locked by no live job (each job
 // holds a lock on its own until it is renamed or removed).
-void RemoveStaleTemporaries(int dirfd, const std::string& base) {
+void removeStaleTemporaries(int dirfd, const std::string& base) {
     const int listfd = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listfd < 0) return;
     DIR* dir = ::fdopendir(listfd);
@@ -90,7 +90,7 @@ void RemoveStaleTemporaries(int dirfd, const std::string& base) {
         ::close(listfd);
         return;
     }
-    const std::string prefix = TemporaryPrefix(base);
+    const std::string prefix = temporaryPrefix(base);
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
@@ -112,17 +112,17 @@ void RemoveStaleTemporaries(int dirfd, const std::string& base) {
 // sticky directory (/tmp) what another user planted there is theirs, also
 // for root, as the kernel's protected_regular has it: only an entry of this
 // user's or of the directory's owner may go.
-bool MayReplace(const struct stat& dir, const struct stat& entry) {
+bool mayReplace(const struct stat& dir, const struct stat& entry) {
     if ((dir.st_mode & S_ISVTX) == 0) return true;
     const uid_t me = ::geteuid();
-    const bool may_remove = me == 0 || entry.st_uid == me || dir.st_uid == me;
+    const bool mayRemove = me == 0 || entry.st_uid == me || dir.st_uid == me;
     const bool planted = entry.st_uid != me && entry.st_uid != dir.st_uid;
-    return may_remove && !planted;
+    return mayRemove && !planted;
 }
 
 // Copies the extended attributes of `from` (the POSIX ACL among them) to the
 // open file `to`, best effort: a name this user may not set stays behind.
-void CopyExtendedAttributes(const std::string& from, int to) {
+void copyExtendedAttributes(const std::string& from, int to) {
     ssize_t size = ::llistxattr(from.c_str(), nullptr, 0);
     if (size <= 0) return;
     std::vector<char> names(static_cast<std::size_t>(size));
@@ -141,16 +141,16 @@ void CopyExtendedAttributes(const std::string& from, int to) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-    Abandon();
+    abandon();
 }
 
-int OutputFile::Open(const std::string& name, bool follow_links, std::string_view mode) {
-    Abandon();
+int OutputFile::open(const std::string& name, bool followLinks, std::string_view mode) {
+    abandon();
     failure_.clear();
-    failure_reason_.clear();
+    failureReason_.clear();
     std::string path = name;
-    if (follow_links) {
-        if (const int err = FollowLinks(name, &path)) return err;
+    if (followLinks) {
+        if (const int err = resolveLinks(name, &path)) return err;
     }
     struct stat st {};
     bool exists = true;
@@ -159,18 +159,18 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
         exists = false;
     }
     if (exists && S_ISDIR(st.st_mode)) return EISDIR;
-    if (follow_links && exists && !S_ISREG(st.st_mode)) {
+    if (followLinks && exists && !S_ISREG(st.st_mode)) {
         // A pipe, terminal or device the user named takes the bytes as they
         // come. At a fixed name it is replaced like a link, never opened.
         way_ = Way::Direct;
-        writer_ = ByteWriter::Open(name, mode);
+        writer_ = ByteWriter::open(name, mode);
         return writer_ != nullptr ? 0 : errno;
     }
 
     const auto slash = path.rfind('/');
     base_ = slash == std::string::npos ? path : path.substr(slash + 1);
     if (base_.empty() || base_ == "." || base_ == "..") return EISDIR;
-    const std::string directory = DirectoryOf(path);
+    const std::string directory = directoryOf(path);
     dirfd_ = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dirfd_ < 0) return errno;
 
@@ -182,7 +182,7 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
                                    O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (probe < 0) {
             const int err = errno;
-            Release();
+            release();
             return err;
         }
         ::close(probe);
@@ -191,37 +191,37 @@ int OutputFile::Open(const std::string& name, bool follow_links, std::string_vie
         gid_ = st.st_gid;
     }
     struct stat dir {};
-    if (exists && ::fstat(dirfd_, &dir) == 0 && !MayReplace(dir, st)) {
+    if (exists && ::fstat(dirfd_, &dir) == 0 && !mayReplace(dir, st)) {
         // Neither replaced, nor followed, nor written into.
-        failure_reason_ = "it belongs to another user in a shared directory";
-        Release();
+        failureReason_ = "it belongs to another user in a shared directory";
+        release();
         return EPERM;
     }
-    RemoveStaleTemporaries(dirfd_, base_);
-    if (const int err = CreateTemporary(mode)) {
+    removeStaleTemporaries(dirfd_, base_);
+    if (const int err = createTemporary(mode)) {
         // Never written in place instead: a broken job would lose the
         // earlier output, and two jobs would mix their bytes.
         failure_ = "Cannot create files in directory " + directory;
-        Release();
+        release();
         return err;
     }
     return 0;
 }
 
-int OutputFile::OpenDescriptor(int fd, std::string_view mode) {
-    Abandon();
+int OutputFile::openDescriptor(int fd, std::string_view mode) {
+    abandon();
     failure_.clear();
-    failure_reason_.clear();
+    failureReason_.clear();
     way_ = Way::Direct;
-    writer_ = ByteWriter::OpenDescriptor(fd, mode);
+    writer_ = ByteWriter::openDescriptor(fd, mode);
     return writer_ != nullptr ? 0 : errno;
 }
 
-int OutputFile::CreateTemporary(std::string_view mode) {
+int OutputFile::createTemporary(std::string_view mode) {
     way_ = Way::Replace;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_ = TemporaryName(base_);
-        writer_ = ByteWriter::OpenAt(dirfd_, temp_, mode, O_CREAT | O_EXCL | O_NOFOLLOW);
+        temp_ = newTemporaryName(base_);
+        writer_ = ByteWriter::openAt(dirfd_, temp_, mode, O_CREAT | O_EXCL | O_NOFOLLOW);
         if (writer_ != nullptr) break;
         if (errno != EEXIST) {
             temp_.clear();
@@ -240,33 +240,33 @@ int OutputFile::CreateTemporary(std::string_view mode) {
         // group where this process may give them, its extended attributes
         // and ACL, and its permission bits, never wider than they were.
         const int fd = writer_->fd();
-        bool kept_group = gid_ == ::getegid();
-        if (uid_ != ::geteuid() || !kept_group) {
-            kept_group = ::fchown(fd, uid_, gid_) == 0 ||
-                         ::fchown(fd, static_cast<uid_t>(-1), gid_) == 0 || kept_group;
+        bool keptGroup = gid_ == ::getegid();
+        if (uid_ != ::geteuid() || !keptGroup) {
+            keptGroup = ::fchown(fd, uid_, gid_) == 0 ||
+                         ::fchown(fd, static_cast<uid_t>(-1), gid_) == 0 || keptGroup;
         }
-        CopyExtendedAttributes("/proc/self/fd/" + std::to_string(dirfd_) + "/" + base_, fd);
+        copyExtendedAttributes("/proc/self/fd/" + std::to_string(dirfd_) + "/" + base_, fd);
         // Another group must not get the access the file's group had.
-        ::fchmod(fd, kept_group ? mode_ : mode_ & ~mode_t{070});
+        ::fchmod(fd, keptGroup ? mode_ : mode_ & ~mode_t{070});
     }
     return 0;
 }
 
-int OutputFile::Commit(const std::atomic<int>* stop) {
+int OutputFile::commit(const std::atomic<int>* stop) {
     if (writer_ == nullptr) return EBADF;
     int err = 0;
     if (way_ == Way::Replace) {
         // On disk before the rename, so that after a crash the name holds
         // either the whole earlier file or the whole new one.
-        if (!writer_->Flush()) {
-            err = writer_->error_code();
+        if (!writer_->flush()) {
+            err = writer_->errorCode();
         } else if (::fdatasync(writer_->fd()) != 0 && errno != EINVAL) {
             err = errno;
         }
     }
     ByteWriter* writer = writer_;
     writer_ = nullptr;
-    if (ByteWriter::Close(writer) != 0 && err == 0) err = errno != 0 ? errno : EIO;
+    if (ByteWriter::close(writer) != 0 && err == 0) err = errno != 0 ? errno : EIO;
     // The sync can take a while; a stop that came meanwhile still counts.
     if (err == 0 && way_ == Way::Replace && stop != nullptr && stop->load() != 0) err = ECANCELED;
     if (err == 0 && way_ == Way::Replace &&
@@ -275,30 +275,30 @@ int OutputFile::Commit(const std::atomic<int>* stop) {
     }
     if (err == 0) {
         temp_.clear();
-        Release();
+        release();
         return 0;
     }
     if (way_ == Way::Replace) {
         ::unlinkat(dirfd_, temp_.c_str(), 0);
         temp_.clear();
     }
-    Release();
+    release();
     return err;
 }
 
-void OutputFile::Abandon() {
+void OutputFile::abandon() {
     if (writer_ != nullptr) {
-        ByteWriter::Discard(writer_);  // cuts a regular file to nothing
+        ByteWriter::discard(writer_);  // cuts a regular file to nothing
         writer_ = nullptr;
     }
     if (!temp_.empty()) {
         ::unlinkat(dirfd_, temp_.c_str(), 0);
         temp_.clear();
     }
-    Release();
+    release();
 }
 
-void OutputFile::Release() {
+void OutputFile::release() {
     if (dirfd_ >= 0) ::close(dirfd_);
     dirfd_ = -1;
     base_.clear();

@@ -43,38 +43,38 @@ class OutputFile {
     // `follow_links` (a name the user chose) a symlink is followed to its
     // target; without it (the fixed output name) a symlink is replaced.
     // Returns 0 with writer() open, or an errno.
-    int Open(const std::string& name, bool follow_links, std::string_view mode);
+    int open(const std::string& name, bool followLinks, std::string_view mode);
     // Prepares writing into the open descriptor `fd` as it is: a file
     // opened for appending is appended to, a pipe or socket written into,
     // and nothing is ever truncated or replaced. Returns 0 or an errno.
-    int OpenDescriptor(int fd, std::string_view mode);
+    int openDescriptor(int fd, std::string_view mode);
 
     ByteWriter* writer() const { return writer_; }
     // True while the output goes to a temporary file first.
     bool atomic() const { return way_ == Way::Replace; }
     // The temporary file's name, relative to the output's directory.
-    const std::string& temporary_name() const { return temp_; }
+    const std::string& temporaryName() const { return temp_; }
 
     // Makes the written bytes the file under the name: passes what is
     // buffered, syncs it to disk, closes and renames. Returns 0 or an errno;
-    // after a failure everything is undone as by Abandon(). When `stop` is
+    // after a failure everything is undone as by abandon(). When `stop` is
     // set by the time the bytes are on disk (a signal during the sync), the
     // name is left alone and ECANCELED returned.
-    int Commit(const std::atomic<int>* stop = nullptr);
+    int commit(const std::atomic<int>* stop = nullptr);
     // Drops the new output. An earlier file under the name stays as it was.
-    void Abandon();
+    void abandon();
 
-    // After a failed Open(): what could not be done, when it is not creating
+    // After a failed open(): what could not be done, when it is not creating
     // the output file itself ("Cannot create files in directory D"), and a
     // reason that says more than the errno; empty otherwise.
     const std::string& failure() const { return failure_; }
-    const std::string& failure_reason() const { return failure_reason_; }
+    const std::string& failureReason() const { return failureReason_; }
 
   private:
     enum class Way { Replace, Direct };
 
-    int CreateTemporary(std::string_view mode);
-    void Release();
+    int createTemporary(std::string_view mode);
+    void release();
 
     Way way_ = Way::Replace;
     int dirfd_ = -1;
@@ -86,7 +86,7 @@ class OutputFile {
     uid_t uid_ = 0;
     gid_t gid_ = 0;
     std::string failure_;
-    std::string failure_reason_;
+    std::string failureReason_;
 };
 
 }  // namespace ottomix

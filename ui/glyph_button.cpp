@@ -39,22 +39,22 @@ QSize GlyphButton::contentSize() const {
 }
 
 void GlyphButton::contentRects(const QRect& contents, QRect* glyph, QRect* caption) const {
-    const QSize text_size = fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
     const QSize all = contentSize();
     const QPoint origin(contents.x() + (contents.width() - all.width()) / 2,
                         contents.y() + (contents.height() - all.height()) / 2);
     if (glyph_.isNull()) {
         *glyph = QRect();
-        *caption = QRect(origin, text_size);
+        *caption = QRect(origin, textSize);
     } else if (layout_ == GlyphLayout::Left) {
         *glyph = QRect(QPoint(origin.x(), origin.y() + (all.height() - glyphSize_.height()) / 2),
                        glyphSize_);
         *caption = QRect(QPoint(glyph->right() + 1 + kSpacing,
-                                origin.y() + (all.height() - text_size.height()) / 2),
-                         text_size);
+                                origin.y() + (all.height() - textSize.height()) / 2),
+                         textSize);
     } else {  // caption on top, glyph below
-        *caption = QRect(QPoint(origin.x() + (all.width() - text_size.width()) / 2, origin.y()),
-                         text_size);
+        *caption = QRect(QPoint(origin.x() + (all.width() - textSize.width()) / 2, origin.y()),
+                         textSize);
         *glyph = QRect(QPoint(origin.x() + (all.width() - glyphSize_.width()) / 2,
                               caption->bottom() + 1 + kSpacing),
                        glyphSize_);
@@ -74,14 +74,14 @@ void GlyphButton::paintEvent(QPaintEvent*) {
     if (isDown() || isChecked())
         contents.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                            style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
-    QRect glyph_rect, caption_rect;
-    contentRects(contents, &glyph_rect, &caption_rect);
+    QRect glyphRect, captionRect;
+    contentRects(contents, &glyphRect, &captionRect);
     if (!glyph_.isNull()) {
         const QPixmap pm = glyph_.pixmap(glyphSize_, devicePixelRatio(),
                                          isEnabled() ? QIcon::Normal : QIcon::Disabled);
-        p.drawPixmap(glyph_rect, pm);
+        p.drawPixmap(glyphRect, pm);
     }
-    p.drawItemText(caption_rect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+    p.drawItemText(captionRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
                    text(), QPalette::ButtonText);
     // The focused button shows a dotted frame around glyph and caption,
     // after a click as after Tab, so Enter and Space have a visible target.
@@ -89,7 +89,7 @@ void GlyphButton::paintEvent(QPaintEvent*) {
         QPen pen(palette().color(QPalette::ButtonText), 1, Qt::DotLine);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(focusFrame(glyph_rect, caption_rect));
+        p.drawRect(focusFrame(glyphRect, captionRect));
     }
 }
 

@@ -20,26 +20,26 @@ class RelayProgress : public JobProgress {
   public:
     explicit RelayProgress(JobRunner* runner) : runner_(runner) {}
 
-    void Reset() override {
-        post([](JobRunner* r) { r->receiver_->Reset(); });
+    void reset() override {
+        post([](JobRunner* r) { r->receiver_->reset(); });
     }
-    void Started(const std::string& caption, std::int64_t total) override {
+    void started(const std::string& caption, std::int64_t total) override {
         post([caption, total](JobRunner* r) {
-            r->receiver_->Started(caption, total);
+            r->receiver_->started(caption, total);
             r->relaying_ = true;
             r->relayed_ = 0;
             r->ticker_.start();
         });
     }
-    void Progressed(std::uint64_t done) override { done_.store(done, std::memory_order_relaxed); }
-    void Finished() override {
-        end([](JobRunner* r) { r->receiver_->Finished(); });
+    void progressed(std::uint64_t done) override { done_.store(done, std::memory_order_relaxed); }
+    void finished() override {
+        end([](JobRunner* r) { r->receiver_->finished(); });
     }
-    void Failed(const std::string& caption, const std::string& message) override {
-        end([caption, message](JobRunner* r) { r->receiver_->Failed(caption, message); });
+    void failed(const std::string& caption, const std::string& message) override {
+        end([caption, message](JobRunner* r) { r->receiver_->failed(caption, message); });
     }
-    void Cancelled(const std::string& caption) override {
-        end([caption](JobRunner* r) { r->receiver_->Cancelled(caption); });
+    void cancelled(const std::string& caption) override {
+        end([caption](JobRunner* r) { r->receiver_->cancelled(caption); });
     }
 
     std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
@@ -55,7 +55,7 @@ class RelayProgress : public JobProgress {
         const std::uint64_t done = this->done();
         post([done, call = std::move(call)](JobRunner* r) {
             r->ticker_.stop();
-            if (r->relaying_ && done != r->relayed_) r->receiver_->Progressed(done);
+            if (r->relaying_ && done != r->relayed_) r->receiver_->progressed(done);
             r->relaying_ = false;
             r->relayed_ = done;
             call(r);
@@ -87,7 +87,7 @@ bool JobRunner::start(const JobRequest& request, JobProgress* receiver, double f
     // The worker touches only the request's copy, the relay and the two
     // results, which this thread reads once the worker has ended.
     thread_ = QThread::create([this, request] {
-        result_ = RunCipherJob(request, *relay_, fileSize_);
+        result_ = runCipherJob(request, *relay_, fileSize_);
     });
     thread_->setObjectName(QStringLiteral("cipher job"));
     // Queued: the thread's end arrives behind every notification it posted.
@@ -105,7 +105,7 @@ void JobRunner::relayProgress() {
     const std::uint64_t done = relay_->done();
     if (done == relayed_) return;
     relayed_ = done;
-    receiver_->Progressed(done);
+    receiver_->progressed(done);
 }
 
 void JobRunner::threadEnded() {

@@ -9,16 +9,16 @@ namespace {
 constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
 // Written by the signal handler, so a lock-free atomic at namespace scope.
-StopFlag g_stop{0};
+StopFlag gStop{0};
 
-extern "C" void onStopSignal(int signal_number) {
-    g_stop.store(signal_number);
+extern "C" void onStopSignal(int signalNumber) {
+    gStop.store(signalNumber);
 }
 
 }  // namespace
 
 JobStopper::JobStopper() {
-    g_stop.store(0);
+    gStop.store(0);
     for (int i = 0; i < 3; ++i) {
         struct sigaction action {};
         action.sa_handler = onStopSignal;
@@ -37,18 +37,18 @@ JobStopper::~JobStopper() {
 }
 
 const StopFlag* JobStopper::flag() const {
-    return &g_stop;
+    return &gStop;
 }
 
 void JobStopper::cancel() {
     int running = 0;
-    g_stop.compare_exchange_strong(running, kStopCancelled);
+    gStop.compare_exchange_strong(running, kStopCancelled);
 }
 
-void JobStopper::endIfSignalled(int stopped_by) {
-    if (stopped_by <= 0) return;
-    std::signal(stopped_by, SIG_DFL);
-    std::raise(stopped_by);
+void JobStopper::endIfSignalled(int stoppedBy) {
+    if (stoppedBy <= 0) return;
+    std::signal(stoppedBy, SIG_DFL);
+    std::raise(stoppedBy);
 }
 
 }  // namespace ottomix

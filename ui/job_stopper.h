@@ -26,7 +26,7 @@ class JobStopper {
 
     // After the job: when a signal stopped it, the process ends as that
     // signal asks, with no message. Returns otherwise.
-    static void endIfSignalled(int stopped_by);
+    static void endIfSignalled(int stoppedBy);
 
   private:
     struct sigaction previous_[3];

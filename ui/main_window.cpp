@@ -256,10 +256,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     binaryModeButton_ = new QRadioButton(QStringLiteral("Binary Mode"), modeGroup_);
     binaryModeButton_->setObjectName(QStringLiteral("binaryModeButton"));
     binaryModeButton_->setGeometry(8, 40, 81, 17);
-    auto* radio_style = new CompactRadioStyle;
-    radio_style->setParent(this);
-    textModeButton_->setStyle(radio_style);
-    binaryModeButton_->setStyle(radio_style);
+    auto* radioStyle = new CompactRadioStyle;
+    radioStyle->setParent(this);
+    textModeButton_->setStyle(radioStyle);
+    binaryModeButton_->setStyle(radioStyle);
 
     viewButton_ = makeGlyphButton(client_, "View", ":/ottomix/glyph_view.png", GlyphLayout::Bottom,
                                   192, 232, 75, 41);
@@ -281,14 +281,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     okButton_->hide();
 
     // No button of the window is a default button; Enter presses the focused one.
-    auto* enter_clicks = new EnterClicks(this);
+    auto* enterClicks = new EnterClicks(this);
     for (QPushButton* b :
          {static_cast<QPushButton*>(exitButton_), static_cast<QPushButton*>(encryptButton_),
           static_cast<QPushButton*>(decryptButton_), static_cast<QPushButton*>(viewButton_),
           okButton_}) {
         b->setAutoDefault(false);
         b->setDefault(false);
-        b->installEventFilter(enter_clicks);
+        b->installEventFilter(enterClicks);
     }
 
     // The browser's links: drive -> tree -> list.
@@ -488,7 +488,7 @@ void MainWindow::jobFinished(const JobResult& result, double fileSize) {
     JobStopper::endIfSignalled(stoppedBy);
     lockWhileJobRuns(false);
 
-    const JobReport report = describeJob(runningJob_, result, result.lone_cr_dropped);
+    const JobReport report = describeJob(runningJob_, result, result.loneCrDropped);
     const auto tell = [&] {
         if (!report.text.isEmpty())
             showMessageBox(this, QMessageBox::Warning, report.caption, report.text);
@@ -592,52 +592,52 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 MainWindow::JobReport MainWindow::describeJob(const JobRequest& request, const JobResult& result,
-                                              std::uint64_t lone_cr) {
+                                              std::uint64_t loneCr) {
     const bool encrypt = request.direction == Direction::Encrypt;
     JobReport report;
     report.caption = encrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
     // Nothing selected, or cancelled (the progress window says so): nothing to say.
     if (result.silent() || result.status == JobStatus::Stopped) return report;
     if (result.status == JobStatus::InputIsOutput) {
-        report.text = displayName(result.Describe()) +
+        report.text = displayName(result.describe()) +
                       QStringLiteral(".\n\nSelect another file, or rename this one first.");
         return report;
     }
     if (!result.ok()) {
-        report.text = displayName(result.Describe()) + u'.';
+        report.text = displayName(result.describe()) + u'.';
         return report;
     }
     if (request.mode != Mode::Text || !encrypt) return report;
 
-    const std::uint64_t dropped = lone_cr + result.bytes_after_mark;
-    const bool unsafe = result.unsafe_values > 0 && result.first_unsafe_offset >= 0;
+    const std::uint64_t dropped = loneCr + result.bytesAfterMark;
+    const bool unsafe = result.unsafeValues > 0 && result.firstUnsafeOffset >= 0;
     if (dropped == 0 && !unsafe) return report;
 
     QString text = QStringLiteral(
                        "%1 has been encrypted to %2, but Text Mode could not keep all "
                        "of it:\n")
                        .arg(baseName(request.input),
-                            QString::fromLatin1(OutputName(request.direction, request.mode)));
+                            QString::fromLatin1(outputName(request.direction, request.mode)));
     if (dropped > 0) {
         QStringList parts;
-        if (lone_cr > 0)
-            parts << (lone_cr == 1 ? QStringLiteral("1 lone CR byte")
-                                   : QStringLiteral("%1 lone CR bytes").arg(lone_cr));
-        if (result.bytes_after_mark > 0)
+        if (loneCr > 0)
+            parts << (loneCr == 1 ? QStringLiteral("1 lone CR byte")
+                                   : QStringLiteral("%1 lone CR bytes").arg(loneCr));
+        if (result.bytesAfterMark > 0)
             parts << QStringLiteral("%1 from the end-of-file mark (Ctrl-Z) on")
-                         .arg(byteCount(result.bytes_after_mark));
+                         .arg(byteCount(result.bytesAfterMark));
         text += QStringLiteral("\n- %1 left out by the text rules (%2).")
                     .arg(byteCount(dropped), parts.join(QStringLiteral(", ")));
     }
     if (unsafe) {
-        const auto tail = result.bytes - static_cast<std::uint64_t>(result.first_unsafe_offset);
+        const auto tail = result.bytes - static_cast<std::uint64_t>(result.firstUnsafeOffset);
         text +=
             QStringLiteral(
                 "\n- The last %1 will not decrypt back: the encrypted text holds %2 that "
                 "Text Mode cannot store (CR or Ctrl-Z).")
-                .arg(byteCount(tail), result.unsafe_values == 1
+                .arg(byteCount(tail), result.unsafeValues == 1
                                           ? QStringLiteral("1 value")
-                                          : QStringLiteral("%1 values").arg(result.unsafe_values));
+                                          : QStringLiteral("%1 values").arg(result.unsafeValues));
     }
     text += QStringLiteral("\n\nBinary Mode keeps every byte of a file.");
     report.text = text;

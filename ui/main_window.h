@@ -87,7 +87,7 @@ class MainWindow : public QMainWindow {
         QString text;
     };
     static JobReport describeJob(const JobRequest& request, const JobResult& result,
-                                 std::uint64_t lone_cr);
+                                 std::uint64_t loneCr);
 
     // Opens `path` as a file manager's "Open with" means it. A directory
     // becomes the browser's current directory. A file's directory does, with

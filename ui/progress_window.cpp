@@ -122,7 +122,7 @@ int ProgressWindow::barPaintCount() const {
     return progressBar_->paintCount();
 }
 
-void ProgressWindow::Reset() {
+void ProgressWindow::reset() {
     running_ = false;
     jobRunning_ = true;
     hideWhenJobEnds_ = false;
@@ -135,7 +135,7 @@ void ProgressWindow::Reset() {
     progressBar_->setValue(0);
 }
 
-void ProgressWindow::Started(const std::string& caption, std::int64_t total) {
+void ProgressWindow::started(const std::string& caption, std::int64_t total) {
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     captionLabel_->adjustSize();
@@ -163,13 +163,13 @@ void ProgressWindow::Started(const std::string& caption, std::int64_t total) {
     activateWindow();
 }
 
-void ProgressWindow::Progressed(std::uint64_t done) {
+void ProgressWindow::progressed(std::uint64_t done) {
     if (!running_) return;
     done_ = done;
     showBar(done);
 }
 
-void ProgressWindow::Finished() {
+void ProgressWindow::finished() {
     running_ = false;
     status_ = QStringLiteral("Complete");
     statusLabel_->setText(status_);
@@ -180,7 +180,7 @@ void ProgressWindow::Finished() {
     jobEnded();
 }
 
-void ProgressWindow::Cancelled(const std::string& caption) {
+void ProgressWindow::cancelled(const std::string& caption) {
     running_ = false;
     // Where the job stopped, and never full.
     const std::uint64_t reached = std::min(done_, total_ - 1);
@@ -195,7 +195,7 @@ void ProgressWindow::Cancelled(const std::string& caption) {
     jobEnded();
 }
 
-void ProgressWindow::Failed(const std::string& caption, const std::string& message) {
+void ProgressWindow::failed(const std::string& caption, const std::string& message) {
     running_ = false;
     // Where the job stopped, but never full: the output is not complete.
     const std::uint64_t reached = std::min(done_, total_ - 1);

@@ -16,7 +16,7 @@ namespace ottomix {
 class CountingProgressBar;
 
 // Created hidden once at start-up and kept for the whole run: it is shown by
-// Started() only and hidden (never destroyed) by OK or the close box, so what
+// started() only and hidden (never destroyed) by OK or the close box, so what
 // it shows carries over from one job to the next.
 //
 // While a job runs, Escape and the close box ask for it to be cancelled.
@@ -28,14 +28,14 @@ class ProgressWindow : public QWidget, public JobProgress {
     ~ProgressWindow() override;
 
     // JobProgress
-    void Reset() override;
-    void Started(const std::string& caption, std::int64_t total) override;
-    void Finished() override;
-    void Failed(const std::string& caption, const std::string& message) override;
-    void Cancelled(const std::string& caption) override;
-    void Progressed(std::uint64_t done) override;
+    void reset() override;
+    void started(const std::string& caption, std::int64_t total) override;
+    void finished() override;
+    void failed(const std::string& caption, const std::string& message) override;
+    void cancelled(const std::string& caption) override;
+    void progressed(std::uint64_t done) override;
 
-    // The job that Reset() began is over: its end notification came, or it
+    // The job that reset() began is over: its end notification came, or it
     // returned without one (nothing selected, an input that cannot be read).
     void jobEnded();
     bool isJobRunning() const { return jobRunning_; }
@@ -83,8 +83,8 @@ class ProgressWindow : public QWidget, public JobProgress {
     std::uint64_t total_ = 1;  // maximum_, at least 1, for the arithmetic
     int shift_ = 0;            // total_ >> shift_ fits the bar's int range
     std::uint64_t done_ = 0;   // bytes done, as last told
-    bool running_ = false;     // between Started() and the job's end notification
-    bool jobRunning_ = false;  // between Reset() and jobEnded()
+    bool running_ = false;     // between started() and the job's end notification
+    bool jobRunning_ = false;  // between reset() and jobEnded()
     bool hideWhenJobEnds_ = false;
     QString status_;  // what statusLabel_ reads while no failure is shown
     QString failure_;

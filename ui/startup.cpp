@@ -68,7 +68,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     CommandLineReader reader(argc, argv, kOptions);
     using Kind = CommandLineReader::Item::Kind;
-    for (auto item = reader.Next(); item.kind != Kind::End; item = reader.Next()) {
+    for (auto item = reader.next(); item.kind != Kind::End; item = reader.next()) {
         if (item.kind == Kind::Error) return usageError(item.text);
         if (item.kind == Kind::Operand) {
             if (line.path) {
@@ -86,8 +86,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         // Handed to the toolkit as it reads them: -name [value].
         std::string option(1, '-');
         option.append(name);
-        line.toolkit_args.push_back(option);
-        if (item.option->takes_value) line.toolkit_args.push_back(item.text);
+        line.toolkitArgs.push_back(option);
+        if (item.option->takesValue) line.toolkitArgs.push_back(item.text);
     }
     return line;
 }
@@ -105,7 +105,7 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
             std::fflush(stdout);
             return 0;
         case CommandLine::Action::UsageError:
-            std::fputs(UsageErrorText("ottomix", command.error).c_str(), stderr);
+            std::fputs(usageErrorText("ottomix", command.error).c_str(), stderr);
             return 2;
         case CommandLine::Action::Run:
             break;
@@ -113,19 +113,19 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
 
     // Qt sees its own options only, as they were read here: a file named
     // like one of them must not be taken for one.
-    static char fallback_name[] = "ottomix";
-    static std::vector<std::string> toolkit_args;
-    toolkit_args = command.toolkit_args;
-    static std::vector<char*> qt_argv;
-    qt_argv.assign(1, argc > 0 ? argv[0] : fallback_name);
-    bool platform_given = std::getenv("QT_QPA_PLATFORM") != nullptr;
-    for (std::string& arg : toolkit_args) {
-        platform_given = platform_given || arg == "-platform";
-        qt_argv.push_back(arg.data());
+    static char fallbackName[] = "ottomix";
+    static std::vector<std::string> toolkitArgs;
+    toolkitArgs = command.toolkitArgs;
+    static std::vector<char*> qtArgv;
+    qtArgv.assign(1, argc > 0 ? argv[0] : fallbackName);
+    bool platformGiven = std::getenv("QT_QPA_PLATFORM") != nullptr;
+    for (std::string& arg : toolkitArgs) {
+        platformGiven = platformGiven || arg == "-platform";
+        qtArgv.push_back(arg.data());
     }
-    qt_argv.push_back(nullptr);
-    int qt_argc = static_cast<int>(qt_argv.size()) - 1;
-    if (!platform_given && std::getenv("DISPLAY") == nullptr &&
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArgv.size()) - 1;
+    if (!platformGiven && std::getenv("DISPLAY") == nullptr &&
         std::getenv("WAYLAND_DISPLAY") == nullptr) {
         std::fputs("ottomix: no display to open the window on (DISPLAY and WAYLAND_DISPLAY "
                    "are not set)\n",
@@ -147,23 +147,23 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
                          qPrintable(why.trimmed()));
             std::_Exit(1);
         });
-    Application app(qt_argc, qt_argv.data());
+    Application app(qtArgc, qtArgv.data());
     qInstallMessageHandler(previous);
     for (const QString& message : held) qWarning().noquote() << message;
     try {
         app.setTitle(QString::fromLatin1(kApplicationTitle));
-        MainWindow main_window;
-        AboutWindow about_window;
-        ProgressWindow progress_window;
-        main_window.setAboutWindow(&about_window);
-        main_window.setProgressWindow(&progress_window);
-        if (started) started(main_window);
-        main_window.show();
+        MainWindow mainWindow;
+        AboutWindow aboutWindow;
+        ProgressWindow progressWindow;
+        mainWindow.setAboutWindow(&aboutWindow);
+        mainWindow.setProgressWindow(&progressWindow);
+        if (started) started(mainWindow);
+        mainWindow.show();
         // Once shown, when the lists have filled. A relative path counts from
         // the directory the program started in, which the browser still shows.
         if (command.path) {
             try {
-                main_window.openPath(*command.path);
+                mainWindow.openPath(*command.path);
             } catch (...) {
                 app.showCurrentException();
             }

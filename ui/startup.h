@@ -19,7 +19,7 @@ struct CommandLine {
     // UsageError: what is wrong, naming the argument.
     std::string error;
     // Run: the toolkit's own options (-style fusion, -platform xcb ...), for it.
-    std::vector<std::string> toolkit_args;
+    std::vector<std::string> toolkitArgs;
 };
 
 // Reads the arguments after the program's name. "--" ends the options;

@@ -22,52 +22,52 @@ namespace ottomix {
 namespace {
 
 using test::Bytes;
-using test::ToBytes;
-using test::WriteFile;
+using test::toBytes;
+using test::writeFile;
 
-constexpr std::size_t B = kStreamBufferSize;
+constexpr std::size_t kB = kStreamBufferSize;
 
 // Records the notifications, and checks that progress comes only during
 // the transform pass and only grows.
 class Recorder : public JobProgress {
   public:
     std::vector<std::string> events;
-    std::vector<std::uint64_t> progress;  // what Progressed() said, in order
-    std::function<void()> on_started;
-    std::function<void(std::uint64_t)> on_progress;
-    std::string failed_caption;
+    std::vector<std::uint64_t> progress;  // what progressed() said, in order
+    std::function<void()> onStarted;
+    std::function<void(std::uint64_t)> onProgress;
+    std::string failedCaption;
 
     std::uint64_t done() const { return progress.empty() ? 0 : progress.back(); }
 
-    void Reset() override { events.push_back("Reset"); }
-    void Started(const std::string& caption, std::int64_t total) override {
+    void reset() override { events.push_back("Reset"); }
+    void started(const std::string& caption, std::int64_t total) override {
         events.push_back("Started " + caption + " " + std::to_string(total));
-        if (on_started) on_started();
+        if (onStarted) onStarted();
     }
-    void Progressed(std::uint64_t done) override {
+    void progressed(std::uint64_t done) override {
         EXPECT_EQ(events.size(), 2u) << "progress outside the transform pass";
         EXPECT_GT(done, this->done()) << "progress must grow";
         progress.push_back(done);
-        if (on_progress) on_progress(done);
+        if (onProgress) onProgress(done);
     }
-    void Finished() override { events.push_back("Finished " + std::to_string(done())); }
-    void Failed(const std::string& caption, const std::string& message) override {
+    void finished() override { events.push_back("Finished " + std::to_string(done())); }
+    void failed(const std::string& caption, const std::string& message) override {
         events.push_back("Failed " + message);
-        failed_caption = caption;
+        failedCaption = caption;
     }
-    void Cancelled(const std::string& caption) override {
+    void cancelled(const std::string& caption) override {
         events.push_back("Cancelled " + caption);
     }
 };
 
-JobResult Job(Direction d, Mode m, const std::string& input, JobProgress& p,
+JobResult job(Direction d, Mode m, const std::string& input, JobProgress& p,
               const std::string& output = "") {
-    double file_size = -5.0;
-    return RunCipherJob({d, m, input, output}, p, file_size);
+    double fileSize = -5.0;
+    return runCipherJob({d, m, input, output}, p, fileSize);
 }
 
-std::string Started(Direction d, std::int64_t total) {
-    return "Started " + std::string(JobCaption(d)) + " " + std::to_string(total);
+std::string started(Direction d, std::int64_t total) {
+    return "Started " + std::string(jobCaption(d)) + " " + std::to_string(total);
 }
 
 constexpr Direction kEnc = Direction::Encrypt;
@@ -93,79 +93,79 @@ TEST(CipherJob, KnownValues) {
         {Mode::Binary, kDec, std::string("\x00\x0d\x1a", 3), "\xff\x0c\x19"},
         {Mode::Binary, kEnc, "", ""},
     };
-    test::CapturedStdout quiet_stdout;
+    test::CapturedStdout quietStdout;
     for (const auto& c : cases) {
-        WriteFile("in", ToBytes(c.in));
+        writeFile("in", toBytes(c.in));
         NullProgress quiet;
-        const JobResult r = Job(c.dir, c.mode, dir / "in", quiet);
-        EXPECT_TRUE(r.ok()) << r.Describe();
-        EXPECT_EQ(test::ReadFile(OutputName(c.dir, c.mode)), ToBytes(c.out)) << "input " << c.in;
+        const JobResult r = job(c.dir, c.mode, dir / "in", quiet);
+        EXPECT_TRUE(r.ok()) << r.describe();
+        EXPECT_EQ(test::readFile(outputName(c.dir, c.mode)), toBytes(c.out)) << "input " << c.in;
     }
 }
 
 TEST(CipherJob, NotificationsComeInOrderWithProgressPerBlock) {
     test::TempDir dir;
-    const Bytes raw = ToBytes(std::string(B + 700, 'x') + "\r\n" + std::string(B + 900, 'y'));
-    WriteFile("in", raw);
+    const Bytes raw = toBytes(std::string(kB + 700, 'x') + "\r\n" + std::string(kB + 900, 'y'));
+    writeFile("in", raw);
     for (const Mode m : {Mode::Text, Mode::Binary}) {
         for (const Direction d : {kEnc, kDec}) {
             Recorder rec;
-            double file_size = 0;
-            const JobResult r = RunCipherJob({d, m, dir / "in", ""}, rec, file_size);
+            double fileSize = 0;
+            const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, fileSize);
             const std::uint64_t n = m == Mode::Text ? raw.size() - 1 : raw.size();
             EXPECT_TRUE(r.ok());
             EXPECT_EQ(r.bytes, n);
-            EXPECT_EQ(file_size, static_cast<double>(n + 1));
+            EXPECT_EQ(fileSize, static_cast<double>(n + 1));
             EXPECT_EQ(rec.progress.size(), 3u) << "once per block";
             EXPECT_EQ(rec.events, (std::vector<std::string>{
-                                      "Reset", Started(d, static_cast<std::int64_t>(n + 1)),
+                                      "Reset", started(d, static_cast<std::int64_t>(n + 1)),
                                       "Finished " + std::to_string(n)}));
         }
     }
     // An empty input: total 1, no step, an empty output.
-    WriteFile("empty", {});
+    writeFile("empty", {});
     Recorder rec;
-    EXPECT_TRUE(Job(kEnc, Mode::Text, dir / "empty", rec).ok());
-    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", Started(kEnc, 1), "Finished 0"}));
-    EXPECT_TRUE(test::Exists("encrypt.txt"));
-    EXPECT_TRUE(test::ReadFile("encrypt.txt").empty());
+    EXPECT_TRUE(job(kEnc, Mode::Text, dir / "empty", rec).ok());
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", started(kEnc, 1), "Finished 0"}));
+    EXPECT_TRUE(test::exists("encrypt.txt"));
+    EXPECT_TRUE(test::readFile("encrypt.txt").empty());
 }
 
 TEST(CipherJob, OutputNamesAndRepeatedJobs) {
     test::TempDir dir;
-    EXPECT_STREQ(OutputName(kEnc, Mode::Text), "encrypt.txt");
-    EXPECT_STREQ(OutputName(kDec, Mode::Text), "dencrypt.txt");
-    EXPECT_STREQ(OutputName(kEnc, Mode::Binary), "encrypt.exe");
-    EXPECT_STREQ(OutputName(kDec, Mode::Binary), "decrypt.exe");
-    EXPECT_STREQ(JobCaption(kEnc), "File Successfully Encrypted!");
-    EXPECT_STREQ(JobCaption(kDec), "File Successfully Decrypted!");
+    EXPECT_STREQ(outputName(kEnc, Mode::Text), "encrypt.txt");
+    EXPECT_STREQ(outputName(kDec, Mode::Text), "dencrypt.txt");
+    EXPECT_STREQ(outputName(kEnc, Mode::Binary), "encrypt.exe");
+    EXPECT_STREQ(outputName(kDec, Mode::Binary), "decrypt.exe");
+    EXPECT_STREQ(jobCaption(kEnc), "File Successfully Encrypted!");
+    EXPECT_STREQ(jobCaption(kDec), "File Successfully Decrypted!");
 
     ASSERT_EQ(::mkdir("src", 0755), 0);
-    WriteFile("src/in", ToBytes("ABCD"));
+    writeFile("src/in", toBytes("ABCD"));
     NullProgress quiet;
-    ASSERT_TRUE(Job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
-    const Bytes first = test::ReadFile("encrypt.txt");
+    ASSERT_TRUE(job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
+    const Bytes first = test::readFile("encrypt.txt");
     EXPECT_EQ(first, Bytes({0x3F, 0x3F, 0x41, 0x41})) << "lands in the current directory";
-    ASSERT_TRUE(Job(kEnc, Mode::Text, "src/in", quiet).ok());
-    EXPECT_EQ(test::ReadFile("encrypt.txt"), first) << "the key restarts at 2 for every job";
-    WriteFile("src/in", ToBytes("Z"));
-    ASSERT_TRUE(Job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
-    EXPECT_EQ(test::ReadFile("encrypt.txt"), Bytes({'X'})) << "a new job replaces the output";
-    ASSERT_TRUE(Job(kDec, Mode::Binary, dir / "src/in", quiet, "chosen.bin").ok());
-    EXPECT_EQ(test::ReadFile("chosen.bin"), Bytes({'Y'}));
-    EXPECT_FALSE(test::Exists("decrypt.exe"));
+    ASSERT_TRUE(job(kEnc, Mode::Text, "src/in", quiet).ok());
+    EXPECT_EQ(test::readFile("encrypt.txt"), first) << "the key restarts at 2 for every job";
+    writeFile("src/in", toBytes("Z"));
+    ASSERT_TRUE(job(kEnc, Mode::Text, dir / "src/in", quiet).ok());
+    EXPECT_EQ(test::readFile("encrypt.txt"), Bytes({'X'})) << "a new job replaces the output";
+    ASSERT_TRUE(job(kDec, Mode::Binary, dir / "src/in", quiet, "chosen.bin").ok());
+    EXPECT_EQ(test::readFile("chosen.bin"), Bytes({'Y'}));
+    EXPECT_FALSE(test::exists("decrypt.exe"));
 }
 
-// Failures found before anything is written: only Reset() is heard, no
+// Failures found before anything is written: only reset() is heard, no
 // output appears or changes, file_size keeps its value.
 TEST(CipherJob, RefusesInputsItCannotOrMustNotRead) {
     test::TempDir dir;
     ASSERT_EQ(::mkdir("folder", 0755), 0);
     ASSERT_EQ(::mkfifo("fifo", 0644), 0);
-    WriteFile("encrypt.txt", ToBytes("previous output"));
+    writeFile("encrypt.txt", toBytes("previous output"));
     ASSERT_EQ(::symlink("encrypt.txt", "soft"), 0);
     ASSERT_EQ(::link("encrypt.txt", "hard"), 0);
-    WriteFile("plain", ToBytes("data"));
+    writeFile("plain", toBytes("data"));
     ASSERT_EQ(::symlink(std::string(dir / "plain").c_str(), "encrypt.exe"), 0);
 
     const struct {
@@ -193,40 +193,40 @@ TEST(CipherJob, RefusesInputsItCannotOrMustNotRead) {
     };
     for (const auto& c : cases) {
         Recorder rec;
-        double file_size = 42.0;
-        const JobResult r = RunCipherJob({kEnc, c.mode, c.input, c.output}, rec, file_size);
+        double fileSize = 42.0;
+        const JobResult r = runCipherJob({kEnc, c.mode, c.input, c.output}, rec, fileSize);
         EXPECT_EQ(r.status, c.status) << c.input;
         EXPECT_FALSE(r.ok());
         EXPECT_EQ(r.silent(), c.input.empty());
-        EXPECT_EQ(r.Describe().rfind(c.message, 0), 0u) << r.Describe();
+        EXPECT_EQ(r.describe().rfind(c.message, 0), 0u) << r.describe();
         EXPECT_EQ(r.reason.empty(), c.input.empty()) << "reason for " << c.input;
         EXPECT_EQ(rec.events, std::vector<std::string>{"Reset"}) << c.input;
-        EXPECT_EQ(file_size, 42.0);
-        EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("previous output")) << c.input;
-        EXPECT_EQ(test::ReadFile("plain"), ToBytes("data")) << c.input;
-        EXPECT_FALSE(test::Exists("decrypt.exe") || test::Exists("dencrypt.txt"));
+        EXPECT_EQ(fileSize, 42.0);
+        EXPECT_EQ(test::readFile("encrypt.txt"), toBytes("previous output")) << c.input;
+        EXPECT_EQ(test::readFile("plain"), toBytes("data")) << c.input;
+        EXPECT_FALSE(test::exists("decrypt.exe") || test::exists("dencrypt.txt"));
     }
 }
 
-// Failures of the transform pass: Failed(message) instead of Finished(), and
+// Failures of the transform pass: failed(message) instead of finished(), and
 // no output that looks complete is left behind.
 TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
     test::TempDir dir;
-    WriteFile("in", ToBytes("some text\r\n"));
-    const auto expect_failed = [&](const JobResult& r, const Recorder& rec, JobStatus status,
+    writeFile("in", toBytes("some text\r\n"));
+    const auto expectFailed = [&](const JobResult& r, const Recorder& rec, JobStatus status,
                                    const std::string& message) {
-        EXPECT_EQ(r.status, status) << r.Describe();
-        EXPECT_EQ(r.Describe().rfind(message, 0), 0u) << r.Describe();
+        EXPECT_EQ(r.status, status) << r.describe();
+        EXPECT_EQ(r.describe().rfind(message, 0), 0u) << r.describe();
         ASSERT_EQ(rec.events.size(), 3u);
         EXPECT_EQ(rec.events[0], "Reset");
-        EXPECT_EQ(rec.events[2], "Failed " + r.Describe());
+        EXPECT_EQ(rec.events[2], "Failed " + r.describe());
     };
 
     {  // The output name is taken by a directory.
         ASSERT_EQ(::mkdir("encrypt.exe", 0755), 0);
         Recorder rec;
-        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec);
-        expect_failed(r, rec, JobStatus::CannotCreateOutput,
+        const JobResult r = job(kEnc, Mode::Binary, dir / "in", rec);
+        expectFailed(r, rec, JobStatus::CannotCreateOutput,
                       "Cannot create file " + (dir / "encrypt.exe"));
         EXPECT_EQ(r.reason, std::strerror(EISDIR));
         ASSERT_EQ(::rmdir("encrypt.exe"), 0);
@@ -234,13 +234,13 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
     {  // A FIFO nobody reads, named as the output: fail, never hang.
         ASSERT_EQ(::mkfifo("fifo", 0644), 0);
         Recorder rec;
-        const JobResult r = Job(kEnc, Mode::Binary, dir / "in", rec, "fifo");
-        expect_failed(r, rec, JobStatus::CannotCreateOutput,
+        const JobResult r = job(kEnc, Mode::Binary, dir / "in", rec, "fifo");
+        expectFailed(r, rec, JobStatus::CannotCreateOutput,
                       "Cannot create file " + (dir / "fifo"));
         // At the fixed name it is replaced like a planted link, never opened.
         ASSERT_EQ(::rename("fifo", "encrypt.exe"), 0);
         NullProgress quiet;
-        ASSERT_TRUE(Job(kEnc, Mode::Binary, dir / "in", quiet).ok());
+        ASSERT_TRUE(job(kEnc, Mode::Binary, dir / "in", quiet).ok());
         struct stat st {};
         ASSERT_EQ(::lstat("encrypt.exe", &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode));
@@ -248,42 +248,42 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
     }
     {  // The input vanishes between the two passes.
         Recorder rec;
-        rec.on_started = [&] { ::unlink((dir / "in").c_str()); };
-        const JobResult r = Job(kEnc, Mode::Text, dir / "in", rec);
-        expect_failed(r, rec, JobStatus::InputVanished,
+        rec.onStarted = [&] { ::unlink((dir / "in").c_str()); };
+        const JobResult r = job(kEnc, Mode::Text, dir / "in", rec);
+        expectFailed(r, rec, JobStatus::InputVanished,
                       "Cannot open file " + (dir / "in") + ": " + std::strerror(ENOENT));
-        EXPECT_FALSE(test::Exists("encrypt.txt"));
+        EXPECT_FALSE(test::exists("encrypt.txt"));
     }
     {  // The input turns unreadable between the two passes: an older output
        // stays as it was.
-        WriteFile("encrypt.txt", ToBytes("previous output"));
-        WriteFile("in", ToBytes("x"));
+        writeFile("encrypt.txt", toBytes("previous output"));
+        writeFile("in", toBytes("x"));
         Recorder rec;
-        rec.on_started = [&] {
+        rec.onStarted = [&] {
             ::unlink((dir / "in").c_str());
             ASSERT_EQ(::symlink("/proc/self/mem", (dir / "in").c_str()), 0);
         };
-        const JobResult r = Job(kEnc, Mode::Text, dir / "in", rec);
-        expect_failed(r, rec, JobStatus::ReadError,
+        const JobResult r = job(kEnc, Mode::Text, dir / "in", rec);
+        expectFailed(r, rec, JobStatus::ReadError,
                       "Cannot read file " + (dir / "in") + ": " + std::strerror(EIO));
-        EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("previous output"));
-        EXPECT_EQ(rec.failed_caption, "Encryption Failed");
+        EXPECT_EQ(test::readFile("encrypt.txt"), toBytes("previous output"));
+        EXPECT_EQ(rec.failedCaption, "Encryption Failed");
         ::unlink((dir / "in").c_str());
     }
     // A full disk, found by a mid-pass write (more than a buffer) or only by
     // the final close (10 bytes).
     ASSERT_EQ(::symlink("/dev/full", "full"), 0);
-    for (const std::size_t size : {std::size_t{10}, 3 * B}) {
+    for (const std::size_t size : {std::size_t{10}, 3 * kB}) {
         for (const Mode m : {Mode::Text, Mode::Binary}) {
-            WriteFile("in", Bytes(size, 'a'));
+            writeFile("in", Bytes(size, 'a'));
             Recorder rec;
-            const JobResult r = Job(kDec, m, dir / "in", rec, "full");
-            expect_failed(r, rec, JobStatus::WriteError,
+            const JobResult r = job(kDec, m, dir / "in", rec, "full");
+            expectFailed(r, rec, JobStatus::WriteError,
                           "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC));
             EXPECT_LE(r.bytes, size);
         }
     }
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
 // A file size limit makes writes to a regular file fail part way, as a full
@@ -291,31 +291,31 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
 // temporary file is left behind.
 TEST(CipherJob, FailedWriteLeavesTheEarlierOutputAsItWas) {
     test::TempDir dir;
-    WriteFile("in", Bytes(5000, 'a'));
+    writeFile("in", Bytes(5000, 'a'));
     ASSERT_EQ(::mkdir("elsewhere", 0755), 0);
-    WriteFile("elsewhere/target", ToBytes("old"));
+    writeFile("elsewhere/target", toBytes("old"));
     ASSERT_EQ(::symlink("elsewhere/target", "linked"), 0);
-    WriteFile("encrypt.exe", ToBytes("an older, complete output"));
+    writeFile("encrypt.exe", toBytes("an older, complete output"));
 
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
     small.rlim_cur = 2048;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     NullProgress quiet;
-    const JobResult plain = Job(kEnc, Mode::Binary, dir / "in", quiet);
-    const JobResult linked = Job(kEnc, Mode::Binary, dir / "in", quiet, "linked");
+    const JobResult plain = job(kEnc, Mode::Binary, dir / "in", quiet);
+    const JobResult linked = job(kEnc, Mode::Binary, dir / "in", quiet, "linked");
     ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, old_handler);
+    ::signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(plain.status, JobStatus::WriteError);
     EXPECT_EQ(plain.reason, std::strerror(EFBIG));
-    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("an older, complete output"));
+    EXPECT_EQ(test::readFile("encrypt.exe"), toBytes("an older, complete output"));
     EXPECT_EQ(linked.status, JobStatus::WriteError);
-    EXPECT_EQ(test::ReadFile("elsewhere/target"), ToBytes("old"));
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
-    EXPECT_EQ(test::HiddenFiles(dir / "elsewhere"), std::vector<std::string>{});
+    EXPECT_EQ(test::readFile("elsewhere/target"), toBytes("old"));
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(test::hiddenFiles(dir / "elsewhere"), std::vector<std::string>{});
 }
 
 // Totals past 2^31 - 1: a sparse input of 2 GiB + 1 bytes, written to
@@ -330,12 +330,12 @@ TEST(CipherJob, TotalsBeyond32BitsAreKept) {
     }
     ASSERT_EQ(::symlink("/dev/null", "sink"), 0);
     Recorder rec;
-    double file_size = 0;
-    const JobResult r = RunCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, file_size);
-    EXPECT_TRUE(r.ok()) << r.Describe();
+    double fileSize = 0;
+    const JobResult r = runCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, fileSize);
+    EXPECT_TRUE(r.ok()) << r.describe();
     EXPECT_EQ(r.bytes, static_cast<std::uint64_t>(kSize));
-    EXPECT_EQ(file_size, static_cast<double>(kSize + 1));
-    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", Started(kEnc, kSize + 1),
+    EXPECT_EQ(fileSize, static_cast<double>(kSize + 1));
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", started(kEnc, kSize + 1),
                                                     "Finished " + std::to_string(kSize)}));
 }
 
@@ -343,33 +343,33 @@ TEST(CipherJob, TextModeCountsWhatItLoses) {
     test::TempDir dir;
     // CR dropped; 0x0F under offset 2 and 0x1D under offset 3 give 0x0D and
     // 0x1A; five bytes from the Ctrl-Z on.
-    WriteFile("in", ToBytes("a\r\n\x0f\x1d\x1a"
+    writeFile("in", toBytes("a\r\n\x0f\x1d\x1a"
                             "tail"));
     NullProgress quiet;
-    JobResult r = Job(kEnc, Mode::Text, dir / "in", quiet);
+    JobResult r = job(kEnc, Mode::Text, dir / "in", quiet);
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(r.lossy());
-    EXPECT_EQ(r.cr_dropped, 1u);
-    EXPECT_EQ(r.lone_cr_dropped, 0u);  // part of a CR LF: Decrypt writes it back
-    EXPECT_EQ(r.bytes_after_mark, 5u);
-    EXPECT_EQ(r.unsafe_values, 2u);
-    EXPECT_EQ(r.first_unsafe_offset, 2);
-    WriteFile("in", ToBytes("clean\r\ntext\r\n"));
-    r = Job(kEnc, Mode::Text, dir / "in", quiet);
+    EXPECT_EQ(r.crDropped, 1u);
+    EXPECT_EQ(r.loneCrDropped, 0u);  // part of a CR LF: Decrypt writes it back
+    EXPECT_EQ(r.bytesAfterMark, 5u);
+    EXPECT_EQ(r.unsafeValues, 2u);
+    EXPECT_EQ(r.firstUnsafeOffset, 2);
+    writeFile("in", toBytes("clean\r\ntext\r\n"));
+    r = job(kEnc, Mode::Text, dir / "in", quiet);
     EXPECT_FALSE(r.lossy());
-    EXPECT_EQ(r.first_unsafe_offset, -1);
+    EXPECT_EQ(r.firstUnsafeOffset, -1);
 }
 
 // A receiver that changes the input while the job reads it: after the
 // first block of the transform pass, or between the passes.
 class ChangingInput : public Recorder {
   public:
-    ChangingInput(bool mid_pass, std::function<void()> change) {
-        if (!mid_pass) {
-            on_started = change;
+    ChangingInput(bool midPass, std::function<void()> change) {
+        if (!midPass) {
+            onStarted = change;
             return;
         }
-        on_progress = [this, change](std::uint64_t) {
+        onProgress = [this, change](std::uint64_t) {
             if (progress.size() == 1) change();
         };
     }
@@ -387,11 +387,11 @@ TEST(CipherJob, InputThatChangesDuringTheJobFailsIt) {
     const struct {
         const char* what;
         Mode mode;
-        bool mid_pass;
+        bool midPass;
         std::function<void()> change;
     } cases[] = {
-        {"truncated mid-pass", Mode::Binary, true, [&] { cut(B / 2); }},
-        {"truncated mid-pass", Mode::Text, true, [&] { cut(2 * B + 10); }},
+        {"truncated mid-pass", Mode::Binary, true, [&] { cut(kB / 2); }},
+        {"truncated mid-pass", Mode::Text, true, [&] { cut(2 * kB + 10); }},
         {"appended mid-pass", Mode::Binary, true, [&] { append("more"); }},
         {"appended mid-pass", Mode::Text, true, [&] { append("\r\r\r"); }},  // nothing to deliver
         {"appended between passes", Mode::Text, false, [&] { append("x"); }},
@@ -402,54 +402,54 @@ TEST(CipherJob, InputThatChangesDuringTheJobFailsIt) {
          }},
     };
     for (const auto& c : cases) {
-        WriteFile(in, Bytes(3 * B, 'a'));
-        WriteFile(OutputName(kEnc, c.mode), ToBytes("earlier"));
-        ChangingInput rec(c.mid_pass, c.change);
-        const JobResult r = Job(kEnc, c.mode, in, rec);
-        EXPECT_EQ(r.status, JobStatus::InputChanged) << c.what << ": " << r.Describe();
-        EXPECT_EQ(r.Describe(), "File " + in + " changed while it was being read") << c.what;
+        writeFile(in, Bytes(3 * kB, 'a'));
+        writeFile(outputName(kEnc, c.mode), toBytes("earlier"));
+        ChangingInput rec(c.midPass, c.change);
+        const JobResult r = job(kEnc, c.mode, in, rec);
+        EXPECT_EQ(r.status, JobStatus::InputChanged) << c.what << ": " << r.describe();
+        EXPECT_EQ(r.describe(), "File " + in + " changed while it was being read") << c.what;
         ASSERT_EQ(rec.events.size(), 3u) << c.what;
-        EXPECT_EQ(rec.events[2], "Failed " + r.Describe());
-        EXPECT_EQ(rec.failed_caption, "Encryption Failed");
-        EXPECT_EQ(test::ReadFile(OutputName(kEnc, c.mode)), ToBytes("earlier")) << c.what;
-        EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{}) << c.what;
+        EXPECT_EQ(rec.events[2], "Failed " + r.describe());
+        EXPECT_EQ(rec.failedCaption, "Encryption Failed");
+        EXPECT_EQ(test::readFile(outputName(kEnc, c.mode)), toBytes("earlier")) << c.what;
+        EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{}) << c.what;
     }
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
 // A stop flag (set by a signal handler or the window's Cancel) ends the job
 // at the next block, in either pass, leaving the earlier output.
 TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
     test::TempDir dir;
-    WriteFile("in", Bytes(4 * B, 'a'));
-    for (const bool in_counting_pass : {true, false}) {
+    writeFile("in", Bytes(4 * kB, 'a'));
+    for (const bool inCountingPass : {true, false}) {
         for (const Mode m : {Mode::Text, Mode::Binary}) {
-            WriteFile(OutputName(kDec, m), ToBytes("earlier"));
-            StopFlag stop{in_counting_pass ? SIGTERM : 0};
+            writeFile(outputName(kDec, m), toBytes("earlier"));
+            StopFlag stop{inCountingPass ? SIGTERM : 0};
             Recorder rec;
-            rec.on_progress = [&](std::uint64_t) { stop.store(SIGTERM); };
+            rec.onProgress = [&](std::uint64_t) { stop.store(SIGTERM); };
             JobRequest request{kDec, m, dir / "in", ""};
             request.stop = &stop;
-            double file_size = 7.0;
-            const JobResult r = RunCipherJob(request, rec, file_size);
-            const std::string where = in_counting_pass ? "counting" : "transform";
+            double fileSize = 7.0;
+            const JobResult r = runCipherJob(request, rec, fileSize);
+            const std::string where = inCountingPass ? "counting" : "transform";
             EXPECT_EQ(r.status, JobStatus::Stopped) << where;
-            EXPECT_EQ(r.stopped_by, SIGTERM);
-            EXPECT_EQ(rec.progress.size(), in_counting_pass ? 0u : 1u)
+            EXPECT_EQ(r.stoppedBy, SIGTERM);
+            EXPECT_EQ(rec.progress.size(), inCountingPass ? 0u : 1u)
                 << where << ": the job read on after the stop";
             EXPECT_EQ(rec.events.back(), "Cancelled Decryption Cancelled") << where;
-            EXPECT_EQ(rec.events.size(), in_counting_pass ? 2u : 3u) << where;
-            if (in_counting_pass) {
-                EXPECT_EQ(file_size, 7.0);
+            EXPECT_EQ(rec.events.size(), inCountingPass ? 2u : 3u) << where;
+            if (inCountingPass) {
+                EXPECT_EQ(fileSize, 7.0);
             }
-            EXPECT_EQ(test::ReadFile(OutputName(kDec, m)), ToBytes("earlier")) << where;
-            EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{}) << where;
+            EXPECT_EQ(test::readFile(outputName(kDec, m)), toBytes("earlier")) << where;
+            EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{}) << where;
         }
     }
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
-std::string ConvertedLines(const std::string& input) {
+std::string convertedLines(const std::string& input) {
     return "File " + input +
            " text has been converted\r\nOutput is stored in file dencrypt.txt\r\n";
 }
@@ -464,83 +464,83 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
     // What is special about an input, each placed at or next to a block edge.
     enum class Edge { None, CrLf, CrRun, MarkFirst, MarkAtEdge, MarkLast };
     std::vector<std::pair<std::size_t, Edge>> inputs = {{0, Edge::None}, {1, Edge::MarkFirst}};
-    for (const std::size_t size : {B - 1, B, B + 1, 2 * B + 1})
+    for (const std::size_t size : {kB - 1, kB, kB + 1, 2 * kB + 1})
         inputs.push_back({size, Edge::None});
     for (const Edge e : {Edge::CrLf, Edge::CrRun, Edge::MarkFirst, Edge::MarkAtEdge,
                          Edge::MarkLast})
-        inputs.push_back({2 * B + 3, e});
+        inputs.push_back({2 * kB + 3, e});
     for (int i = 0; i < 8; ++i) inputs.push_back({rng() % 6000, Edge::None});
 
     test::CapturedStdout captured;
     std::string printed;  // what text-mode Decrypt jobs must have printed
     for (const auto& [size, edge] : inputs) {
         Bytes raw(size);
-        const bool with_mark = edge == Edge::None && rng() % 3 == 0;
+        const bool withMark = edge == Edge::None && rng() % 3 == 0;
         for (auto& b : raw) {
             const unsigned r = rng() % 100;
             b = r < 8 ? 0x0D : r < 16 ? 0x0A : static_cast<std::uint8_t>(rng());
             if (b == 0x1A) b = 0x1C;
         }
-        if (with_mark && size > 0) raw[rng() % size] = 0x1A;
+        if (withMark && size > 0) raw[rng() % size] = 0x1A;
         switch (edge) {
             case Edge::None: break;
-            case Edge::CrLf: raw[B - 1] = 0x0D, raw[B] = 0x0A; break;
-            case Edge::CrRun: std::fill(raw.begin() + B, raw.begin() + 2 * B, 0x0D); break;
+            case Edge::CrLf: raw[kB - 1] = 0x0D, raw[kB] = 0x0A; break;
+            case Edge::CrRun: std::fill(raw.begin() + kB, raw.begin() + 2 * kB, 0x0D); break;
             case Edge::MarkFirst: raw[0] = 0x1A; break;
-            case Edge::MarkAtEdge: raw[B] = 0x1A; break;
+            case Edge::MarkAtEdge: raw[kB] = 0x1A; break;
             case Edge::MarkLast: raw[size - 1] = 0x1A; break;
         }
-        WriteFile("in", raw);
+        writeFile("in", raw);
 
         for (const Mode m : {Mode::Text, Mode::Binary}) {
             for (const Direction d : {kEnc, kDec}) {
                 const bool text = m == Mode::Text;
-                const test::ModelJob want = test::ModelCipher(raw, text, d == kEnc);
+                const test::ModelJob want = test::modelCipher(raw, text, d == kEnc);
                 const std::uint64_t n = want.read.delivered.size();
                 {
                     Recorder rec;
-                    double file_size = 0;
-                    const JobResult r = RunCipherJob({d, m, dir / "in", ""}, rec, file_size);
+                    double fileSize = 0;
+                    const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, fileSize);
                     const std::string where =
                         "size " + std::to_string(size) + " edge " +
                         std::to_string(static_cast<int>(edge)) + (text ? " text" : " binary") +
                         (d == kEnc ? " encrypt" : " decrypt");
-                    ASSERT_TRUE(r.ok()) << where << ": " << r.Describe();
-                    if (text && d == kDec) printed += ConvertedLines(dir / "in");
-                    ASSERT_EQ(test::ReadFile(OutputName(d, m)), want.file) << where;
+                    ASSERT_TRUE(r.ok()) << where << ": " << r.describe();
+                    if (text && d == kDec) printed += convertedLines(dir / "in");
+                    ASSERT_EQ(test::readFile(outputName(d, m)), want.file) << where;
                     EXPECT_EQ(r.bytes, n) << where;
                     EXPECT_EQ(rec.done(), n) << where;
-                    EXPECT_EQ(file_size, static_cast<double>(n + 1)) << where;
-                    EXPECT_EQ(rec.events[1], Started(d, static_cast<std::int64_t>(n + 1)));
-                    EXPECT_EQ(r.cr_dropped, want.read.cr_dropped) << where;
-                    EXPECT_EQ(r.lone_cr_dropped, want.read.lone_cr) << where;
-                    EXPECT_EQ(r.bytes_after_mark, want.read.after_mark) << where;
-                    EXPECT_EQ(r.unsafe_values, want.unsafe) << where;
-                    EXPECT_EQ(r.first_unsafe_offset, want.first_unsafe) << where;
+                    EXPECT_EQ(fileSize, static_cast<double>(n + 1)) << where;
+                    EXPECT_EQ(rec.events[1], started(d, static_cast<std::int64_t>(n + 1)));
+                    EXPECT_EQ(r.crDropped, want.read.crDropped) << where;
+                    EXPECT_EQ(r.loneCrDropped, want.read.loneCr) << where;
+                    EXPECT_EQ(r.bytesAfterMark, want.read.afterMark) << where;
+                    EXPECT_EQ(r.unsafeValues, want.unsafe) << where;
+                    EXPECT_EQ(r.firstUnsafeOffset, want.firstUnsafe) << where;
                     // Positions in the input file, as the warnings name them.
-                    EXPECT_EQ(r.first_lone_cr_position, want.read.first_lone_cr) << where;
-                    EXPECT_EQ(r.mark_position, want.read.mark_offset) << where;
+                    EXPECT_EQ(r.firstLoneCrPosition, want.read.firstLoneCr) << where;
+                    EXPECT_EQ(r.markPosition, want.read.markOffset) << where;
                     EXPECT_EQ(
-                        r.first_unsafe_position,
-                        want.first_unsafe < 0
+                        r.firstUnsafePosition,
+                        want.firstUnsafe < 0
                             ? -1
-                            : want.read.positions[static_cast<std::size_t>(want.first_unsafe)])
+                            : want.read.positions[static_cast<std::size_t>(want.firstUnsafe)])
                         << where;
                 }
                 if (d != kEnc) continue;
                 // Round trip through the real job.
-                ASSERT_EQ(::rename(OutputName(d, m), "enc"), 0);
+                ASSERT_EQ(::rename(outputName(d, m), "enc"), 0);
                 NullProgress quiet;
-                ASSERT_TRUE(Job(kDec, m, dir / "enc", quiet).ok());
-                if (text) printed += ConvertedLines(dir / "enc");
-                const Bytes back = test::ReadFile(OutputName(kDec, m));
+                ASSERT_TRUE(job(kDec, m, dir / "enc", quiet).ok());
+                if (text) printed += convertedLines(dir / "enc");
+                const Bytes back = test::readFile(outputName(kDec, m));
                 const Bytes& orig = want.read.delivered;
-                if (want.first_unsafe < 0) {
-                    EXPECT_EQ(back, test::ModelWriteFile({orig.begin(), orig.end()}, text))
+                if (want.firstUnsafe < 0) {
+                    EXPECT_EQ(back, test::modelWriteFile({orig.begin(), orig.end()}, text))
                         << "size " << size;
                 } else {
-                    const auto keep = static_cast<std::size_t>(want.first_unsafe);
-                    const test::ModelRead again = test::ModelReadFile(back, text);
+                    const auto keep = static_cast<std::size_t>(want.firstUnsafe);
+                    const test::ModelRead again = test::modelReadFile(back, text);
                     ASSERT_GE(again.delivered.size(), keep);
                     EXPECT_TRUE(std::equal(orig.begin(), orig.begin() + static_cast<long>(keep),
                                            again.delivered.begin()))
@@ -549,7 +549,7 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
             }
         }
     }
-    EXPECT_EQ(captured.Take(), printed);
+    EXPECT_EQ(captured.take(), printed);
 }
 
 }  // namespace

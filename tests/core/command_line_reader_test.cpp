@@ -13,15 +13,15 @@ constexpr CommandLineReader::Option kOptions[] = {
 
 // What the reader makes of `args`, one word an item: "o:NAME=VALUE",
 // "p:OPERAND" ("P:" after "--"), "error:WHAT".
-std::string Read(std::vector<const char*> args) {
+std::string read(std::vector<const char*> args) {
     args.insert(args.begin(), "program");
     CommandLineReader reader(static_cast<int>(args.size()), args.data(), kOptions);
     std::string seen;
     using Kind = CommandLineReader::Item::Kind;
-    for (auto item = reader.Next(); item.kind != Kind::End; item = reader.Next()) {
+    for (auto item = reader.next(); item.kind != Kind::End; item = reader.next()) {
         if (!seen.empty()) seen += ' ';
         if (item.kind == Kind::Error) return seen + "error:" + item.text;
-        if (item.kind == Kind::Operand) seen += (item.after_options ? "P:" : "p:") + item.text;
+        if (item.kind == Kind::Operand) seen += (item.afterOptions ? "P:" : "p:") + item.text;
         if (item.kind == Kind::Option)
             seen += "o:" + std::string(item.option->name) + "=" + item.text;
     }
@@ -44,8 +44,8 @@ TEST(CommandLineReader, ReadsAsGetoptLongDoes) {
         {{"in", "-o"}, "p:in error:option -o needs a value"},
         {{"--bogus", "-h"}, "error:unknown option --bogus"},
     };
-    for (const auto& row : rows) EXPECT_EQ(Read(row.args), row.read) << row.read;
-    EXPECT_EQ(UsageErrorText("prog", "say more"),
+    for (const auto& row : rows) EXPECT_EQ(read(row.args), row.read) << row.read;
+    EXPECT_EQ(usageErrorText("prog", "say more"),
               "prog: say more\nTry 'prog --help' for more information.\n");
 }
 

@@ -27,65 +27,65 @@ namespace ottomix {
 namespace {
 
 using test::Bytes;
-using test::ToBytes;
-using test::WriteFile;
+using test::toBytes;
+using test::writeFile;
 
 constexpr Direction kEnc = Direction::Encrypt;
 
-JobResult Job(Mode m, const std::string& input, const std::string& output = "") {
+JobResult job(Mode m, const std::string& input, const std::string& output = "") {
     NullProgress quiet;
-    double file_size = 0;
-    return RunCipherJob({kEnc, m, input, output}, quiet, file_size);
+    double fileSize = 0;
+    return runCipherJob({kEnc, m, input, output}, quiet, fileSize);
 }
 
-struct stat LinkStatus(const std::string& path) {
+struct stat linkStatus(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st;
 }
 
-void WriteBytes(ByteWriter* writer, std::size_t n, std::uint8_t value) {
-    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(writer->WriteByte(value), value);
+void writeBytes(ByteWriter* writer, std::size_t n, std::uint8_t value) {
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(writer->writeByte(value), value);
 }
 
 TEST(OutputFile, NewContentAppearsOnlyWhenCommitted) {
     test::TempDir dir;
-    WriteFile("out", ToBytes("old"));
+    writeFile("out", toBytes("old"));
     ASSERT_EQ(::link("out", "hard"), 0);
 
     OutputFile file;
-    ASSERT_EQ(file.Open("out", false, "wb"), 0);
+    ASSERT_EQ(file.open("out", false, "wb"), 0);
     ASSERT_TRUE(file.atomic());
     // Hidden, beside the output, and the output untouched while it is written.
-    const std::string temp = file.temporary_name();
+    const std::string temp = file.temporaryName();
     EXPECT_EQ(temp.rfind(".out.", 0), 0u) << temp;
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{temp});
-    WriteBytes(file.writer(), 3000, 'n');
-    EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{temp});
+    writeBytes(file.writer(), 3000, 'n');
+    EXPECT_EQ(test::readFile("out"), toBytes("old"));
 
-    ASSERT_EQ(file.Commit(), 0);
-    EXPECT_EQ(test::ReadFile("out"), Bytes(3000, 'n'));
-    EXPECT_EQ(test::ReadFile("hard"), ToBytes("old")) << "a hard link keeps the old content";
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    ASSERT_EQ(file.commit(), 0);
+    EXPECT_EQ(test::readFile("out"), Bytes(3000, 'n'));
+    EXPECT_EQ(test::readFile("hard"), toBytes("old")) << "a hard link keeps the old content";
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
 // The next job removes what a killed job left, but never a temporary file
 // a live job still holds or one too new to judge.
 TEST(OutputFile, LeftoversOfKilledJobsGoLiveJobsFilesStay) {
     test::TempDir dir;
-    WriteFile("in", ToBytes("x"));
+    writeFile("in", toBytes("x"));
     const std::vector<std::string> names = {".encrypt.exe.ottomix-Killed",
                                             ".encrypt.exe.ottomix-Living",
                                             ".encrypt.exe.ottomix-Recent"};
-    for (const std::string& name : names) WriteFile(name, ToBytes("part"));
-    const timespec long_ago[2] = {{0, UTIME_OMIT}, {1000, 0}};
+    for (const std::string& name : names) writeFile(name, toBytes("part"));
+    const timespec longAgo[2] = {{0, UTIME_OMIT}, {1000, 0}};
     for (const std::string& name : {names[0], names[1]})
-        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), long_ago, 0), 0);
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), longAgo, 0), 0);
     const int held = ::open(names[1].c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
-    std::vector<std::string> left = test::HiddenFiles(dir.path());
+    ASSERT_TRUE(job(Mode::Binary, dir / "in").ok());
+    std::vector<std::string> left = test::hiddenFiles(dir.path());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{names[1], names[2]}));
     ::close(held);
@@ -95,57 +95,57 @@ TEST(OutputFile, LeftoversOfKilledJobsGoLiveJobsFilesStay) {
 // job there: the name keeps the earlier file, and nothing is left behind.
 TEST(OutputFile, StopDuringTheSyncLeavesTheEarlierFile) {
     test::TempDir dir;
-    WriteFile("out", ToBytes("old"));
+    writeFile("out", toBytes("old"));
     OutputFile file;
-    ASSERT_EQ(file.Open("out", false, "wb"), 0);
-    WriteBytes(file.writer(), 3000, 'n');
+    ASSERT_EQ(file.open("out", false, "wb"), 0);
+    writeBytes(file.writer(), 3000, 'n');
     const StopFlag stop{SIGTERM};
-    EXPECT_EQ(file.Commit(&stop), ECANCELED);
-    EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(file.commit(&stop), ECANCELED);
+    EXPECT_EQ(test::readFile("out"), toBytes("old"));
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
 }
 
 TEST(OutputFile, AbandonedOutputLeavesTheEarlierFile) {
     test::TempDir dir;
-    WriteFile("out", ToBytes("old"));
+    writeFile("out", toBytes("old"));
     {
         OutputFile file;
-        ASSERT_EQ(file.Open("out", false, "w"), 0);
-        WriteBytes(file.writer(), 5000, '\n');
-        file.Abandon();
-        EXPECT_EQ(test::ReadFile("out"), ToBytes("old"));
-        EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+        ASSERT_EQ(file.open("out", false, "w"), 0);
+        writeBytes(file.writer(), 5000, '\n');
+        file.abandon();
+        EXPECT_EQ(test::readFile("out"), toBytes("old"));
+        EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
     }
     {  // Going out of scope uncommitted abandons too.
         OutputFile file;
-        ASSERT_EQ(file.Open(dir / "new", false, "wb"), 0);
-        WriteBytes(file.writer(), 10, 'x');
+        ASSERT_EQ(file.open(dir / "new", false, "wb"), 0);
+        writeBytes(file.writer(), 10, 'x');
     }
-    EXPECT_FALSE(test::Exists("new"));
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    EXPECT_FALSE(test::exists("new"));
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
 // A link planted at the fixed name is replaced; its target is never opened.
 TEST(OutputFile, LinkAtTheFixedNameIsReplacedNotFollowed) {
     test::TempDir dir;
     ASSERT_EQ(::mkdir("private", 0700), 0);
-    WriteFile("private/victim", ToBytes("not yours"));
+    writeFile("private/victim", toBytes("not yours"));
     ASSERT_EQ(::chmod("private/victim", 0400), 0);
-    WriteFile("in", ToBytes("ABC"));
+    writeFile("in", toBytes("ABC"));
     ASSERT_EQ(::symlink((dir / "private/victim").c_str(), "encrypt.txt"), 0);
     ASSERT_EQ(::symlink((dir / "private/missing").c_str(), "encrypt.exe"), 0);
 
-    ASSERT_TRUE(Job(Mode::Text, dir / "in").ok());
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
+    ASSERT_TRUE(job(Mode::Text, dir / "in").ok());
+    ASSERT_TRUE(job(Mode::Binary, dir / "in").ok());
 
-    EXPECT_TRUE(S_ISREG(LinkStatus("encrypt.txt").st_mode));
-    EXPECT_EQ(test::ReadFile("encrypt.txt"), ToBytes("??A"));
-    EXPECT_TRUE(S_ISREG(LinkStatus("encrypt.exe").st_mode));
-    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("BCD"));
-    EXPECT_EQ(test::ReadFile("private/victim"), ToBytes("not yours"));
-    EXPECT_EQ(LinkStatus(dir / "private/victim").st_mode & 0777, 0400u);
-    EXPECT_FALSE(test::Exists("private/missing"));
+    EXPECT_TRUE(S_ISREG(linkStatus("encrypt.txt").st_mode));
+    EXPECT_EQ(test::readFile("encrypt.txt"), toBytes("??A"));
+    EXPECT_TRUE(S_ISREG(linkStatus("encrypt.exe").st_mode));
+    EXPECT_EQ(test::readFile("encrypt.exe"), toBytes("BCD"));
+    EXPECT_EQ(test::readFile("private/victim"), toBytes("not yours"));
+    EXPECT_EQ(linkStatus(dir / "private/victim").st_mode & 0777, 0400u);
+    EXPECT_FALSE(test::exists("private/missing"));
 }
 
 // A link the user names with -o is followed, as cp follows it: the target is
@@ -153,31 +153,31 @@ TEST(OutputFile, LinkAtTheFixedNameIsReplacedNotFollowed) {
 TEST(OutputFile, ExplicitLinkWritesItsTargetAtomically) {
     test::TempDir dir;
     ASSERT_EQ(::mkdir("sub", 0755), 0);
-    WriteFile("sub/target", ToBytes("old"));
+    writeFile("sub/target", toBytes("old"));
     ASSERT_EQ(::link("sub/target", "sub/hard"), 0);
     ASSERT_EQ(::symlink("sub/target", "out"), 0);
     ASSERT_EQ(::symlink("out", "chain"), 0);
     ASSERT_EQ(::symlink("nowhere", "sub/dangling"), 0);
-    WriteFile("in", ToBytes("ABC"));
+    writeFile("in", toBytes("ABC"));
 
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "chain").ok());
-    EXPECT_TRUE(S_ISLNK(LinkStatus("out").st_mode));
-    EXPECT_TRUE(S_ISLNK(LinkStatus("chain").st_mode));
-    EXPECT_EQ(test::ReadFile("sub/target"), ToBytes("BCD"));
-    EXPECT_EQ(test::ReadFile("sub/hard"), ToBytes("old"));
+    ASSERT_TRUE(job(Mode::Binary, dir / "in", "chain").ok());
+    EXPECT_TRUE(S_ISLNK(linkStatus("out").st_mode));
+    EXPECT_TRUE(S_ISLNK(linkStatus("chain").st_mode));
+    EXPECT_EQ(test::readFile("sub/target"), toBytes("BCD"));
+    EXPECT_EQ(test::readFile("sub/hard"), toBytes("old"));
 
     // Through a dangling link the target is made.
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "sub/dangling").ok());
-    EXPECT_TRUE(S_ISLNK(LinkStatus("sub/dangling").st_mode));
-    EXPECT_EQ(test::ReadFile("sub/nowhere"), ToBytes("BCD"));
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
-    EXPECT_EQ(test::HiddenFiles(dir / "sub"), std::vector<std::string>{});
+    ASSERT_TRUE(job(Mode::Binary, dir / "in", "sub/dangling").ok());
+    EXPECT_TRUE(S_ISLNK(linkStatus("sub/dangling").st_mode));
+    EXPECT_EQ(test::readFile("sub/nowhere"), toBytes("BCD"));
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(test::hiddenFiles(dir / "sub"), std::vector<std::string>{});
 }
 
 TEST(OutputFile, PipesAndDevicesAreWrittenStraightInto) {
     test::TempDir dir;
-    WriteFile("in", Bytes(3000, 'a'));
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in", "/dev/null").ok());
+    writeFile("in", Bytes(3000, 'a'));
+    ASSERT_TRUE(job(Mode::Binary, dir / "in", "/dev/null").ok());
 
     ASSERT_EQ(::mkfifo("pipe", 0600), 0);
     const int reader = ::open("pipe", O_RDONLY | O_NONBLOCK);
@@ -197,37 +197,37 @@ TEST(OutputFile, PipesAndDevicesAreWrittenStraightInto) {
             }
         }
     });
-    const JobResult r = Job(Mode::Binary, dir / "in", "pipe");
+    const JobResult r = job(Mode::Binary, dir / "in", "pipe");
     drain.join();
     ::close(reader);
-    EXPECT_TRUE(r.ok()) << r.Describe();
+    EXPECT_TRUE(r.ok()) << r.describe();
     EXPECT_EQ(received, std::string(3000, 'b'));
-    EXPECT_EQ(test::HiddenFiles(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{});
 }
 
 TEST(OutputFile, ReplacementKeepsThePermissionBits) {
     test::TempDir dir;
-    const mode_t old_umask = ::umask(027);
-    WriteFile("in", ToBytes("x"));
+    const mode_t oldUmask = ::umask(027);
+    writeFile("in", toBytes("x"));
     for (const mode_t mode : {0640u, 0755u, 0600u, 0664u}) {
-        WriteFile("encrypt.exe", ToBytes("old"));
+        writeFile("encrypt.exe", toBytes("old"));
         ASSERT_EQ(::chmod("encrypt.exe", mode), 0);
-        ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
-        EXPECT_EQ(LinkStatus("encrypt.exe").st_mode & 07777, mode);
-        EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("y"));
+        ASSERT_TRUE(job(Mode::Binary, dir / "in").ok());
+        EXPECT_EQ(linkStatus("encrypt.exe").st_mode & 07777, mode);
+        EXPECT_EQ(test::readFile("encrypt.exe"), toBytes("y"));
     }
     // A new file gets the usual mode under the umask.
-    ASSERT_TRUE(Job(Mode::Text, dir / "in").ok());
-    EXPECT_EQ(LinkStatus("encrypt.txt").st_mode & 07777, 0640u);
-    ::umask(old_umask);
+    ASSERT_TRUE(job(Mode::Text, dir / "in").ok());
+    EXPECT_EQ(linkStatus("encrypt.txt").st_mode & 07777, 0640u);
+    ::umask(oldUmask);
 }
 
 // A replacement keeps the extended attributes and the POSIX ACL of the file
 // it replaces, and with them who may read and write it.
 TEST(OutputFile, ReplacementKeepsExtendedAttributesAndTheAcl) {
     test::TempDir dir;
-    WriteFile("in", ToBytes("x"));
-    WriteFile("encrypt.exe", ToBytes("old"));
+    writeFile("in", toBytes("x"));
+    writeFile("encrypt.exe", toBytes("old"));
     ASSERT_EQ(::chmod("encrypt.exe", 0640), 0);
     // Version 2, then (tag, permissions, id): owner rw, user 65534 rw,
     // group r, mask rw, others nothing.
@@ -248,38 +248,38 @@ TEST(OutputFile, ReplacementKeepsExtendedAttributesAndTheAcl) {
         value.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
         return value;
     };
-    const std::string acl_before = attribute("system.posix_acl_access");
-    ASSERT_TRUE(Job(Mode::Binary, dir / "in").ok());
-    EXPECT_EQ(test::ReadFile("encrypt.exe"), ToBytes("y"));
+    const std::string aclBefore = attribute("system.posix_acl_access");
+    ASSERT_TRUE(job(Mode::Binary, dir / "in").ok());
+    EXPECT_EQ(test::readFile("encrypt.exe"), toBytes("y"));
     EXPECT_EQ(attribute("user.origin"), "scanner");
-    EXPECT_EQ(attribute("system.posix_acl_access"), acl_before);
-    EXPECT_EQ(LinkStatus("encrypt.exe").st_mode & 0777, 0660u) << "group bits show the mask";
+    EXPECT_EQ(attribute("system.posix_acl_access"), aclBefore);
+    EXPECT_EQ(linkStatus("encrypt.exe").st_mode & 0777, 0660u) << "group bits show the mask";
 }
 
 // Runs `body` as an unprivileged user (nobody, in `groups` besides its own)
 // when the tests run as root, so that permissions count; returns what it wrote.
-std::string AsUnprivilegedUser(const std::function<std::string()>& body,
+std::string asUnprivilegedUser(const std::function<std::string()>& body,
                                const std::vector<gid_t>& groups = {}) {
     if (::geteuid() != 0) return body();
-    int pipe_fds[2];
-    if (::pipe(pipe_fds) != 0) return "pipe failed";
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return "pipe failed";
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(pipe_fds[0]);
+        ::close(pipeFds[0]);
         if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(65534) != 0 ||
             ::setuid(65534) != 0)
             ::_exit(3);
         const std::string out = body();
-        if (::write(pipe_fds[1], out.data(), out.size()) < 0) ::_exit(4);
+        if (::write(pipeFds[1], out.data(), out.size()) < 0) ::_exit(4);
         ::_exit(0);
     }
-    ::close(pipe_fds[1]);
+    ::close(pipeFds[1]);
     std::string out;
     char buf[1024];
     ssize_t n;
-    while ((n = ::read(pipe_fds[0], buf, sizeof buf)) > 0)
+    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0)
         out.append(buf, static_cast<std::size_t>(n));
-    ::close(pipe_fds[0]);
+    ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
@@ -294,37 +294,37 @@ TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
     test::TempDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     const auto make = [&](const std::string& name, mode_t mode, uid_t owner, const char* text) {
-        WriteFile(dir / name, ToBytes(text));
+        writeFile(dir / name, toBytes(text));
         ASSERT_EQ(::chown((dir / name).c_str(), owner, owner), 0);
         ASSERT_EQ(::chmod((dir / name).c_str(), mode), 0);
     };
-    const auto make_dir = [&](const std::string& name, mode_t mode, uid_t owner) {
+    const auto makeDir = [&](const std::string& name, mode_t mode, uid_t owner) {
         ASSERT_EQ(::mkdir((dir / name).c_str(), 0755), 0);
         ASSERT_EQ(::chown((dir / name).c_str(), owner, owner), 0);
         ASSERT_EQ(::chmod((dir / name).c_str(), mode), 0);
     };
     make("in", 0644, 0, "ABC");
-    make_dir("mine", 0755, 65534);
+    makeDir("mine", 0755, 65534);
     make("mine/readonly", 0444, 65534, "kept");
     make("mine/rootfile", 0644, 0, "kept");
     make("mine/shared", 0666, 0, "replaced");
-    make_dir("closed", 0555, 0);
+    makeDir("closed", 0555, 0);
     make("closed/open", 0666, 65534, "in place");
-    make_dir("sticky", 01777, 0);
+    makeDir("sticky", 01777, 0);
     // Somebody else's link at the fixed name in a shared directory.
     ASSERT_EQ(::symlink((dir / "mine/rootfile").c_str(), (dir / "sticky/encrypt.exe").c_str()), 0);
     make("sticky/others", 0666, 0, "in place");
 
-    const std::string report = AsUnprivilegedUser([&] {
+    const std::string report = asUnprivilegedUser([&] {
         std::ostringstream out;
         for (const char* name : {"mine/readonly", "mine/rootfile", "mine/shared", "closed/open",
                                  "closed/new", "sticky/others"}) {
-            const JobResult r = Job(Mode::Binary, dir / "in", dir / name);
-            out << name << ": " << (r.ok() ? "ok" : r.Describe()) << "\n";
+            const JobResult r = job(Mode::Binary, dir / "in", dir / name);
+            out << name << ": " << (r.ok() ? "ok" : r.describe()) << "\n";
         }
         if (::chdir((dir / "sticky").c_str()) != 0) return std::string("chdir failed");
-        const JobResult r = Job(Mode::Binary, dir / "in");
-        out << "fixed name: " << (r.ok() ? "ok" : r.Describe()) << "\n";
+        const JobResult r = job(Mode::Binary, dir / "in");
+        out << "fixed name: " << (r.ok() ? "ok" : r.describe()) << "\n";
         return out.str();
     });
     const std::string denied = std::strerror(EACCES);
@@ -337,23 +337,23 @@ TEST(OutputFile, RefusedExactlyWhenTheUserMayNotWriteTheOutput) {
                           "closed/new: " + closed + denied + "\n" + "sticky/others: " + create +
                           "sticky/others" + theirs + "fixed name: " + create +
                           "sticky/encrypt.exe" + theirs);
-    EXPECT_EQ(test::ReadFile(dir / "mine/readonly"), ToBytes("kept"));
-    EXPECT_EQ(test::ReadFile(dir / "mine/rootfile"), ToBytes("kept"));
-    EXPECT_EQ(test::ReadFile(dir / "mine/shared"), ToBytes("BCD"));
+    EXPECT_EQ(test::readFile(dir / "mine/readonly"), toBytes("kept"));
+    EXPECT_EQ(test::readFile(dir / "mine/rootfile"), toBytes("kept"));
+    EXPECT_EQ(test::readFile(dir / "mine/shared"), toBytes("BCD"));
     // Not root's group any more, so no longer writable through it.
-    EXPECT_EQ(LinkStatus(dir / "mine/shared").st_mode & 0777, 0606u);
-    EXPECT_EQ(test::ReadFile(dir / "closed/open"), ToBytes("in place"));
-    EXPECT_TRUE(S_ISLNK(LinkStatus(dir / "sticky/encrypt.exe").st_mode));
-    EXPECT_EQ(test::ReadFile(dir / "sticky/others"), ToBytes("in place"));
+    EXPECT_EQ(linkStatus(dir / "mine/shared").st_mode & 0777, 0606u);
+    EXPECT_EQ(test::readFile(dir / "closed/open"), toBytes("in place"));
+    EXPECT_TRUE(S_ISLNK(linkStatus(dir / "sticky/encrypt.exe").st_mode));
+    EXPECT_EQ(test::readFile(dir / "sticky/others"), toBytes("in place"));
 
     // Root too leaves what another user planted in a shared directory: its
     // output is never handed to them.
     make("sticky/encrypt.txt", 0666, 65534, "planted");
     ASSERT_EQ(::chdir((dir / "sticky").c_str()), 0);
-    EXPECT_EQ(Job(Mode::Text, dir / "in").status, JobStatus::CannotCreateOutput);
-    EXPECT_EQ(test::ReadFile(dir / "sticky/encrypt.txt"), ToBytes("planted"));
+    EXPECT_EQ(job(Mode::Text, dir / "in").status, JobStatus::CannotCreateOutput);
+    EXPECT_EQ(test::readFile(dir / "sticky/encrypt.txt"), toBytes("planted"));
     for (const char* sub : {"mine", "closed", "sticky"})
-        EXPECT_EQ(test::HiddenFiles(dir / sub), std::vector<std::string>{}) << sub;
+        EXPECT_EQ(test::hiddenFiles(dir / sub), std::vector<std::string>{}) << sub;
 }
 
 // A member of a file's group who replaces it keeps the group, and with it
@@ -364,31 +364,31 @@ TEST(OutputFile, GroupMemberReplacingASharedFileKeepsItsGroup) {
     constexpr gid_t kShared = 100;
     ASSERT_EQ(::chown(dir.path().c_str(), 0, kShared), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0775), 0);
-    WriteFile("in", ToBytes("x"));
-    WriteFile("shared", ToBytes("old"));
+    writeFile("in", toBytes("x"));
+    writeFile("shared", toBytes("old"));
     ASSERT_EQ(::chown("shared", 0, kShared), 0);
     ASSERT_EQ(::chmod("shared", 0664), 0);
-    const std::string report = AsUnprivilegedUser(
+    const std::string report = asUnprivilegedUser(
         [&] {
-            const JobResult r = Job(Mode::Binary, dir / "in", dir / "shared");
-            return r.ok() ? std::string("ok") : r.Describe();
+            const JobResult r = job(Mode::Binary, dir / "in", dir / "shared");
+            return r.ok() ? std::string("ok") : r.describe();
         },
         {kShared});
     EXPECT_EQ(report, "ok");
-    const struct stat st = LinkStatus(dir / "shared");
+    const struct stat st = linkStatus(dir / "shared");
     EXPECT_EQ(st.st_gid, kShared);
     EXPECT_EQ(st.st_mode & 0777, 0664u);
-    EXPECT_EQ(test::ReadFile(dir / "shared"), ToBytes("y"));
+    EXPECT_EQ(test::readFile(dir / "shared"), toBytes("y"));
 }
 
 TEST(OutputFile, DirectoriesAreRefused) {
     test::TempDir dir;
     ASSERT_EQ(::mkdir("folder", 0755), 0);
     OutputFile file;
-    EXPECT_EQ(file.Open("folder", false, "wb"), EISDIR);
-    EXPECT_EQ(file.Open("folder/", true, "wb"), EISDIR);
-    EXPECT_EQ(file.Open("missing/out", true, "wb"), ENOENT);
-    EXPECT_EQ(OpenStreamCount(), kStandardStreams);
+    EXPECT_EQ(file.open("folder", false, "wb"), EISDIR);
+    EXPECT_EQ(file.open("folder/", true, "wb"), EISDIR);
+    EXPECT_EQ(file.open("missing/out", true, "wb"), ENOENT);
+    EXPECT_EQ(openStreamCount(), kStandardStreams);
 }
 
 }  // namespace

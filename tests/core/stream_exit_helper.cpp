@@ -12,12 +12,12 @@
 
 namespace {
 
-ottomix::ByteWriter* g_text = nullptr;
+ottomix::ByteWriter* gText = nullptr;
 
 // An exit routine registered after the streams were opened: it must run
 // before their pending bytes are flushed, so its bytes land in the file too.
-void WriteLate() {
-    g_text->WriteText("late\n");
+void writeLate() {
+    gText->writeText("late\n");
 }
 
 }  // namespace
@@ -25,17 +25,17 @@ void WriteLate() {
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const std::string how = argv[1];
-    if (how == "early") std::atexit(WriteLate);
-    g_text = ottomix::ByteWriter::Open("text.out", "w");
-    ottomix::ByteWriter* bin = ottomix::ByteWriter::Open("bin.out", "wb");
+    if (how == "early") std::atexit(writeLate);
+    gText = ottomix::ByteWriter::open("text.out", "w");
+    ottomix::ByteWriter* bin = ottomix::ByteWriter::open("bin.out", "wb");
     // A reader left open too: flushing it must do nothing.
-    ottomix::ByteReader* reader = ottomix::ByteReader::Open("text.out", "r");
-    if (g_text == nullptr || bin == nullptr || reader == nullptr) return 3;
-    if (how != "early") std::atexit(WriteLate);
+    ottomix::ByteReader* reader = ottomix::ByteReader::open("text.out", "r");
+    if (gText == nullptr || bin == nullptr || reader == nullptr) return 3;
+    if (how != "early") std::atexit(writeLate);
 
-    for (int i = 0; i < 600; ++i) g_text->WriteByte(i % 10 == 9 ? '\n' : 'a' + i % 10);
-    for (int i = 0; i < 700; ++i) bin->WriteByte(i);
-    ottomix::StdOut().WriteText(std::string(599, 's') + "\n");
+    for (int i = 0; i < 600; ++i) gText->writeByte(i % 10 == 9 ? '\n' : 'a' + i % 10);
+    for (int i = 0; i < 700; ++i) bin->writeByte(i);
+    ottomix::stdOut().writeText(std::string(599, 's') + "\n");
 
     if (how == "exit") std::exit(1);
     if (how == "_exit") ::_exit(4);

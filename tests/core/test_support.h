@@ -23,16 +23,16 @@ namespace ottomix::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes ToBytes(std::string_view s) {
+inline Bytes toBytes(std::string_view s) {
     return Bytes(s.begin(), s.end());
 }
 
-inline Bytes ReadFile(const std::string& path) {
+inline Bytes readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteFile(const std::string& path, const Bytes& data) {
+inline void writeFile(const std::string& path, const Bytes& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()),
               static_cast<std::streamsize>(data.size()));
@@ -40,7 +40,7 @@ inline void WriteFile(const std::string& path, const Bytes& data) {
 }
 
 // Names in `dir` that begin with a dot: where a job's temporary files would be.
-inline std::vector<std::string> HiddenFiles(const std::string& dir) {
+inline std::vector<std::string> hiddenFiles(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();
@@ -49,7 +49,7 @@ inline std::vector<std::string> HiddenFiles(const std::string& dir) {
     return names;
 }
 
-inline bool Exists(const std::string& path) {
+inline bool exists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
@@ -83,12 +83,12 @@ class TempDir {
 };
 
 struct ProcessResult {
-    int exit_code = -1;  // -1 when the child did not exit normally
+    int exitCode = -1;  // -1 when the child did not exit normally
     std::string out;
     std::string err;
 };
 
-inline std::string ReadMemFile(int fd) {
+inline std::string readMemFile(int fd) {
     std::string s;
     ::lseek(fd, 0, SEEK_SET);
     char buf[4096];
@@ -101,10 +101,10 @@ inline std::string ReadMemFile(int fd) {
 // Runs argv[0] in `cwd` with standard input from /dev/null. Standard output
 // and error are captured, unless `err_fd` names a descriptor to use for
 // standard error instead.
-inline ProcessResult Run(const std::vector<std::string>& args, const std::string& cwd = ".",
-                         int err_fd = -1) {
+inline ProcessResult run(const std::vector<std::string>& args, const std::string& cwd = ".",
+                         int errFd = -1) {
     const int out = ::memfd_create("stdout", 0);
-    const int err = err_fd >= 0 ? -1 : ::memfd_create("stderr", 0);
+    const int err = errFd >= 0 ? -1 : ::memfd_create("stderr", 0);
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -113,7 +113,7 @@ inline ProcessResult Run(const std::vector<std::string>& args, const std::string
         const int in = ::open("/dev/null", O_RDONLY);
         ::dup2(in, 0);
         ::dup2(out, 1);
-        ::dup2(err_fd >= 0 ? err_fd : err, 2);
+        ::dup2(errFd >= 0 ? errFd : err, 2);
         if (::chdir(cwd.c_str()) != 0) ::_exit(126);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -121,9 +121,9 @@ inline ProcessResult Run(const std::vector<std::string>& args, const std::string
     ProcessResult r;
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-    r.out = ReadMemFile(out);
-    if (err >= 0) r.err = ReadMemFile(err);
+    if (WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    r.out = readMemFile(out);
+    if (err >= 0) r.err = readMemFile(err);
     return r;
 }
 
@@ -132,17 +132,17 @@ inline ProcessResult Run(const std::vector<std::string>& args, const std::string
 class CapturedStdout {
   public:
     CapturedStdout() : saved_(::dup(1)), fd_(::memfd_create("captured", 0)) {
-        ottomix::StdOut().Flush();
+        ottomix::stdOut().flush();
         ::dup2(fd_, 1);
     }
-    ~CapturedStdout() { Take(); }
-    std::string Take() {
+    ~CapturedStdout() { take(); }
+    std::string take() {
         if (saved_ < 0) return {};
-        ottomix::StdOut().Flush();
+        ottomix::stdOut().flush();
         ::dup2(saved_, 1);
         ::close(saved_);
         saved_ = -1;
-        return ReadMemFile(fd_);
+        return readMemFile(fd_);
     }
 
   private:

@@ -54,7 +54,7 @@ struct Box {
     QString text;
 };
 
-std::string ReadAll(const std::string& path) {
+std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
@@ -76,9 +76,9 @@ class PaintCounter : public QObject {
 class CountedProgress : public ottomix::ProgressWindow {
   public:
     int resets = 0;
-    void Reset() override {
+    void reset() override {
         ++resets;
-        ProgressWindow::Reset();
+        ProgressWindow::reset();
     }
 };
 
@@ -88,12 +88,12 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_TRUE(dir_.isValid());
         char cwd[4096];
         ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd_ = cwd;
+        oldCwd_ = cwd;
         // The browser starts in the process's current directory.
-        ASSERT_EQ(::chdir(Dir().c_str()), 0);
-        Write("alpha.txt", "ABC\n");
-        Write("notes.txt", "first\r\nsecond\r\n");
-        Write("data.bin", std::string("\x00\x7f\xff", 3));
+        ASSERT_EQ(::chdir(dir().c_str()), 0);
+        write("alpha.txt", "ABC\n");
+        write("notes.txt", "first\r\nsecond\r\n");
+        write("data.bin", std::string("\x00\x7f\xff", 3));
         ottomix::setMessageBoxHook(
             [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
                 boxes_.push_back({icon, caption, text});
@@ -106,15 +106,15 @@ class MainWindowTest : public ::testing::Test {
     void TearDown() override {
         window_.reset();
         ottomix::setMessageBoxHook({});
-        ASSERT_EQ(::chdir(old_cwd_.c_str()), 0);
+        ASSERT_EQ(::chdir(oldCwd_.c_str()), 0);
     }
 
-    std::string Dir() const { return dir_.path().toStdString(); }
-    std::string Path(const std::string& name) const { return Dir() + "/" + name; }
-    void Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
+    std::string dir() const { return dir_.path().toStdString(); }
+    std::string path(const std::string& name) const { return dir() + "/" + name; }
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(path(name), std::ios::binary) << bytes;
     }
-    QStringList Listed() const {
+    QStringList listed() const {
         QStringList names;
         for (int i = 0; i < window_->fileList()->count(); ++i)
             names << window_->fileList()->itemText(i);
@@ -122,21 +122,21 @@ class MainWindowTest : public ::testing::Test {
     }
     // A click on the file's row, as the user makes it; then the event loop
     // runs, which is where a handler's exception surfaces.
-    void ClickFile(const QString& name) {
+    void clickFile(const QString& name) {
         ottomix::FileList* list = window_->fileList();
-        const int row = static_cast<int>(Listed().indexOf(name));
+        const int row = static_cast<int>(listed().indexOf(name));
         ASSERT_GE(row, 0) << name.toStdString() << " is not listed";
         const QRect rect = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QCoreApplication::processEvents();
     }
     // A click, and the job it may have started run to its report.
-    void Click(QAbstractButton* button) {
+    void click(QAbstractButton* button) {
         QTest::mouseClick(button, Qt::LeftButton);
-        WaitForJob();
+        waitForJob();
     }
     // Jobs run on a thread of their own and report through the event loop.
-    void WaitForJob() {
+    void waitForJob() {
         QCoreApplication::processEvents();
         QElapsedTimer waited;
         waited.start();
@@ -146,22 +146,22 @@ class MainWindowTest : public ::testing::Test {
     }
     // Starts a Binary Mode Encrypt of 16 GiB (sparse: quick to make, long to
     // read) over an earlier "encrypt.exe", and returns while it runs.
-    void StartLongJob() {
-        Write("encrypt.exe", "earlier");
+    void startLongJob() {
+        write("encrypt.exe", "earlier");
         {
-            std::ofstream big(Path("huge.bin"), std::ios::binary);
+            std::ofstream big(path("huge.bin"), std::ios::binary);
             big.seekp((std::int64_t{16} << 30) - 1);
             big.put('x');
         }
-        Click(window_->binaryModeButton());
-        ClickFile("huge.bin");
+        click(window_->binaryModeButton());
+        clickFile("huge.bin");
         QTest::mouseClick(window_->encryptButton(), Qt::LeftButton);
         QCoreApplication::processEvents();
     }
-    QString Viewed() const { return window_->viewer()->document()->toPlainText(); }
+    QString viewed() const { return window_->viewer()->document()->toPlainText(); }
 
     QTemporaryDir dir_;
-    std::string old_cwd_;
+    std::string oldCwd_;
     CountedProgress progress_;
     std::unique_ptr<MainWindow> window_;
     std::vector<Box> boxes_;
@@ -180,9 +180,9 @@ TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
     EXPECT_TRUE(f.isTextMode());
     EXPECT_TRUE(f.textModeButton()->isChecked());
     EXPECT_EQ(f.fileList()->mask(), "*.txt");
-    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
+    EXPECT_EQ(listed(), (QStringList{"alpha.txt", "notes.txt"}));
     EXPECT_EQ(f.fileList()->fileName(), "");
-    EXPECT_EQ(f.directoryTree()->currentDir(), Dir());
+    EXPECT_EQ(f.directoryTree()->currentDir(), dir());
 
     const struct {
         QWidget* w;
@@ -234,13 +234,13 @@ TEST_F(MainWindowTest, CentredAtFirstShowingOnlyAndAboutShownModally) {
 
     ottomix::AboutWindow about;
     f.setAboutWindow(&about);
-    bool was_modal = false;
+    bool wasModal = false;
     QTimer::singleShot(0, &about, [&] {
-        was_modal = about.isVisible() && QApplication::activeModalWidget() == &about;
+        wasModal = about.isVisible() && QApplication::activeModalWidget() == &about;
         QTest::mouseClick(about.okButton(), Qt::LeftButton);
     });
     f.aboutAction()->trigger();  // returns once the window has closed
-    EXPECT_TRUE(was_modal);
+    EXPECT_TRUE(wasModal);
     EXPECT_FALSE(about.isVisible());
 }
 
@@ -318,32 +318,32 @@ TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
 
 TEST_F(MainWindowTest, ModeSwitchChangesMaskListAndViewButton) {
     MainWindow& f = *window_;
-    ClickFile("notes.txt");
-    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+    clickFile("notes.txt");
+    EXPECT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
 
-    Click(f.binaryModeButton());
+    click(f.binaryModeButton());
     EXPECT_FALSE(f.isTextMode());
     EXPECT_EQ(f.fileList()->mask(), "*.*");
-    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "data.bin", "notes.txt"}));
+    EXPECT_EQ(listed(), (QStringList{"alpha.txt", "data.bin", "notes.txt"}));
     EXPECT_FALSE(f.viewButton()->isVisible());
     // Binary Mode loads nothing into the viewer.
-    ClickFile("alpha.txt");
-    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
-    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+    clickFile("alpha.txt");
+    EXPECT_EQ(f.fileList()->fileName(), path("alpha.txt"));
+    EXPECT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
 
-    Click(f.textModeButton());
+    click(f.textModeButton());
     EXPECT_TRUE(f.isTextMode());
     EXPECT_EQ(f.fileList()->mask(), "*.txt");
-    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "notes.txt"}));
+    EXPECT_EQ(listed(), (QStringList{"alpha.txt", "notes.txt"}));
     EXPECT_EQ(f.fileList()->fileName(), "") << "a mode switch reads the list again";
     EXPECT_TRUE(f.viewButton()->isVisible());
-    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n")) << "the viewer keeps its file";
+    EXPECT_EQ(viewed(), QStringLiteral("first\nsecond\n")) << "the viewer keeps its file";
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, ViewAndOkSwapExactlyTheListedControls) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
+    clickFile("alpha.txt");
     const std::vector<QWidget*> all = {f.viewer(),        f.directoryTree(),  f.fileList(),
                                        f.driveSelector(), f.exitButton(),     f.encryptButton(),
                                        f.decryptButton(), f.modeGroup(),      f.viewButton(),
@@ -351,47 +351,47 @@ TEST_F(MainWindowTest, ViewAndOkSwapExactlyTheListedControls) {
     std::vector<bool> before;
     for (QWidget* w : all) before.push_back(w->isVisible());
 
-    Click(f.viewButton());
+    click(f.viewButton());
     for (QWidget* w : all) {
         const bool shown = w == f.viewer() || w == f.okButton() || w == f.backgroundImage();
         EXPECT_EQ(w->isVisible(), shown) << w->objectName().toStdString();
     }
-    EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
-    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt")) << "hiding keeps the selection";
+    EXPECT_EQ(viewed(), QStringLiteral("ABC\n"));
+    EXPECT_EQ(f.fileList()->fileName(), path("alpha.txt")) << "hiding keeps the selection";
 
-    Click(f.okButton());
+    click(f.okButton());
     for (std::size_t i = 0; i < all.size(); ++i)
         EXPECT_EQ(all[i]->isVisible(), before[i]) << all[i]->objectName().toStdString();
-    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
+    EXPECT_EQ(f.fileList()->fileName(), path("alpha.txt"));
 }
 
 TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSelection) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
-    Click(f.encryptButton());
+    clickFile("alpha.txt");
+    click(f.encryptButton());
     // A B C LF minus 2, 3, 2, 3.
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
     EXPECT_DOUBLE_EQ(f.fileSize(), 5.0);
-    EXPECT_TRUE(Listed().contains(QStringLiteral("encrypt.txt")));
+    EXPECT_TRUE(listed().contains(QStringLiteral("encrypt.txt")));
     EXPECT_EQ(f.fileList()->selectedRow(), -1);
     EXPECT_EQ(f.fileList()->fileName(), "");
     EXPECT_TRUE(progress_.isVisible());
     EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("File Successfully Encrypted!"));
 
-    ClickFile("encrypt.txt");
-    Click(f.decryptButton());
-    EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "ABC\r\n");
-    EXPECT_EQ(Listed(), (QStringList{"alpha.txt", "dencrypt.txt", "encrypt.txt", "notes.txt"}));
+    clickFile("encrypt.txt");
+    click(f.decryptButton());
+    EXPECT_EQ(readAll(path("dencrypt.txt")), "ABC\r\n");
+    EXPECT_EQ(listed(), (QStringList{"alpha.txt", "dencrypt.txt", "encrypt.txt", "notes.txt"}));
     EXPECT_EQ(f.fileList()->fileName(), "");
 
-    Click(f.binaryModeButton());
-    ClickFile("data.bin");
-    Click(f.encryptButton());
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
-    ClickFile("encrypt.exe");
-    Click(f.decryptButton());
-    EXPECT_EQ(ReadAll(Path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
-    EXPECT_TRUE(Listed().contains(QStringLiteral("decrypt.exe")));
+    click(f.binaryModeButton());
+    clickFile("data.bin");
+    click(f.encryptButton());
+    EXPECT_EQ(readAll(path("encrypt.exe")), std::string("\x01\x80\x00", 3));
+    clickFile("encrypt.exe");
+    click(f.decryptButton());
+    EXPECT_EQ(readAll(path("decrypt.exe")), std::string("\x00\x7f\xff", 3));
+    EXPECT_TRUE(listed().contains(QStringLiteral("decrypt.exe")));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
 }
 
@@ -399,16 +399,16 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
 // before the progress window is shown: the earlier output stays.
 TEST_F(MainWindowTest, EscapeDuringTheCountingPassCancelsTheJob) {
     MainWindow& f = *window_;
-    StartLongJob();
+    startLongJob();
     ASSERT_TRUE(f.isJobRunning());
     EXPECT_FALSE(progress_.isVisible()) << "still counting";
     EXPECT_EQ(f.cursor().shape(), Qt::BusyCursor);
     QTest::keyClick(&f, Qt::Key_Escape);
-    WaitForJob();
+    waitForJob();
     EXPECT_FALSE(progress_.isVisible()) << "the counting pass never ended";
     EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
     EXPECT_EQ(f.cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+    EXPECT_EQ(readAll(path("encrypt.exe")), "earlier");
     EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
               QStringList());
     EXPECT_TRUE(boxes_.empty()) << "a cancelled job needs no message";
@@ -419,7 +419,7 @@ TEST_F(MainWindowTest, EscapeDuringTheCountingPassCancelsTheJob) {
 // cancels. Afterwards everything answers again.
 TEST_F(MainWindowTest, WindowStaysLiveButStartsNoSecondJob) {
     MainWindow& f = *window_;
-    StartLongJob();
+    startLongJob();
     ASSERT_TRUE(f.isJobRunning());
 
     const auto press = [](QAbstractButton* button) {
@@ -442,29 +442,29 @@ TEST_F(MainWindowTest, WindowStaysLiveButStartsNoSecondJob) {
     EXPECT_EQ(progress_.resets, 1) << "a second job began";
 
     QTest::keyClick(&progress_, Qt::Key_Escape);
-    WaitForJob();
+    waitForJob();
     EXPECT_EQ(progress_.resets, 1);
     EXPECT_EQ(progress_.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("decrypt.exe"))));
-    ClickFile("data.bin");
-    Click(f.encryptButton());
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), std::string("\x01\x80\x00", 3));
+    EXPECT_EQ(readAll(path("encrypt.exe")), "earlier");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("decrypt.exe"))));
+    clickFile("data.bin");
+    click(f.encryptButton());
+    EXPECT_EQ(readAll(path("encrypt.exe")), std::string("\x01\x80\x00", 3));
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
+    clickFile("alpha.txt");
     f.encryptButton()->setFocus();
     QTest::keyClick(f.encryptButton(), Qt::Key_Return);
-    WaitForJob();
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
-    Click(progress_.okButton());  // the progress window had come to the front
+    waitForJob();
+    EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    click(progress_.okButton());  // the progress window had come to the front
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
 
-    ClickFile("notes.txt");
+    clickFile("notes.txt");
     f.viewButton()->setFocus();
     QTest::keyClick(f.viewButton(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(f.viewer()->isVisible());
@@ -477,61 +477,61 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
 
 TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
     MainWindow& f = *window_;
-    Write("encrypt.txt", "keep me");
-    Click(f.textModeButton());  // reads the list again: nothing selected
+    write("encrypt.txt", "keep me");
+    click(f.textModeButton());  // reads the list again: nothing selected
     f.setFileSize(42.0);
-    Click(f.encryptButton());
-    Click(f.decryptButton());
+    click(f.encryptButton());
+    click(f.decryptButton());
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), "keep me");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("dencrypt.txt"))));
+    EXPECT_EQ(readAll(path("encrypt.txt")), "keep me");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("dencrypt.txt"))));
     EXPECT_DOUBLE_EQ(f.fileSize(), 42.0);
     EXPECT_EQ(progress_.maximum(), 0) << "the job resets the bar and stops";
 }
 
 TEST_F(MainWindowTest, OwnOutputAsInputIsRefusedWithAClearMessage) {
     MainWindow& f = *window_;
-    Write("encrypt.txt", "previous output");
-    Click(f.textModeButton());
-    ClickFile("encrypt.txt");
-    Click(f.encryptButton());
+    write("encrypt.txt", "previous output");
+    click(f.textModeButton());
+    clickFile("encrypt.txt");
+    click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
     EXPECT_TRUE(boxes_[0].text.startsWith(
-        QString::fromStdString("Cannot use file " + Path("encrypt.txt") + " as input")))
+        QString::fromStdString("Cannot use file " + path("encrypt.txt") + " as input")))
         << boxes_[0].text.toStdString();
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("own output file")));
     EXPECT_TRUE(boxes_[0].text.contains(QStringLiteral("Select another file")));
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), "previous output");
+    EXPECT_EQ(readAll(path("encrypt.txt")), "previous output");
     EXPECT_EQ(f.fileList()->fileName(), "") << "the list is read again after a refusal too";
 }
 
 TEST_F(MainWindowTest, JobFailureNamesTheFileAndTheReason) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
-    ASSERT_EQ(::unlink(Path("alpha.txt").c_str()), 0);
-    Click(f.encryptButton());
+    clickFile("alpha.txt");
+    ASSERT_EQ(::unlink(path("alpha.txt").c_str()), 0);
+    click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open file " + Path("alpha.txt") +
+    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open file " + path("alpha.txt") +
                                                      ": No such file or directory."));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("encrypt.txt"))));
-    EXPECT_FALSE(Listed().contains(QStringLiteral("alpha.txt")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path("encrypt.txt"))));
+    EXPECT_FALSE(listed().contains(QStringLiteral("alpha.txt")));
 }
 
 TEST_F(MainWindowTest, LossyTextEncryptWarnsWithCountsAndCrLfFilesDoNot) {
     MainWindow& f = *window_;
-    ClickFile("notes.txt");  // CR LF line ends come back as CR LF: nothing to warn of
-    Click(f.encryptButton());
+    clickFile("notes.txt");  // CR LF line ends come back as CR LF: nothing to warn of
+    click(f.encryptButton());
     EXPECT_TRUE(boxes_.empty());
 
     // Delivered: x y 0x0F z z. 0x0F under key 2 becomes a bare CR in the
     // output (3 bytes from there on are lost to Decrypt); one lone CR and the
     // 5 bytes from Ctrl-Z on are dropped.
-    Write("lossy.txt", std::string("x\ry\x0fzz\x1atail", 11));
-    Click(f.textModeButton());
-    ClickFile("lossy.txt");
-    Click(f.encryptButton());
+    write("lossy.txt", std::string("x\ry\x0fzz\x1atail", 11));
+    click(f.textModeButton());
+    clickFile("lossy.txt");
+    click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     const QString& text = boxes_[0].text;
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Warning);
@@ -545,30 +545,30 @@ TEST_F(MainWindowTest, LossyTextEncryptWarnsWithCountsAndCrLfFilesDoNot) {
     EXPECT_TRUE(text.contains(QStringLiteral("1 value")));
     EXPECT_TRUE(text.contains(QStringLiteral("Binary Mode")));
     // The output format is unchanged by the warning.
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x76\x76\x0d\x77\x78", 5));
+    EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x76\x76\x0d\x77\x78", 5));
 }
 
 TEST_F(MainWindowTest, ViewerFailureReachesTheExceptionBoxAndKeepsTheContent) {
-    ClickFile("alpha.txt");
-    ClickFile("notes.txt");
-    ASSERT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
-    ASSERT_EQ(::unlink(Path("alpha.txt").c_str()), 0);
-    ClickFile("alpha.txt");
+    clickFile("alpha.txt");
+    clickFile("notes.txt");
+    ASSERT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
+    ASSERT_EQ(::unlink(path("alpha.txt").c_str()), 0);
+    clickFile("alpha.txt");
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
     EXPECT_EQ(boxes_[0].text,
-              QString::fromStdString("Cannot open file " + Path("alpha.txt") + "."));
-    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
+              QString::fromStdString("Cannot open file " + path("alpha.txt") + "."));
+    EXPECT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
 }
 
 TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
     MainWindow& f = *window_;
-    const std::string sub = Path("sub");
+    const std::string sub = path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
     f.directoryTree()->changeDir(sub);
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
-    Click(f.binaryModeButton());
+    click(f.binaryModeButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
     EXPECT_EQ(boxes_[0].text, QStringLiteral("File not found."));
@@ -578,15 +578,15 @@ TEST_F(MainWindowTest, ModeSwitchInAVanishedDirectoryShowsTheIoError) {
 
 TEST_F(MainWindowTest, JobInAVanishedDirectoryReportsTheJobThenTheIoError) {
     MainWindow& f = *window_;
-    const std::string sub = Path("sub");
+    const std::string sub = path("sub");
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
     f.directoryTree()->changeDir(sub);
     std::ofstream(sub + "/in.txt") << "text";
-    Click(f.textModeButton());
-    ClickFile("in.txt");
+    click(f.textModeButton());
+    clickFile("in.txt");
     ASSERT_EQ(::unlink((sub + "/in.txt").c_str()), 0);
     ASSERT_EQ(::rmdir(sub.c_str()), 0);
-    Click(f.encryptButton());
+    click(f.encryptButton());
     // The job's own failure first, then the list's read of the lost directory.
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Encrypt"));
@@ -676,7 +676,7 @@ class DragFromFileManager {
     Qt::DropAction action_ = Qt::IgnoreAction;
 };
 
-QUrl FileUrl(const std::string& path) {
+QUrl fileUrl(const std::string& path) {
     return QUrl::fromLocalFile(QString::fromStdString(path));
 }
 
@@ -684,9 +684,9 @@ class OpenPathTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        ASSERT_EQ(::mkdir(Path("sub").c_str(), 0755), 0);
-        Write("sub/inner.txt", "inside\n");
-        Write("sub/image.png", "not really");
+        ASSERT_EQ(::mkdir(path("sub").c_str(), 0755), 0);
+        write("sub/inner.txt", "inside\n");
+        write("sub/image.png", "not really");
     }
     void TearDown() override {
         // Qt keeps the widget that took the last drag until a drop or a
@@ -697,7 +697,7 @@ class OpenPathTest : public MainWindowTest {
     }
     // Drags `urls` in and drops them, expecting both to be taken as a copy;
     // then the event loop runs, where a failure would be shown.
-    void DropAccepted(const QList<QUrl>& urls) {
+    void dropAccepted(const QList<QUrl>& urls) {
         DragFromFileManager drag(urls);
         ASSERT_EQ(drag.enter(window_.get()), std::optional<bool>(true));
         EXPECT_EQ(drag.action(), Qt::CopyAction);
@@ -714,11 +714,11 @@ class OpenPathTest : public MainWindowTest {
         QString viewed;
         bool operator==(const Seen&) const = default;
     };
-    Seen Now() const {
+    Seen now() const {
         return {window_->fileList()->currentDir(), window_->fileList()->fileName(),
-                window_->isTextMode(), Viewed()};
+                window_->isTextMode(), viewed()};
     }
-    void ExpectMode(bool text) {
+    void expectMode(bool text) {
         MainWindow& f = *window_;
         EXPECT_EQ(f.isTextMode(), text);
         EXPECT_EQ(f.textModeButton()->isChecked(), text);
@@ -730,67 +730,67 @@ class OpenPathTest : public MainWindowTest {
 
 TEST_F(OpenPathTest, OpenedTextFileIsSelectedInItsDirectoryAndShownInTheViewer) {
     MainWindow& f = *window_;
-    f.openPath(Path("sub/inner.txt"));
-    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
-    EXPECT_EQ(f.fileList()->currentDir(), Path("sub"));
-    EXPECT_EQ(Listed(), (QStringList{"inner.txt"}));
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    f.openPath(path("sub/inner.txt"));
+    EXPECT_EQ(f.directoryTree()->currentDir(), path("sub"));
+    EXPECT_EQ(f.fileList()->currentDir(), path("sub"));
+    EXPECT_EQ(listed(), (QStringList{"inner.txt"}));
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
     EXPECT_EQ(f.fileList()->rowAtLastChange(), 0);
-    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
-    ExpectMode(true);
+    EXPECT_EQ(viewed(), QStringLiteral("inside\n"));
+    expectMode(true);
     // Encrypt acts on it at once, writing into its directory.
-    Click(f.encryptButton());
-    EXPECT_EQ(ReadAll(Path("sub/encrypt.txt")).size(), 7u);
+    click(f.encryptButton());
+    EXPECT_EQ(readAll(path("sub/encrypt.txt")).size(), 7u);
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, FileTextModeWouldNotListSwitchesToBinaryMode) {
     MainWindow& f = *window_;
-    f.openPath(Path("sub/image.png"));
-    ExpectMode(false);
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/image.png"));
-    EXPECT_EQ(Viewed(), QString()) << "Binary Mode loads nothing into the viewer";
+    f.openPath(path("sub/image.png"));
+    expectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/image.png"));
+    EXPECT_EQ(viewed(), QString()) << "Binary Mode loads nothing into the viewer";
     // A text file keeps Binary Mode, which lists it too.
-    f.openPath(Path("alpha.txt"));
-    ExpectMode(false);
-    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
-    EXPECT_EQ(Viewed(), QString());
+    f.openPath(path("alpha.txt"));
+    expectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), path("alpha.txt"));
+    EXPECT_EQ(viewed(), QString());
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, DirectoryIsEnteredAndRelativePathsCountFromTheCurrentOne) {
     MainWindow& f = *window_;
     f.openPath("sub");
-    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    EXPECT_EQ(f.directoryTree()->currentDir(), path("sub"));
     EXPECT_EQ(f.fileList()->fileName(), "");
-    ExpectMode(true);
+    expectMode(true);
     f.openPath("../notes.txt");
-    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+    EXPECT_EQ(f.fileList()->fileName(), path("notes.txt"));
     // A file made since the last read of the current directory is found.
-    Write("late.txt", "late");
+    write("late.txt", "late");
     f.openPath("late.txt");
-    EXPECT_EQ(f.fileList()->fileName(), Path("late.txt"));
-    EXPECT_EQ(Viewed(), QStringLiteral("late"));
+    EXPECT_EQ(f.fileList()->fileName(), path("late.txt"));
+    EXPECT_EQ(viewed(), QStringLiteral("late"));
 }
 
 TEST_F(OpenPathTest, WhatCannotBeOpenedNamesThePathAndTheReasonAndChangesNothing) {
     MainWindow& f = *window_;
-    ClickFile("notes.txt");
-    Write("sub/.hidden.txt", "hidden");
-    ASSERT_EQ(::mkfifo(Path("sub/pipe.txt").c_str(), 0644), 0);
+    clickFile("notes.txt");
+    write("sub/.hidden.txt", "hidden");
+    ASSERT_EQ(::mkfifo(path("sub/pipe.txt").c_str(), 0644), 0);
     const struct {
         std::string path;
         std::string message;
     } cases[] = {
-        {Path("missing.txt"), "Cannot open " + Path("missing.txt") + ": No such file or directory"},
+        {path("missing.txt"), "Cannot open " + path("missing.txt") + ": No such file or directory"},
         {"missing.txt", "Cannot open missing.txt: No such file or directory"},
         {"", "Cannot open : No such file or directory"},
-        {Path("alpha.txt/x"), "Cannot open " + Path("alpha.txt/x") + ": Not a directory"},
-        {Path("sub/.hidden.txt"),
-         "Cannot open " + Path("sub/.hidden.txt") + ": Hidden files are not listed"},
-        {Path("sub/pipe.txt"), "Cannot open " + Path("sub/pipe.txt") + ": Not a regular file"},
+        {path("alpha.txt/x"), "Cannot open " + path("alpha.txt/x") + ": Not a directory"},
+        {path("sub/.hidden.txt"),
+         "Cannot open " + path("sub/.hidden.txt") + ": Hidden files are not listed"},
+        {path("sub/pipe.txt"), "Cannot open " + path("sub/pipe.txt") + ": Not a regular file"},
     };
-    const Seen before = Now();
+    const Seen before = now();
     for (const auto& c : cases) {
         try {
             f.openPath(c.path);
@@ -798,76 +798,76 @@ TEST_F(OpenPathTest, WhatCannotBeOpenedNamesThePathAndTheReasonAndChangesNothing
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()), c.message);
         }
-        EXPECT_TRUE(Now() == before) << c.path;
+        EXPECT_TRUE(now() == before) << c.path;
     }
-    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+    EXPECT_EQ(f.fileList()->fileName(), path("notes.txt"));
 }
 
 TEST_F(OpenPathTest, DroppedFileOpensAsFromTheCommandLine) {
     MainWindow& f = *window_;
-    DropAccepted({FileUrl(Path("sub/inner.txt"))});
-    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
-    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
-    ExpectMode(true);
+    dropAccepted({fileUrl(path("sub/inner.txt"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), path("sub"));
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
+    EXPECT_EQ(viewed(), QStringLiteral("inside\n"));
+    expectMode(true);
 
-    DropAccepted({FileUrl(Path("data.bin"))});
-    EXPECT_EQ(f.directoryTree()->currentDir(), Dir());
-    EXPECT_EQ(f.fileList()->fileName(), Path("data.bin"));
-    ExpectMode(false);
-    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
+    dropAccepted({fileUrl(path("data.bin"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), dir());
+    EXPECT_EQ(f.fileList()->fileName(), path("data.bin"));
+    expectMode(false);
+    EXPECT_EQ(viewed(), QStringLiteral("inside\n"));
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, DroppedDirectoryIsEntered) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
-    DropAccepted({FileUrl(Path("sub"))});
-    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
-    EXPECT_EQ(Listed(), (QStringList{"inner.txt"}));
+    clickFile("alpha.txt");
+    dropAccepted({fileUrl(path("sub"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), path("sub"));
+    EXPECT_EQ(listed(), (QStringList{"inner.txt"}));
     EXPECT_EQ(f.fileList()->fileName(), "");
-    ExpectMode(true);
+    expectMode(true);
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, WithSeveralDroppedTheFirstCounts) {
     MainWindow& f = *window_;
-    DropAccepted({FileUrl(Path("notes.txt")), FileUrl(Path("alpha.txt")), FileUrl(Path("sub"))});
-    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
-    EXPECT_EQ(Viewed(), QStringLiteral("first\nsecond\n"));
-    DropAccepted({FileUrl(Path("sub")), FileUrl(Path("alpha.txt"))});
-    EXPECT_EQ(f.directoryTree()->currentDir(), Path("sub"));
+    dropAccepted({fileUrl(path("notes.txt")), fileUrl(path("alpha.txt")), fileUrl(path("sub"))});
+    EXPECT_EQ(f.fileList()->fileName(), path("notes.txt"));
+    EXPECT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
+    dropAccepted({fileUrl(path("sub")), fileUrl(path("alpha.txt"))});
+    EXPECT_EQ(f.directoryTree()->currentDir(), path("sub"));
     EXPECT_EQ(f.fileList()->fileName(), "");
     // The first counts even when a later one is not local.
-    DropAccepted({FileUrl(Path("sub/inner.txt")), QUrl(QStringLiteral("https://example.org/x"))});
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    dropAccepted({fileUrl(path("sub/inner.txt")), QUrl(QStringLiteral("https://example.org/x"))});
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, DroppedNameThatIsNoUtf8KeepsItsBytes) {
     MainWindow& f = *window_;
     const std::string name = "caf\xe9.txt";
-    Write(name, "latin-1 name");
+    write(name, "latin-1 name");
     const QByteArray encoded =
-        "file://" + QByteArray::fromStdString(Path(name)).toPercentEncoding("/");
-    DropAccepted({QUrl::fromEncoded(encoded)});
-    EXPECT_EQ(f.fileList()->fileName(), Path(name));
-    EXPECT_EQ(Viewed(), QStringLiteral("latin-1 name"));
+        "file://" + QByteArray::fromStdString(path(name)).toPercentEncoding("/");
+    dropAccepted({QUrl::fromEncoded(encoded)});
+    EXPECT_EQ(f.fileList()->fileName(), path(name));
+    EXPECT_EQ(viewed(), QStringLiteral("latin-1 name"));
     EXPECT_TRUE(boxes_.empty());
     // QTemporaryDir cannot remove a name it cannot decode.
-    EXPECT_EQ(::unlink(Path(name).c_str()), 0);
+    EXPECT_EQ(::unlink(path(name).c_str()), 0);
 }
 
 TEST_F(OpenPathTest, WhatIsNotALocalFileIsRefusedAtDragEnter) {
     MainWindow& f = *window_;
-    ClickFile("notes.txt");
-    const Seen before = Now();
+    clickFile("notes.txt");
+    const Seen before = now();
     const QList<QList<QUrl>> refused = {
         {QUrl(QStringLiteral("https://example.org/notes.txt"))},
         {QUrl(QStringLiteral("sftp://host/home/user/alpha.txt"))},
         {QUrl(QStringLiteral("file://elsewhere.example.org") +
-              QString::fromStdString(Path("alpha.txt")))},
-        {QUrl(QStringLiteral("https://example.org/a")), FileUrl(Path("alpha.txt"))},
+              QString::fromStdString(path("alpha.txt")))},
+        {QUrl(QStringLiteral("https://example.org/a")), fileUrl(path("alpha.txt"))},
         {},
     };
     for (const QList<QUrl>& urls : refused) {
@@ -878,37 +878,37 @@ TEST_F(OpenPathTest, WhatIsNotALocalFileIsRefusedAtDragEnter) {
     }
     // Plain text is no file either.
     QMimeData text;
-    text.setText(QString::fromStdString(Path("alpha.txt")));
+    text.setText(QString::fromStdString(path("alpha.txt")));
     QDragEnterEvent enter(f.rect().center(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     enter.accept();
     QCoreApplication::sendEvent(&f, &enter);
     EXPECT_FALSE(enter.isAccepted());
     QCoreApplication::processEvents();
-    EXPECT_TRUE(Now() == before);
+    EXPECT_TRUE(now() == before);
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, TheSourceKeepsItsFileAMoveOnlyDragIsRefused) {
     MainWindow& f = *window_;
-    DragFromFileManager move_only({FileUrl(Path("alpha.txt"))}, Qt::MoveAction);
-    EXPECT_EQ(move_only.enter(&f), std::optional<bool>(false));
-    EXPECT_FALSE(move_only.drop(&f));
+    DragFromFileManager moveOnly({fileUrl(path("alpha.txt"))}, Qt::MoveAction);
+    EXPECT_EQ(moveOnly.enter(&f), std::optional<bool>(false));
+    EXPECT_FALSE(moveOnly.drop(&f));
     EXPECT_EQ(f.fileList()->fileName(), "");
 
-    DragFromFileManager link({FileUrl(Path("alpha.txt"))}, Qt::MoveAction | Qt::LinkAction);
+    DragFromFileManager link({fileUrl(path("alpha.txt"))}, Qt::MoveAction | Qt::LinkAction);
     EXPECT_EQ(link.enter(&f), std::optional<bool>(true));
     EXPECT_EQ(link.action(), Qt::LinkAction);
     EXPECT_TRUE(link.drop(&f));
     EXPECT_EQ(link.action(), Qt::LinkAction);
-    EXPECT_EQ(f.fileList()->fileName(), Path("alpha.txt"));
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("alpha.txt"))));
+    EXPECT_EQ(f.fileList()->fileName(), path("alpha.txt"));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(path("alpha.txt"))));
 }
 
 TEST_F(OpenPathTest, DropOfWhatCannotBeOpenedShowsTheErrorBoxFromTheEventLoop) {
     MainWindow& f = *window_;
-    ClickFile("notes.txt");
-    const Seen before = Now();
-    DragFromFileManager drag({FileUrl(Path("gone/notes.txt"))});
+    clickFile("notes.txt");
+    const Seen before = now();
+    DragFromFileManager drag({fileUrl(path("gone/notes.txt"))});
     ASSERT_EQ(drag.enter(&f), std::optional<bool>(true));
     ASSERT_TRUE(drag.drop(&f));
     EXPECT_TRUE(boxes_.empty()) << "not while the drop is still being handled";
@@ -916,40 +916,40 @@ TEST_F(OpenPathTest, DropOfWhatCannotBeOpenedShowsTheErrorBoxFromTheEventLoop) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes_[0].caption, QStringLiteral("Ottomix 98"));
-    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open " + Path("gone/notes.txt") +
+    EXPECT_EQ(boxes_[0].text, QString::fromStdString("Cannot open " + path("gone/notes.txt") +
                                                      ": No such file or directory."));
-    EXPECT_TRUE(Now() == before);
+    EXPECT_TRUE(now() == before);
 }
 
 TEST_F(OpenPathTest, DropOnTheViewerPageSelectsAndLoadsInTextMode) {
     MainWindow& f = *window_;
-    ClickFile("alpha.txt");
-    Click(f.viewButton());
+    clickFile("alpha.txt");
+    click(f.viewButton());
     ASSERT_TRUE(f.viewer()->isVisible());
-    DropAccepted({FileUrl(Path("sub/inner.txt"))});
+    dropAccepted({fileUrl(path("sub/inner.txt"))});
     EXPECT_TRUE(f.viewer()->isVisible());
     EXPECT_TRUE(f.okButton()->isVisible());
     EXPECT_FALSE(f.fileList()->isVisible());
-    EXPECT_EQ(Viewed(), QStringLiteral("inside\n"));
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
-    Click(f.okButton());
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    EXPECT_EQ(viewed(), QStringLiteral("inside\n"));
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
+    click(f.okButton());
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
 
     // Binary Mode has no viewer page: the browser page comes back.
-    Click(f.viewButton());
-    DropAccepted({FileUrl(Path("sub/image.png"))});
+    click(f.viewButton());
+    dropAccepted({fileUrl(path("sub/image.png"))});
     EXPECT_FALSE(f.viewer()->isVisible());
     EXPECT_FALSE(f.okButton()->isVisible());
     EXPECT_TRUE(f.fileList()->isVisible());
-    ExpectMode(false);
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/image.png"));
+    expectMode(false);
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/image.png"));
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(OpenPathTest, TheWindowTakesTheDragOverAnyOfItsControls) {
     MainWindow& f = *window_;
     const auto over = [&](QWidget* child) {
-        DragFromFileManager drag({FileUrl(Path("notes.txt"))});
+        DragFromFileManager drag({fileUrl(path("notes.txt"))});
         EXPECT_EQ(drag.enter(child), std::optional<bool>(true))
             << child->objectName().toStdString();
         // Qt hands the move and the drop to the widget that took the drag.
@@ -957,14 +957,14 @@ TEST_F(OpenPathTest, TheWindowTakesTheDragOverAnyOfItsControls) {
         EXPECT_TRUE(drag.drop(child)) << child->objectName().toStdString();
         EXPECT_EQ(drag.action(), Qt::CopyAction);
         QCoreApplication::processEvents();
-        EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt")) << child->objectName().toStdString();
+        EXPECT_EQ(f.fileList()->fileName(), path("notes.txt")) << child->objectName().toStdString();
         f.fileList()->setSelectedRow(-1);
     };
     for (QWidget* child : std::vector<QWidget*>{
              f.fileList()->viewport(), f.directoryTree()->viewport(), f.driveSelector(),
              f.encryptButton(), f.textModeButton(), f.backgroundImage(), f.client()})
         over(child);
-    Click(f.viewButton());
+    click(f.viewButton());
     over(f.viewer()->viewport());
     EXPECT_TRUE(f.viewer()->isVisible());
     EXPECT_TRUE(boxes_.empty());
@@ -976,26 +976,26 @@ TEST_F(OpenPathTest, TheWindowTakesTheDragOverAnyOfItsControls) {
 class DropDuringJob : public ottomix::NullProgress {
   public:
     DropDuringJob(MainWindow* window, const std::string& path)
-        : window_(window), path_(path), drag_({FileUrl(path)}) {}
+        : window_(window), path_(path), drag_({fileUrl(path)}) {}
     // The drag is over the window before the job.
     std::optional<bool> enterBefore() { return drag_.enter(window_); }
-    void Started(const std::string&, std::int64_t) override {
+    void started(const std::string&, std::int64_t) override {
         running = window_->isJobRunning();
         moved = drag_.move(window_);
         dropped = drag_.drop(window_);
-        DragFromFileManager another({FileUrl(path_)});
+        DragFromFileManager another({fileUrl(path_)});
         entered = another.enter(window_);
         try {
             window_->openPath(path_);
         } catch (const std::runtime_error& e) {
-            open_error = e.what();
+            openError = e.what();
         }
     }
     bool running = false;
     bool moved = true;
     bool dropped = true;
     std::optional<bool> entered;
-    std::string open_error;
+    std::string openError;
 
   private:
     MainWindow* window_;
@@ -1005,48 +1005,48 @@ class DropDuringJob : public ottomix::NullProgress {
 
 TEST_F(OpenPathTest, DropsAreRefusedWhileAJobRuns) {
     MainWindow& f = *window_;
-    DropDuringJob receiver(&f, Path("sub/inner.txt"));
+    DropDuringJob receiver(&f, path("sub/inner.txt"));
     f.setProgressWindow(&receiver);
     EXPECT_FALSE(f.isJobRunning());
-    ClickFile("alpha.txt");
+    clickFile("alpha.txt");
     ASSERT_EQ(receiver.enterBefore(), std::optional<bool>(true));
-    Click(f.encryptButton());
+    click(f.encryptButton());
     EXPECT_TRUE(receiver.running);
     EXPECT_FALSE(receiver.moved);
     EXPECT_FALSE(receiver.dropped);
     EXPECT_EQ(receiver.entered, std::optional<bool>(false));
-    EXPECT_EQ(receiver.open_error, "Cannot open " + Path("sub/inner.txt") + ": A job is running");
+    EXPECT_EQ(receiver.openError, "Cannot open " + path("sub/inner.txt") + ": A job is running");
     // The job ran where it started, undisturbed.
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+    EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
     EXPECT_FALSE(f.isJobRunning());
-    EXPECT_EQ(f.fileList()->currentDir(), Dir());
-    EXPECT_EQ(Viewed(), QStringLiteral("ABC\n"));
+    EXPECT_EQ(f.fileList()->currentDir(), dir());
+    EXPECT_EQ(viewed(), QStringLiteral("ABC\n"));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front().text.toStdString();
 
     // Afterwards drops are taken again.
     f.setProgressWindow(&progress_);
-    DropAccepted({FileUrl(Path("sub/inner.txt"))});
-    EXPECT_EQ(f.fileList()->fileName(), Path("sub/inner.txt"));
+    dropAccepted({fileUrl(path("sub/inner.txt"))});
+    EXPECT_EQ(f.fileList()->fileName(), path("sub/inner.txt"));
 }
 
 // A progress receiver whose first call throws, ending the job with an exception.
 class ThrowingProgress : public ottomix::NullProgress {
   public:
-    void Reset() override { throw std::runtime_error("Receiver failed"); }
+    void reset() override { throw std::runtime_error("Receiver failed"); }
 };
 
 TEST_F(OpenPathTest, AJobThatThrowsLeavesDropsOpen) {
     MainWindow& f = *window_;
     ThrowingProgress receiver;
     f.setProgressWindow(&receiver);
-    ClickFile("alpha.txt");
-    Click(f.encryptButton());
+    clickFile("alpha.txt");
+    click(f.encryptButton());
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, QStringLiteral("Receiver failed."));
     EXPECT_FALSE(f.isJobRunning());
     f.setProgressWindow(&progress_);
-    DropAccepted({FileUrl(Path("notes.txt"))});
-    EXPECT_EQ(f.fileList()->fileName(), Path("notes.txt"));
+    dropAccepted({fileUrl(path("notes.txt"))});
+    EXPECT_EQ(f.fileList()->fileName(), path("notes.txt"));
 }
 
 // An object whose event handler throws, as a handler of the program would.
@@ -1099,7 +1099,7 @@ TEST(MessageBox, LongUnbrokenNameWrapsInsideTheBox) {
                          QStringLiteral(".txt: No such file or directory.");
     QString shown;
     bool fits = false;
-    bool inside_screen = false;
+    bool insideScreen = false;
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -1110,14 +1110,14 @@ TEST(MessageBox, LongUnbrokenNameWrapsInsideTheBox) {
                 const QRect need = label->fontMetrics().boundingRect(
                     QRect(0, 0, label->width(), 100000), Qt::TextWordWrap, label->text());
                 fits = need.width() <= label->width();
-                inside_screen = box->screen()->geometry().contains(box->frameGeometry());
+                insideScreen = box->screen()->geometry().contains(box->frameGeometry());
             }
             box->done(QMessageBox::Ok);
         }
     });
     ottomix::showMessageBox(nullptr, QMessageBox::Warning, QStringLiteral("Encrypt"), text);
     EXPECT_TRUE(fits);
-    EXPECT_TRUE(inside_screen);
+    EXPECT_TRUE(insideScreen);
     EXPECT_EQ(shown.remove(QChar(0x200B)), text) << "only invisible break points are added";
 }
 

@@ -36,32 +36,32 @@ const std::string kDecrypted = "File Successfully Decrypted!";
 // that every notification came on the window's own thread.
 class WatchedWindow : public ProgressWindow {
   public:
-    std::int64_t position_at_end = -1;
-    std::int64_t maximum_at_end = -1;
-    int bar_value_at_end = -1;
-    int progress_calls = 0;
+    std::int64_t positionAtEnd = -1;
+    std::int64_t maximumAtEnd = -1;
+    int barValueAtEnd = -1;
+    int progressCalls = 0;
 
-    void Reset() override {
+    void reset() override {
         QCOMPARE(QThread::currentThread(), thread());
-        ProgressWindow::Reset();
+        ProgressWindow::reset();
     }
-    void Progressed(std::uint64_t done) override {
+    void progressed(std::uint64_t done) override {
         QCOMPARE(QThread::currentThread(), thread());
-        ++progress_calls;
-        ProgressWindow::Progressed(done);
+        ++progressCalls;
+        ProgressWindow::progressed(done);
     }
-    void Finished() override {
+    void finished() override {
         QCOMPARE(QThread::currentThread(), thread());
-        position_at_end = position();
-        maximum_at_end = maximum();
-        bar_value_at_end = progressBar()->value();
-        ProgressWindow::Finished();
+        positionAtEnd = position();
+        maximumAtEnd = maximum();
+        barValueAtEnd = progressBar()->value();
+        ProgressWindow::finished();
     }
 };
 
 // Runs `request` as the program does, on a worker thread reporting to
 // `window`, and returns once the job has ended.
-ottomix::JobResult RunJob(const ottomix::JobRequest& request, ottomix::JobProgress& window) {
+ottomix::JobResult runJob(const ottomix::JobRequest& request, ottomix::JobProgress& window) {
     ottomix::JobRunner runner;
     ottomix::JobResult result;
     QEventLoop loop;
@@ -76,13 +76,13 @@ ottomix::JobResult RunJob(const ottomix::JobRequest& request, ottomix::JobProgre
     return result;
 }
 
-void WriteFile(const QString& path, std::size_t bytes) {
+void writeFile(const QString& path, std::size_t bytes) {
     std::ofstream out(path.toStdString(), std::ios::binary);
     for (std::size_t i = 0; i < bytes; ++i) out.put(static_cast<char>('a' + i % 26));
 }
 
 // What a label or tooltip shows of `text`: rich text is rendered, other text kept.
-QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
+QString shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
     if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text))) {
         return text;
     }
@@ -94,10 +94,10 @@ QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
 // Acts on the window once the transform pass has begun.
 class ActingWindow : public ProgressWindow {
   public:
-    std::function<void(ActingWindow&)> on_started;
-    void Started(const std::string& caption, std::int64_t total) override {
-        ProgressWindow::Started(caption, total);
-        if (on_started) QTimer::singleShot(0, this, [this] { on_started(*this); });
+    std::function<void(ActingWindow&)> onStarted;
+    void started(const std::string& caption, std::int64_t total) override {
+        ProgressWindow::started(caption, total);
+        if (onStarted) QTimer::singleShot(0, this, [this] { onStarted(*this); });
     }
 };
 
@@ -108,33 +108,33 @@ struct StoppableJob {
     ottomix::StopFlag stop{0};
 
     StoppableJob() {
-        std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
-        std::ofstream big(Path("in.dat"), std::ios::binary);
+        std::ofstream(path("encrypt.exe"), std::ios::binary) << "earlier";
+        std::ofstream big(path("in.dat"), std::ios::binary);
         big.seekp((std::int64_t{1} << 30) - 1);
         big.put('x');
     }
-    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
     // Into /dev/null for a job that is to run to its end.
-    ottomix::JobResult Run(ProgressWindow& window, bool to_the_end = false) {
+    ottomix::JobResult run(ProgressWindow& window, bool toTheEnd = false) {
         QObject::connect(&window, &ProgressWindow::cancelRequested,
                          [this] { stop.store(ottomix::kStopCancelled); });
         ottomix::JobRequest request;
         request.mode = ottomix::Mode::Binary;
-        request.input = Path("in.dat");
-        request.output = to_the_end ? "/dev/null" : Path("encrypt.exe");
+        request.input = path("in.dat");
+        request.output = toTheEnd ? "/dev/null" : path("encrypt.exe");
         request.stop = &stop;
-        return RunJob(request, window);
+        return runJob(request, window);
     }
-    std::string Output() const {
-        std::ifstream in(Path("encrypt.exe"), std::ios::binary);
+    std::string output() const {
+        std::ifstream in(path("encrypt.exe"), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    QStringList HiddenFiles() const {
+    QStringList hiddenFiles() const {
         return QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files);
     }
 };
 
-bool BarIsFull(const ProgressWindow& window) {
+bool barIsFull(const ProgressWindow& window) {
     return window.progressBar()->value() == window.progressBar()->maximum() &&
            window.position() == window.maximum();
 }
@@ -169,27 +169,27 @@ void ProgressWindowTest::firstJobThenSecondJobCarryTheStatus() {
     QCOMPARE(window.windowTitle(), QStringLiteral("Working..."));
     QVERIFY(!window.okButton()->isVisible());
 
-    window.Reset();
+    window.reset();
     QCOMPARE(window.maximum(), 0);
     QVERIFY(!window.isVisible());  // the counting pass runs unseen
-    window.Started(kEncrypted, 11);
+    window.started(kEncrypted, 11);
     QVERIFY(window.isVisible());
     QCOMPARE(window.captionLabel()->text().toStdString(), kEncrypted);
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
     QVERIFY(window.okButton()->isHidden());
     QCOMPARE(window.maximum(), 11);
     QCOMPARE(window.position(), 0);
-    window.Progressed(10);
+    window.progressed(10);
     QCOMPARE(window.position(), 10);
     QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
-    window.Finished();
+    window.finished();
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
-    QVERIFY(BarIsFull(window));
+    QVERIFY(barIsFull(window));
     QVERIFY(window.okButton()->isVisible());
 
     // A second job while the window is still up: Reset empties the bar only.
-    window.Reset();
+    window.reset();
     QCOMPARE(window.position(), 0);
     QCOMPARE(window.maximum(), 0);
     QCOMPARE(window.progressBar()->value(), 0);
@@ -198,23 +198,23 @@ void ProgressWindowTest::firstJobThenSecondJobCarryTheStatus() {
     QVERIFY(window.okButton()->isVisible());
     QVERIFY(window.isVisible());
 
-    window.Started(kDecrypted, 5);
+    window.started(kDecrypted, 5);
     QCOMPARE(window.captionLabel()->text().toStdString(), kDecrypted);
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
     QVERIFY(window.okButton()->isVisible());
     QCOMPARE(window.progressBar()->value(), 0);
-    window.Progressed(2);
+    window.progressed(2);
     QCOMPARE(window.position(), 2);
     QVERIFY(window.progressBar()->value() > 0);
-    window.Finished();
-    QVERIFY(BarIsFull(window));
+    window.finished();
+    QVERIFY(barIsFull(window));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
 }
 
 void ProgressWindowTest::captionsFitTheWindow() {
     ProgressWindow window;
-    window.Reset();
-    window.Started(kDecrypted, 2);
+    window.reset();
+    window.started(kDecrypted, 2);
     // Labels grow to their text from fixed left and top edges.
     QCOMPARE(window.captionLabel()->pos(), QPoint(16, 16));
     const QFontMetrics big(window.captionLabel()->font());
@@ -224,7 +224,7 @@ void ProgressWindowTest::captionsFitTheWindow() {
              "caption clipped by the window");
     QVERIFY(window.captionLabel()->geometry().bottom() < window.progressBar()->y());
     QVERIFY(window.statusCaption()->geometry().right() < window.statusLabel()->x());
-    window.Finished();
+    window.finished();
     QVERIFY(window.statusLabel()->width() >=
             window.statusLabel()->fontMetrics().horizontalAdvance(QStringLiteral("Complete")));
     QVERIFY(window.statusLabel()->geometry().right() < window.okButton()->x());
@@ -244,20 +244,20 @@ void ProgressWindowTest::realJobsStandAtNOfNPlusOneBeforeFinished() {
     QFETCH(bool, text);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    WriteFile(dir.filePath("in.dat"), static_cast<std::size_t>(bytes));
+    writeFile(dir.filePath("in.dat"), static_cast<std::size_t>(bytes));
 
     WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = text ? ottomix::Mode::Text : ottomix::Mode::Binary;
     request.input = dir.filePath("in.dat").toStdString();
     request.output = dir.filePath("out.dat").toStdString();
-    const ottomix::JobResult result = RunJob(request, window);
-    QVERIFY2(result.ok(), result.Describe().c_str());
+    const ottomix::JobResult result = runJob(request, window);
+    QVERIFY2(result.ok(), result.describe().c_str());
 
-    QCOMPARE(window.maximum_at_end, bytes + 1);
-    QCOMPARE(window.position_at_end, bytes);
-    QVERIFY(window.bar_value_at_end < window.progressBar()->maximum());
-    QVERIFY(BarIsFull(window));
+    QCOMPARE(window.maximumAtEnd, bytes + 1);
+    QCOMPARE(window.positionAtEnd, bytes);
+    QVERIFY(window.barValueAtEnd < window.progressBar()->maximum());
+    QVERIFY(barIsFull(window));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
     QVERIFY(window.okButton()->isVisible());
 }
@@ -265,18 +265,18 @@ void ProgressWindowTest::realJobsStandAtNOfNPlusOneBeforeFinished() {
 void ProgressWindowTest::emptyInputEndsFull() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    WriteFile(dir.filePath("empty"), 0);
+    writeFile(dir.filePath("empty"), 0);
     WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = ottomix::Mode::Binary;
     request.input = dir.filePath("empty").toStdString();
     request.output = dir.filePath("out").toStdString();
-    QVERIFY(RunJob(request, window).ok());
-    QCOMPARE(window.maximum_at_end, 1);
-    QCOMPARE(window.position_at_end, 0);
+    QVERIFY(runJob(request, window).ok());
+    QCOMPARE(window.maximumAtEnd, 1);
+    QCOMPARE(window.positionAtEnd, 0);
     QCOMPARE(window.maximum(), 1);
     QCOMPARE(window.position(), 1);
-    QVERIFY(BarIsFull(window));
+    QVERIFY(barIsFull(window));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
     QVERIFY(window.okButton()->isVisible());
 }
@@ -284,8 +284,8 @@ void ProgressWindowTest::emptyInputEndsFull() {
 void ProgressWindowTest::totalsBeyond2GiBFillTheBarOnce() {
     ProgressWindow window;
     const std::int64_t total = 5'000'000'000;  // a file of about 4.7 GiB
-    window.Reset();
-    window.Started(kEncrypted, total);
+    window.reset();
+    window.started(kEncrypted, total);
     QCOMPARE(window.maximum(), total);
     const int max = window.progressBar()->maximum();
     QVERIFY(max > 1'000'000);
@@ -295,7 +295,7 @@ void ProgressWindowTest::totalsBeyond2GiBFillTheBarOnce() {
     int last = 0;
     for (std::int64_t block = 1; block <= 1000; ++block) {
         const std::int64_t done = (total - 1) * block / 1000;
-        window.Progressed(static_cast<std::uint64_t>(done));
+        window.progressed(static_cast<std::uint64_t>(done));
         const int value = window.progressBar()->value();
         QVERIFY2(value >= last, "the bar went back");
         last = value;
@@ -304,8 +304,8 @@ void ProgressWindowTest::totalsBeyond2GiBFillTheBarOnce() {
     }
     QCOMPARE(window.position(), total - 1);
     QVERIFY(last < max);
-    window.Finished();
-    QVERIFY(BarIsFull(window));
+    window.finished();
+    QVERIFY(barIsFull(window));
     QCOMPARE(window.position(), total);
 }
 
@@ -317,29 +317,29 @@ void ProgressWindowTest::progressComesAtDisplayRate() {
     WatchedWindow window;
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(job.Run(window, true).ok());
+    QVERIFY(job.run(window, true).ok());
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
-    QVERIFY2(window.progress_calls <= 60 * seconds + 3,
-             qPrintable(QStringLiteral("%1 calls in %2 s").arg(window.progress_calls).arg(seconds)));
-    QCOMPARE(window.position_at_end, std::int64_t{1} << 30);
-    QVERIFY(BarIsFull(window));
+    QVERIFY2(window.progressCalls <= 60 * seconds + 3,
+             qPrintable(QStringLiteral("%1 calls in %2 s").arg(window.progressCalls).arg(seconds)));
+    QCOMPARE(window.positionAtEnd, std::int64_t{1} << 30);
+    QVERIFY(barIsFull(window));
 }
 
 void ProgressWindowTest::okCloseBoxAndEnterHide() {
     ProgressWindow window;
     QPointer<ProgressWindow> alive(&window);
-    window.Reset();
-    window.Started(kEncrypted, 3);
-    window.Finished();
+    window.reset();
+    window.started(kEncrypted, 3);
+    window.finished();
     QVERIFY(window.isVisible());
     QTest::mouseClick(window.okButton(), Qt::LeftButton);
     QVERIFY(!window.isVisible());
     // Hiding changes nothing else.
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
-    QVERIFY(BarIsFull(window));
+    QVERIFY(barIsFull(window));
 
-    window.Reset();
-    window.Started(kDecrypted, 3);
+    window.reset();
+    window.started(kDecrypted, 3);
     QVERIFY(window.isVisible());
     QVERIFY(window.okButton()->isVisible());  // from the second job on
     // While the job runs the close box asks for it to be cancelled; the
@@ -348,15 +348,15 @@ void ProgressWindowTest::okCloseBoxAndEnterHide() {
     window.close();
     QCOMPARE(cancel.count(), 1);
     QVERIFY(window.isVisible());
-    window.Cancelled("Decryption Cancelled");
+    window.cancelled("Decryption Cancelled");
     window.close();
     QVERIFY(!window.isVisible());
     QCOMPARE(cancel.count(), 1);
     QVERIFY(!alive.isNull());
 
-    window.Reset();
-    window.Started(kDecrypted, 3);
-    window.Finished();
+    window.reset();
+    window.started(kDecrypted, 3);
+    window.finished();
     window.okButton()->setFocus();
     QTest::keyClick(window.okButton(), Qt::Key_Return);
     QVERIFY(!window.isVisible());
@@ -364,18 +364,18 @@ void ProgressWindowTest::okCloseBoxAndEnterHide() {
 
 void ProgressWindowTest::placementIsKeptBetweenShowings() {
     ProgressWindow window;
-    window.Reset();
-    window.Started(kEncrypted, 2);
+    window.reset();
+    window.started(kEncrypted, 2);
     QCOMPARE(window.pos(), QPoint(227, 193));
     QCOMPARE(window.size(), QSize(368, 132));
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     window.move(400, 300);
-    window.Finished();
+    window.finished();
     window.okButton()->click();
     QVERIFY(!window.isVisible());
-    window.Reset();
-    window.Started(kEncrypted, 2);
+    window.reset();
+    window.started(kEncrypted, 2);
     QVERIFY(window.isVisible());
     QCOMPARE(window.pos(), QPoint(400, 300));
 }
@@ -385,10 +385,10 @@ void ProgressWindowTest::failedJobSaysSoAndTheNextJobRecovers() {
     const std::string message =
         "Cannot write file /a/rather/long/directory/name/that/does/not/fit/the/window/"
         "encrypt.exe: No space left on device";
-    window.Reset();
-    window.Started(kEncrypted, 1001);
-    window.Progressed(500);
-    window.Failed("Encryption Failed", message);
+    window.reset();
+    window.started(kEncrypted, 1001);
+    window.progressed(500);
+    window.failed("Encryption Failed", message);
     QCOMPARE(window.captionLabel()->text(), QStringLiteral("Encryption Failed"));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
     QVERIFY(window.failureLabel()->isVisible());
@@ -401,45 +401,45 @@ void ProgressWindowTest::failedJobSaysSoAndTheNextJobRecovers() {
     QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
     QVERIFY(window.okButton()->isVisible());
     // Progress after the failure does not move the bar.
-    window.Progressed(1100);
+    window.progressed(1100);
     QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
 
     // No job has completed yet, so the next one runs as "Processing".
-    window.Reset();
-    window.Started(kEncrypted, 10);
+    window.reset();
+    window.started(kEncrypted, 10);
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Processing"));
     QVERIFY(window.failureLabel()->isHidden());
     QCOMPARE(window.captionLabel()->text().toStdString(), kEncrypted);
     QVERIFY(window.okButton()->isVisible());  // shown once, it stays
-    window.Finished();
+    window.finished();
 
     // A failure after a completed job, and the job after it.
-    window.Reset();
-    window.Started(kDecrypted, 1);
-    window.Failed("Decryption Failed", "Cannot open file x");
+    window.reset();
+    window.started(kDecrypted, 1);
+    window.failed("Decryption Failed", "Cannot open file x");
     QCOMPARE(window.captionLabel()->text(), QStringLiteral("Decryption Failed"));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
     QCOMPARE(window.progressBar()->value(), 0);  // an empty input that failed is not full
-    window.Reset();
-    window.Started(kDecrypted, 1);
+    window.reset();
+    window.started(kDecrypted, 1);
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Complete"));
 }
 
 void ProgressWindowTest::realJobThatCannotCreateItsOutputFails() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    WriteFile(dir.filePath("in.txt"), 1000);
+    writeFile(dir.filePath("in.txt"), 1000);
     WatchedWindow window;
     ottomix::JobRequest request;
     request.input = dir.filePath("in.txt").toStdString();
     request.output = dir.filePath("no/such/dir/encrypt.txt").toStdString();
-    const ottomix::JobResult result = RunJob(request, window);
+    const ottomix::JobResult result = runJob(request, window);
     QVERIFY(!result.ok());
-    QCOMPARE(window.maximum_at_end, -1);  // Finished never came
+    QCOMPARE(window.maximumAtEnd, -1);  // Finished never came
     QVERIFY(window.isVisible());
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Failed"));
     QVERIFY(window.failureLabel()->toolTip().contains(QStringLiteral("Cannot create file")));
-    QVERIFY(!BarIsFull(window));
+    QVERIFY(!barIsFull(window));
     QVERIFY(window.okButton()->isVisible());
 }
 
@@ -448,14 +448,14 @@ void ProgressWindowTest::realJobFailingMidwayStopsTheBarThere() {
     if (!QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    WriteFile(dir.filePath("in.dat"), 300000);
+    writeFile(dir.filePath("in.dat"), 300000);
     WatchedWindow window;
     ottomix::JobRequest request;
     request.mode = ottomix::Mode::Binary;
     request.input = dir.filePath("in.dat").toStdString();
     request.output = "/dev/full";
-    QVERIFY(!RunJob(request, window).ok());
-    QCOMPARE(window.maximum_at_end, -1);  // Finished never came
+    QVERIFY(!runJob(request, window).ok());
+    QCOMPARE(window.maximumAtEnd, -1);  // Finished never came
     QCOMPARE(window.maximum(), 300001);
     QVERIFY(window.position() > 0 && window.position() < 300000);
     QVERIFY(window.progressBar()->value() < window.progressBar()->maximum());
@@ -469,12 +469,12 @@ void ProgressWindowTest::failureTextWithMarkupIsShownAsWritten() {
     // File names are the user's: markup in them is text, not formatting.
     ProgressWindow window;
     const QString message = QStringLiteral("Cannot open file /tmp/<b>notes</b> & <i>x</i>.txt");
-    window.Reset();
-    window.Started(kEncrypted, 10);
-    window.Failed("Encryption Failed", message.toStdString());
-    QCOMPARE(Shown(window.failureLabel()->text(), window.failureLabel()->textFormat()), message);
-    QCOMPARE(Shown(window.failureLabel()->toolTip()), message);
-    QCOMPARE(Shown(window.statusLabel()->toolTip()), message);
+    window.reset();
+    window.started(kEncrypted, 10);
+    window.failed("Encryption Failed", message.toStdString());
+    QCOMPARE(shown(window.failureLabel()->text(), window.failureLabel()->textFormat()), message);
+    QCOMPARE(shown(window.failureLabel()->toolTip()), message);
+    QCOMPARE(shown(window.statusLabel()->toolTip()), message);
 }
 
 void ProgressWindowTest::escapeOrCloseBoxCancelsTheRunningJob_data() {
@@ -488,24 +488,24 @@ void ProgressWindowTest::escapeOrCloseBoxCancelsTheRunningJob() {
     StoppableJob job;
     QVERIFY(job.dir.isValid());
     ActingWindow window;
-    window.on_started = [escape](ActingWindow& w) {
+    window.onStarted = [escape](ActingWindow& w) {
         if (escape) {
             QTest::keyClick(&w, Qt::Key_Escape);
         } else {
             w.close();
         }
     };
-    const ottomix::JobResult result = job.Run(window);
+    const ottomix::JobResult result = job.run(window);
     QCOMPARE(result.status, ottomix::JobStatus::Stopped);
-    QCOMPARE(result.stopped_by, static_cast<int>(ottomix::kStopCancelled));
+    QCOMPARE(result.stoppedBy, static_cast<int>(ottomix::kStopCancelled));
     QVERIFY(window.isVisible());
     QCOMPARE(window.captionLabel()->text(), QStringLiteral("Encryption Cancelled"));
     QCOMPARE(window.statusLabel()->text(), QStringLiteral("Cancelled"));
     QVERIFY(window.okButton()->isVisible());
     QVERIFY(window.position() < window.maximum());
-    QVERIFY(!BarIsFull(window));
-    QCOMPARE(job.Output(), std::string("earlier"));
-    QCOMPARE(job.HiddenFiles(), QStringList());
+    QVERIFY(!barIsFull(window));
+    QCOMPARE(job.output(), std::string("earlier"));
+    QCOMPARE(job.hiddenFiles(), QStringList());
     // Outside a job the close box hides the window again.
     window.close();
     QVERIFY(!window.isVisible());
@@ -515,16 +515,16 @@ void ProgressWindowTest::okDuringAJobHidesTheWindowWhenItEnds() {
     StoppableJob job;
     QVERIFY(job.dir.isValid());
     ActingWindow window;
-    window.Reset();
-    window.Started(kEncrypted, 1);
-    window.Finished();  // a first job: OK is shown from now on
-    bool visible_after_click = false;
-    window.on_started = [&](ActingWindow& w) {
+    window.reset();
+    window.started(kEncrypted, 1);
+    window.finished();  // a first job: OK is shown from now on
+    bool visibleAfterClick = false;
+    window.onStarted = [&](ActingWindow& w) {
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
-        visible_after_click = w.isVisible();
+        visibleAfterClick = w.isVisible();
     };
-    QVERIFY(job.Run(window, true).ok());
-    QVERIFY(visible_after_click);
+    QVERIFY(job.run(window, true).ok());
+    QVERIFY(visibleAfterClick);
     QVERIFY(!window.isVisible());
 }
 

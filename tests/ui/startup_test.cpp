@@ -45,19 +45,19 @@ namespace {
 using ottomix::MainWindow;
 
 // Standard error of a child that showed no box and stopped where it should.
-::testing::Matcher<const std::string&> NoBox() {
+::testing::Matcher<const std::string&> noBox() {
     return ::testing::AllOf(::testing::Not(::testing::HasSubstr("[box")),
                             ::testing::Not(::testing::HasSubstr("still running")));
 }
 
-std::string ReadAll(const std::string& path) {
+std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Runs the program in the child with `args` after its name; `script` drives
 // it once the event loop runs.
-[[noreturn]] void RunProgramWith(const std::string& dir, const std::vector<std::string>& args,
+[[noreturn]] void runProgramWith(const std::string& dir, const std::vector<std::string>& args,
                                  std::function<void(MainWindow&)> script) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (::chdir(dir.c_str()) != 0) std::_Exit(99);
@@ -80,16 +80,16 @@ std::string ReadAll(const std::string& path) {
     }));
 }
 
-[[noreturn]] void RunProgram(const std::string& dir, std::function<void(MainWindow&)> script) {
-    RunProgramWith(dir, {}, std::move(script));
+[[noreturn]] void runProgram(const std::string& dir, std::function<void(MainWindow&)> script) {
+    runProgramWith(dir, {}, std::move(script));
 }
 
 // A job runs on a thread of its own; its report comes through the event loop.
-void WaitForJob(MainWindow& window) {
+void waitForJob(MainWindow& window) {
     while (window.isJobRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
 }
 
-void Select(MainWindow& window, const char* name) {
+void select(MainWindow& window, const char* name) {
     ottomix::FileList* list = window.fileList();
     for (int i = 0; i < list->count(); ++i)
         if (list->itemText(i) == QLatin1String(name)) list->setSelectedRow(i);
@@ -99,39 +99,39 @@ class StartUpTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        std::ofstream(Path("plain.txt"), std::ios::binary) << "ABC\n";
+        std::ofstream(path("plain.txt"), std::ios::binary) << "ABC\n";
     }
-    std::string Dir() const { return dir_.path().toStdString(); }
-    std::string Path(const std::string& name) const { return Dir() + "/" + name; }
+    std::string dir() const { return dir_.path().toStdString(); }
+    std::string path(const std::string& name) const { return dir() + "/" + name; }
     QTemporaryDir dir_;
 };
 
 TEST_F(StartUpTest, CloseBoxEndsTheEventLoopWithStatusZero) {
     // The progress window is still up when the main window closes.
-    EXPECT_EXIT(RunProgram(Dir(),
+    EXPECT_EXIT(runProgram(dir(),
                            [](MainWindow& window) {
-                               Select(window, "plain.txt");
+                               select(window, "plain.txt");
                                QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
-                               WaitForJob(window);
+                               waitForJob(window);
                                window.close();
                            }),
-                ::testing::ExitedWithCode(0), NoBox());
-    EXPECT_EQ(ReadAll(Path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
+                ::testing::ExitedWithCode(0), noBox());
+    EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
 }
 
 // The close box while the progress window shows a running job: the job
 // stops, the earlier output stays, and the program ends with status 0.
 TEST_F(StartUpTest, CloseBoxDuringAJobStopsItAndEnds) {
-    std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
+    std::ofstream(path("encrypt.exe"), std::ios::binary) << "earlier";
     {  // Sparse: quick to make, a while to read.
-        std::ofstream big(Path("big.bin"), std::ios::binary);
+        std::ofstream big(path("big.bin"), std::ios::binary);
         big.seekp((std::int64_t{1} << 30) - 1);
         big.put('x');
     }
-    EXPECT_EXIT(RunProgram(Dir(),
+    EXPECT_EXIT(runProgram(dir(),
                            [](MainWindow& window) {
                                QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
-                               Select(window, "big.bin");
+                               select(window, "big.bin");
                                auto* watch = new QTimer(&window);
                                QObject::connect(watch, &QTimer::timeout, [&window] {
                                    for (QWidget* w : QApplication::topLevelWidgets())
@@ -142,50 +142,50 @@ TEST_F(StartUpTest, CloseBoxDuringAJobStopsItAndEnds) {
                                watch->start(0);
                                QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
                            }),
-                ::testing::ExitedWithCode(0), NoBox());
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+                ::testing::ExitedWithCode(0), noBox());
+    EXPECT_EQ(readAll(path("encrypt.exe")), "earlier");
     EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
               QStringList());
 }
 
 TEST_F(StartUpTest, ExitButtonEndsAtOnceWithStatusOneAndWritesPendingBytes) {
-    EXPECT_EXIT(RunProgram(Dir(),
+    EXPECT_EXIT(runProgram(dir(),
                            [this](MainWindow& window) {
                                // A writer still open at exit: its bytes are written then.
                                ottomix::ByteWriter* w =
-                                   ottomix::ByteWriter::Open(Path("open.txt"), "w");
-                               for (char c : std::string("one\ntwo")) w->WriteByte(c);
+                                   ottomix::ByteWriter::open(path("open.txt"), "w");
+                               for (char c : std::string("one\ntwo")) w->writeByte(c);
                                QTest::mouseClick(window.exitButton(), Qt::LeftButton);
                                std::fprintf(stderr, "still running\n");
                            }),
-                ::testing::ExitedWithCode(1), NoBox());
-    EXPECT_EQ(ReadAll(Path("open.txt")), "one\r\ntwo");
+                ::testing::ExitedWithCode(1), noBox());
+    EXPECT_EQ(readAll(path("open.txt")), "one\r\ntwo");
 }
 
 TEST_F(StartUpTest, QuitMenuEndsWithStatusOne) {
-    EXPECT_EXIT(RunProgram(Dir(), [](MainWindow& window) { window.quitAction()->trigger(); }),
-                ::testing::ExitedWithCode(1), NoBox());
+    EXPECT_EXIT(runProgram(dir(), [](MainWindow& window) { window.quitAction()->trigger(); }),
+                ::testing::ExitedWithCode(1), noBox());
 }
 
 TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
-    const std::string out = Path("stdout.bin");
+    const std::string out = path("stdout.bin");
     EXPECT_EXIT(
         {
             const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(fd, 1);
-            RunProgram(Dir(), [](MainWindow& window) {
-                Select(window, "plain.txt");
+            runProgram(dir(), [](MainWindow& window) {
+                select(window, "plain.txt");
                 QTest::mouseClick(window.decryptButton(), Qt::LeftButton);
-                WaitForJob(window);
+                waitForJob(window);
                 QTest::mouseClick(window.exitButton(), Qt::LeftButton);
             });
         },
-        ::testing::ExitedWithCode(1), NoBox());
-    EXPECT_EQ(ReadAll(out), "File " + Path("plain.txt") +
+        ::testing::ExitedWithCode(1), noBox());
+    EXPECT_EQ(readAll(out), "File " + path("plain.txt") +
                                 " text has been converted\r\n"
                                 "Output is stored in file dencrypt.txt\r\n");
     // A B C LF plus 2, 3, 2, 3.
-    EXPECT_EQ(ReadAll(Path("dencrypt.txt")), "CEE\r");
+    EXPECT_EQ(readAll(path("dencrypt.txt")), "CEE\r");
 }
 
 // SIGINT, SIGTERM and SIGHUP during a job: the job stops, its temporary file
@@ -194,30 +194,30 @@ TEST_F(StartUpTest, TextDecryptWritesTwoLinesToStandardOutputAtExit) {
 class SignalDuringJobTest : public StartUpTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SignalDuringJobTest, EndsTheProgramAndKeepsTheEarlierOutput) {
-    const int signal_number = GetParam();
-    std::ofstream(Path("encrypt.exe"), std::ios::binary) << "earlier";
+    const int signalNumber = GetParam();
+    std::ofstream(path("encrypt.exe"), std::ios::binary) << "earlier";
     {  // Sparse: quick to make, a while to read.
-        std::ofstream big(Path("big.bin"), std::ios::binary);
+        std::ofstream big(path("big.bin"), std::ios::binary);
         big.seekp((std::int64_t{1} << 30) - 1);
         big.put('x');
     }
-    const QString dir = dir_.path();
-    EXPECT_EXIT(RunProgram(Dir(),
-                           [dir, signal_number](MainWindow& window) {
+    const QString tempDir = dir_.path();
+    EXPECT_EXIT(runProgram(dir(),
+                           [tempDir, signalNumber](MainWindow& window) {
                                QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
-                               Select(window, "big.bin");
+                               select(window, "big.bin");
                                // Once the output is being written, the signal comes.
                                auto* watch = new QTimer(&window);
-                               QObject::connect(watch, &QTimer::timeout, [dir, signal_number] {
-                                   const QStringList temporary = QDir(dir).entryList(
+                               QObject::connect(watch, &QTimer::timeout, [tempDir, signalNumber] {
+                                   const QStringList temporary = QDir(tempDir).entryList(
                                        {QStringLiteral(".*")}, QDir::Hidden | QDir::Files);
-                                   if (!temporary.isEmpty()) ::raise(signal_number);
+                                   if (!temporary.isEmpty()) ::raise(signalNumber);
                                });
                                watch->start(0);
                                QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
                            }),
-                ::testing::KilledBySignal(signal_number), NoBox());
-    EXPECT_EQ(ReadAll(Path("encrypt.exe")), "earlier");
+                ::testing::KilledBySignal(signalNumber), noBox());
+    EXPECT_EQ(readAll(path("encrypt.exe")), "earlier");
     EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
               QStringList());
 }
@@ -225,7 +225,7 @@ TEST_P(SignalDuringJobTest, EndsTheProgramAndKeepsTheEarlierOutput) {
 INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringJobTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
 
 // Start-up with a failure right before the event loop would start.
-[[noreturn]] void StartWithFailure() {
+[[noreturn]] void startWithFailure() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ottomix::setMessageBoxHook(
         [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
@@ -241,26 +241,26 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringJobTest, ::testing::Values(SIGINT,
 
 TEST(StartUp, ExceptionDuringStartUpIsShownThenStatusZero) {
     // Icon 3 is the stop icon (QMessageBox::Critical).
-    EXPECT_EXIT(StartWithFailure(), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(startWithFailure(), ::testing::ExitedWithCode(0),
                 "\\[box 3\\] Ottomix 98: Cannot create the window\\.");
 }
 
 // --- The command line ----------------------------------------------------
 
-ottomix::CommandLine Parse(std::vector<const char*> args) {
+ottomix::CommandLine parse(std::vector<const char*> args) {
     args.insert(args.begin(), "ottomix");
     return ottomix::parseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
 TEST(CommandLine, NoArgumentRunsWithoutAPath) {
-    const ottomix::CommandLine line = Parse({});
+    const ottomix::CommandLine line = parse({});
     EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run);
     EXPECT_FALSE(line.path.has_value());
 }
 
 TEST(CommandLine, OnePathRunsWithIt) {
     for (const char* path : {"notes.txt", "/tmp", "-", "", "dir with blanks/x"}) {
-        const ottomix::CommandLine line = Parse({path});
+        const ottomix::CommandLine line = parse({path});
         EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run) << path;
         ASSERT_TRUE(line.path.has_value()) << path;
         EXPECT_EQ(*line.path, path);
@@ -269,48 +269,48 @@ TEST(CommandLine, OnePathRunsWithIt) {
 
 TEST(CommandLine, DoubleDashEndsTheOptions) {
     for (const char* path : {"-x", "--help", "--version", "--"}) {
-        const ottomix::CommandLine line = Parse({"--", path});
+        const ottomix::CommandLine line = parse({"--", path});
         EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run) << path;
         ASSERT_TRUE(line.path.has_value()) << path;
         EXPECT_EQ(*line.path, path);
     }
     // A path before the "--" counts as well.
-    const ottomix::CommandLine line = Parse({"a.txt", "--"});
+    const ottomix::CommandLine line = parse({"a.txt", "--"});
     EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run);
     EXPECT_EQ(line.path.value_or(""), "a.txt");
 }
 
 TEST(CommandLine, HelpAndVersionWinWhereTheyStand) {
-    EXPECT_EQ(Parse({"--help"}).action, ottomix::CommandLine::Action::Help);
-    EXPECT_EQ(Parse({"--version"}).action, ottomix::CommandLine::Action::Version);
-    EXPECT_EQ(Parse({"a.txt", "--version"}).action, ottomix::CommandLine::Action::Version);
-    EXPECT_EQ(Parse({"--help", "--bogus"}).action, ottomix::CommandLine::Action::Help);
+    EXPECT_EQ(parse({"--help"}).action, ottomix::CommandLine::Action::Help);
+    EXPECT_EQ(parse({"--version"}).action, ottomix::CommandLine::Action::Version);
+    EXPECT_EQ(parse({"a.txt", "--version"}).action, ottomix::CommandLine::Action::Version);
+    EXPECT_EQ(parse({"--help", "--bogus"}).action, ottomix::CommandLine::Action::Help);
     // An error before them is reported first.
-    const ottomix::CommandLine line = Parse({"--bogus", "--help"});
+    const ottomix::CommandLine line = parse({"--bogus", "--help"});
     EXPECT_EQ(line.action, ottomix::CommandLine::Action::UsageError);
     EXPECT_THAT(line.error, ::testing::HasSubstr("--bogus"));
 }
 
 TEST(CommandLine, ToolkitOptionsGoToTheToolkit) {
     const ottomix::CommandLine line =
-        Parse({"-style", "fusion", "--platform=offscreen", "-reverse", "a.txt"});
+        parse({"-style", "fusion", "--platform=offscreen", "-reverse", "a.txt"});
     EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run);
     EXPECT_EQ(line.path.value_or(""), "a.txt");
-    EXPECT_EQ(line.toolkit_args, (std::vector<std::string>{"-style", "fusion", "-platform",
+    EXPECT_EQ(line.toolkitArgs, (std::vector<std::string>{"-style", "fusion", "-platform",
                                                           "offscreen", "-reverse"}));
-    EXPECT_EQ(Parse({"-h"}).action, ottomix::CommandLine::Action::Help);
-    EXPECT_THAT(Parse({"-style"}).error, ::testing::HasSubstr("-style needs a value"));
+    EXPECT_EQ(parse({"-h"}).action, ottomix::CommandLine::Action::Help);
+    EXPECT_THAT(parse({"-style"}).error, ::testing::HasSubstr("-style needs a value"));
 }
 
 TEST(CommandLine, OtherOptionsAndASecondPathAreUsageErrors) {
     for (const char* option : {"-x", "--bogus", "--help=1", "-reverse=1"}) {
-        const ottomix::CommandLine line = Parse({option, "a.txt"});
+        const ottomix::CommandLine line = parse({option, "a.txt"});
         EXPECT_EQ(line.action, ottomix::CommandLine::Action::UsageError) << option;
         EXPECT_THAT(line.error, ::testing::HasSubstr(option));
     }
     for (const auto& args : std::vector<std::vector<const char*>>{
              {"a.txt", "b.txt"}, {"--", "a.txt", "b.txt"}, {"a.txt", "--", "-b"}}) {
-        const ottomix::CommandLine line = Parse(args);
+        const ottomix::CommandLine line = parse(args);
         EXPECT_EQ(line.action, ottomix::CommandLine::Action::UsageError) << args[1];
         EXPECT_THAT(line.error, ::testing::HasSubstr(args.back()));
     }
@@ -323,7 +323,7 @@ struct Ran {
     std::string err;
 };
 
-std::string ReadFd(int fd) {
+std::string readFd(int fd) {
     std::string text;
     char buffer[4096];
     ssize_t n;
@@ -332,22 +332,22 @@ std::string ReadFd(int fd) {
     return text;
 }
 
-Ran RunRealProgram(const std::vector<std::string>& args, const std::string& dir = "/") {
-    std::vector<std::string> env_storage;
+Ran runRealProgram(const std::vector<std::string>& args, const std::string& dir = "/") {
+    std::vector<std::string> envStorage;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
         if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
             entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
             continue;
-        env_storage.push_back(entry);
+        envStorage.push_back(entry);
     }
     std::vector<char*> env;
-    for (std::string& entry : env_storage) env.push_back(entry.data());
+    for (std::string& entry : envStorage) env.push_back(entry.data());
     env.push_back(nullptr);
-    std::vector<std::string> arg_storage = args;
-    arg_storage.insert(arg_storage.begin(), OTTOMIX_PROGRAM);
+    std::vector<std::string> argStorage = args;
+    argStorage.insert(argStorage.begin(), OTTOMIX_PROGRAM);
     std::vector<char*> argv;
-    for (std::string& arg : arg_storage) argv.push_back(arg.data());
+    for (std::string& arg : argStorage) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     int out[2], err[2];
@@ -365,8 +365,8 @@ Ran RunRealProgram(const std::vector<std::string>& args, const std::string& dir 
     ::close(err[1]);
     Ran ran;
     // Both are short; the pipes hold them while the other is read.
-    ran.out = ReadFd(out[0]);
-    ran.err = ReadFd(err[0]);
+    ran.out = readFd(out[0]);
+    ran.err = readFd(err[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -374,7 +374,7 @@ Ran RunRealProgram(const std::vector<std::string>& args, const std::string& dir 
 }
 
 TEST(RealProgram, HelpPrintsTheUsageAndExitsZeroWithoutADisplay) {
-    const Ran ran = RunRealProgram({"--help"});
+    const Ran ran = runRealProgram({"--help"});
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_THAT(ran.out, ::testing::StartsWith("Usage: ottomix [--help | --version] [--] "
                                                "[FILE | DIRECTORY]\n"));
@@ -384,7 +384,7 @@ TEST(RealProgram, HelpPrintsTheUsageAndExitsZeroWithoutADisplay) {
 }
 
 TEST(RealProgram, VersionPrintsTheProjectVersionAndExitsZeroWithoutADisplay) {
-    const Ran ran = RunRealProgram({"--version"});
+    const Ran ran = runRealProgram({"--version"});
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_EQ(ran.out, "ottomix " OTTOMIX_VERSION "\n");
     EXPECT_THAT(ran.out, ::testing::MatchesRegex("ottomix [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"));
@@ -393,7 +393,7 @@ TEST(RealProgram, VersionPrintsTheProjectVersionAndExitsZeroWithoutADisplay) {
 
 TEST(RealProgram, UnknownOptionIsAUsageErrorWithStatusTwo) {
     for (const char* option : {"--bogus", "-x"}) {
-        const Ran ran = RunRealProgram({option, "offscreen"});
+        const Ran ran = runRealProgram({option, "offscreen"});
         EXPECT_EQ(ran.status, 2) << option;
         EXPECT_EQ(ran.out, "") << option;
         EXPECT_EQ(ran.err, std::string("ottomix: unknown option ") + option +
@@ -402,7 +402,7 @@ TEST(RealProgram, UnknownOptionIsAUsageErrorWithStatusTwo) {
 }
 
 TEST(RealProgram, WithoutADisplayItSaysSoInOneLine) {
-    const Ran ran = RunRealProgram({});
+    const Ran ran = runRealProgram({});
     EXPECT_EQ(ran.status, 1);
     EXPECT_EQ(ran.err,
               "ottomix: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not "
@@ -410,7 +410,7 @@ TEST(RealProgram, WithoutADisplayItSaysSoInOneLine) {
 }
 
 TEST(RealProgram, TwoPathsAreAUsageErrorWithStatusTwo) {
-    const Ran ran = RunRealProgram({"/tmp", "/"});
+    const Ran ran = runRealProgram({"/tmp", "/"});
     EXPECT_EQ(ran.status, 2);
     EXPECT_EQ(ran.out, "");
     EXPECT_THAT(ran.err, ::testing::StartsWith("ottomix: "));
@@ -422,7 +422,7 @@ TEST(RealProgram, TwoPathsAreAUsageErrorWithStatusTwo) {
 
 // What the window shows once the event loop runs, on one line of standard
 // error for the parent to check; then the window closes (status 0).
-void PrintStateAndClose(MainWindow& window) {
+void printStateAndClose(MainWindow& window) {
     const bool text = window.isTextMode();
     const bool consistent = text == window.textModeButton()->isChecked() &&
                             !text == window.binaryModeButton()->isChecked() &&
@@ -438,7 +438,7 @@ void PrintStateAndClose(MainWindow& window) {
     window.close();
 }
 
-std::string State(const std::string& mode, const std::string& dir, const std::string& selected,
+std::string state(const std::string& mode, const std::string& dir, const std::string& selected,
                   const std::string& viewed) {
     return "[state] shown=1 mode=" + mode + " dir=" + dir + " selected=" + selected +
            " viewed=" + viewed + "\n";
@@ -457,97 +457,97 @@ class OpenAtStartTest : public StartUpTest {
   protected:
     void SetUp() override {
         StartUpTest::SetUp();
-        ASSERT_EQ(::mkdir(Path("docs").c_str(), 0755), 0);
-        std::ofstream(Path("docs/notes.txt"), std::ios::binary) << "first\nsecond\n";
-        std::ofstream(Path("docs/LOUD.TXT"), std::ios::binary) << "LOUD\n";
-        std::ofstream(Path("docs/data.bin"), std::ios::binary) << std::string("\0\1\2", 3);
-        std::ofstream(Path("docs/README"), std::ios::binary) << "no extension\n";
+        ASSERT_EQ(::mkdir(path("docs").c_str(), 0755), 0);
+        std::ofstream(path("docs/notes.txt"), std::ios::binary) << "first\nsecond\n";
+        std::ofstream(path("docs/LOUD.TXT"), std::ios::binary) << "LOUD\n";
+        std::ofstream(path("docs/data.bin"), std::ios::binary) << std::string("\0\1\2", 3);
+        std::ofstream(path("docs/README"), std::ios::binary) << "no extension\n";
     }
-    // Runs the program with `args` in Dir(), expecting status 0 and what
+    // Runs the program with `args` in dir(), expecting status 0 and what
     // standard error should hold.
-    void Expect(const std::vector<std::string>& args,
-                ::testing::Matcher<const std::string&> stderr_matcher) {
-        EXPECT_EXIT(RunProgramWith(Dir(), args, PrintStateAndClose), ::testing::ExitedWithCode(0),
-                    stderr_matcher);
+    void expect(const std::vector<std::string>& args,
+                ::testing::Matcher<const std::string&> stderrMatcher) {
+        EXPECT_EXIT(runProgramWith(dir(), args, printStateAndClose), ::testing::ExitedWithCode(0),
+                    stderrMatcher);
     }
 };
 
 TEST_F(OpenAtStartTest, NoArgumentStartsAsBefore) {
-    Expect({}, ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Text", Dir(), "", ""))));
+    expect({}, ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", dir(), "", ""))));
 }
 
 TEST_F(OpenAtStartTest, TextFileStartsInTextModeSelectedAndShownInTheViewer) {
-    Expect({Path("docs/notes.txt")},
+    expect({path("docs/notes.txt")},
            ::testing::AllOf(
-               NoBox(), ::testing::HasSubstr(
-                            State("Text", Path("docs"), Path("docs/notes.txt"), "first|second|"))));
+               noBox(), ::testing::HasSubstr(
+                            state("Text", path("docs"), path("docs/notes.txt"), "first|second|"))));
     // The mask ignores case, as the list's does.
-    Expect({Path("docs/LOUD.TXT")},
-           ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Text", Path("docs"),
-                                                                Path("docs/LOUD.TXT"), "LOUD|"))));
+    expect({path("docs/LOUD.TXT")},
+           ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", path("docs"),
+                                                                path("docs/LOUD.TXT"), "LOUD|"))));
 }
 
 TEST_F(OpenAtStartTest, OtherFileStartsInBinaryModeSelected) {
     for (const char* name : {"docs/data.bin", "docs/README"}) {
-        Expect({Path(name)},
+        expect({path(name)},
                ::testing::AllOf(
-                   NoBox(), ::testing::HasSubstr(State("Binary", Path("docs"), Path(name), ""))));
+                   noBox(), ::testing::HasSubstr(state("Binary", path("docs"), path(name), ""))));
     }
 }
 
 TEST_F(OpenAtStartTest, RelativePathsCountFromTheStartDirectory) {
-    Expect({"docs/notes.txt"},
+    expect({"docs/notes.txt"},
            ::testing::AllOf(
-               NoBox(), ::testing::HasSubstr(
-                            State("Text", Path("docs"), Path("docs/notes.txt"), "first|second|"))));
-    Expect({"docs/../plain.txt"},
-           ::testing::AllOf(NoBox(),
-                            ::testing::HasSubstr(State("Text", Dir(), Path("plain.txt"), "ABC|"))));
-    Expect({"docs"},
-           ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Text", Path("docs"), "", ""))));
+               noBox(), ::testing::HasSubstr(
+                            state("Text", path("docs"), path("docs/notes.txt"), "first|second|"))));
+    expect({"docs/../plain.txt"},
+           ::testing::AllOf(noBox(),
+                            ::testing::HasSubstr(state("Text", dir(), path("plain.txt"), "ABC|"))));
+    expect({"docs"},
+           ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", path("docs"), "", ""))));
 }
 
 TEST_F(OpenAtStartTest, DirectoryStartsThereInTextModeWithNothingSelected) {
-    Expect({Path("docs")},
-           ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Text", Path("docs"), "", ""))));
-    Expect({Path("docs") + "/"},
-           ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Text", Path("docs"), "", ""))));
+    expect({path("docs")},
+           ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", path("docs"), "", ""))));
+    expect({path("docs") + "/"},
+           ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", path("docs"), "", ""))));
 }
 
 TEST_F(OpenAtStartTest, DoubleDashOpensAFileNamedLikeAnOption) {
-    std::ofstream(Path("-x"), std::ios::binary) << "dash";
-    Expect({"--", "-x"},
-           ::testing::AllOf(NoBox(), ::testing::HasSubstr(State("Binary", Dir(), Path("-x"), ""))));
+    std::ofstream(path("-x"), std::ios::binary) << "dash";
+    expect({"--", "-x"},
+           ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Binary", dir(), path("-x"), ""))));
 }
 
 TEST_F(OpenAtStartTest, MissingPathShowsTheErrorBoxThenTheWindowAsWithoutOne) {
-    const std::string missing = Path("nowhere/notes.txt");
-    Expect({missing},
+    const std::string missing = path("nowhere/notes.txt");
+    expect({missing},
            InOrder("[box 3] Ottomix 98: Cannot open " + missing + ": No such file or directory.\n",
-                   State("Text", Dir(), "", "")));
-    Expect({"gone.txt"},
+                   state("Text", dir(), "", "")));
+    expect({"gone.txt"},
            InOrder(std::string("[box 3] Ottomix 98: Cannot open gone.txt: No such file or "
                                "directory.\n"),
-                   State("Text", Dir(), "", "")));
+                   state("Text", dir(), "", "")));
 }
 
 TEST_F(OpenAtStartTest, PathThatCannotBeEnteredShowsTheReason) {
-    const std::string through_file = Path("plain.txt") + "/inner";
-    Expect({through_file},
-           InOrder("[box 3] Ottomix 98: Cannot open " + through_file + ": Not a directory.\n",
-                   State("Text", Dir(), "", "")));
+    const std::string throughFile = path("plain.txt") + "/inner";
+    expect({throughFile},
+           InOrder("[box 3] Ottomix 98: Cannot open " + throughFile + ": Not a directory.\n",
+                   state("Text", dir(), "", "")));
 }
 
 TEST_F(OpenAtStartTest, WhatTheListNeverShowsIsReportedWithTheReason) {
-    std::ofstream(Path("docs/.hidden.txt"), std::ios::binary) << "hidden";
-    Expect({Path("docs/.hidden.txt")},
-           InOrder("[box 3] Ottomix 98: Cannot open " + Path("docs/.hidden.txt") +
+    std::ofstream(path("docs/.hidden.txt"), std::ios::binary) << "hidden";
+    expect({path("docs/.hidden.txt")},
+           InOrder("[box 3] Ottomix 98: Cannot open " + path("docs/.hidden.txt") +
                        ": Hidden files are not listed.\n",
-                   State("Text", Dir(), "", "")));
-    ASSERT_EQ(::mkfifo(Path("docs/pipe.txt").c_str(), 0644), 0);
-    Expect({Path("docs/pipe.txt")}, InOrder("[box 3] Ottomix 98: Cannot open " +
-                                                Path("docs/pipe.txt") + ": Not a regular file.\n",
-                                            State("Text", Dir(), "", "")));
+                   state("Text", dir(), "", "")));
+    ASSERT_EQ(::mkfifo(path("docs/pipe.txt").c_str(), 0644), 0);
+    expect({path("docs/pipe.txt")}, InOrder("[box 3] Ottomix 98: Cannot open " +
+                                                path("docs/pipe.txt") + ": Not a regular file.\n",
+                                            state("Text", dir(), "", "")));
 }
 
 }  // namespace

@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
             } else if (which == "progress") {
                 auto* progress = hiddenWindow<ottomix::ProgressWindow>();
                 if (progress == nullptr) return;
-                progress->Reset();
-                progress->Started("File Successfully Encrypted!", 100);
-                progress->Progressed(100);
-                progress->Finished();
+                progress->reset();
+                progress->started("File Successfully Encrypted!", 100);
+                progress->progressed(100);
+                progress->finished();
             }
         });
     });

@@ -184,12 +184,12 @@ TEST_F(UnresponsiveVolumeTest, CipherJobRunsInTheBrowsersDirectory) {
         request.input = list->fileName();
         NullProgress progress;
         double size = 0;
-        const JobResult result = RunCipherJob(request, progress, size);
-        EXPECT_TRUE(result.ok()) << result.Describe();
+        const JobResult result = runCipherJob(request, progress, size);
+        EXPECT_TRUE(result.ok()) << result.describe();
         EXPECT_TRUE(
-            std::filesystem::exists(Path("work/") + OutputName(request.direction, request.mode)));
+            std::filesystem::exists(Path("work/") + outputName(request.direction, request.mode)));
         list->setMask("*.*");
-        EXPECT_THAT(ListRows(), Contains(OutputName(request.direction, request.mode)));
+        EXPECT_THAT(ListRows(), Contains(outputName(request.direction, request.mode)));
         ExpectCwdMatchesList();
     });
 }
