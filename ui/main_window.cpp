@@ -1,8 +1,5 @@
 #include "ui/main_window.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QAction>
@@ -16,14 +13,11 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QSysInfo>
-#include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -39,9 +33,12 @@
 #include "ui/browser/file_list.h"
 #include "ui/browser/file_mask.h"
 #include "ui/browser/file_system.h"
+#include "ui/dropped_path.h"
 #include "ui/glyph_button.h"
+#include "ui/job_report.h"
 #include "ui/job_runner.h"
 #include "ui/job_stopper.h"
+#include "ui/path_to_open.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"
 #include "widgets/window_look/fixed_frame.h"
@@ -138,56 +135,6 @@ GlyphButton* makeGlyphButton(QWidget* parent, const char* caption, const char* g
     button->setGlyph(QPixmap(QString::fromLatin1(glyph)));
     button->setGeometry(x, y, w, h);
     return button;
-}
-
-QString byteCount(std::uint64_t n) {
-    return n == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(n);
-}
-
-QString baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return displayName(slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
-// True when one of the mask's patterns (separated by ";") matches `name`,
-// by the file list's own rules.
-bool maskLists(const std::string& mask, const std::string& name) {
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = std::min(mask.find(';', start), mask.size());
-        if (end > start && maskMatches(mask.substr(start, end - start), name)) return true;
-        if (end == mask.size()) return false;
-        start = end + 1;
-    }
-}
-
-std::runtime_error cannotOpen(const std::string& path, const std::string& reason) {
-    return std::runtime_error("Cannot open " + path + ": " + reason);
-}
-
-// The local path of the first URL a drag offers: a file:// URL naming this
-// machine or none. Empty when there is none.
-std::string localPathOf(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls()) return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
-    const QUrl& url = urls.first();
-    const QString host = url.host();
-    if (!host.isEmpty() && host != QLatin1String("localhost") &&
-        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
-        return {};
-    // The name's exact bytes, also where they are not UTF-8.
-    const std::string path =
-        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
-    return !path.empty() && path[0] == '/' ? path : std::string();
-}
-
-// A copy when the source offers one, else a link; never a move, which would
-// have the source delete its file.
-Qt::DropAction harmlessAction(Qt::DropActions possible) {
-    if (possible.testFlag(Qt::CopyAction)) return Qt::CopyAction;
-    if (possible.testFlag(Qt::LinkAction)) return Qt::LinkAction;
-    return Qt::IgnoreAction;
 }
 
 }  // namespace
@@ -488,7 +435,7 @@ void MainWindow::jobFinished(const JobResult& result, double fileSize) {
     JobStopper::endIfSignalled(stoppedBy);
     lockWhileJobRuns(false);
 
-    const JobReport report = describeJob(runningJob_, result, result.loneCrDropped);
+    const JobReport report = describeJob(runningJob_, result);
     const auto tell = [&] {
         if (!report.text.isEmpty())
             showMessageBox(this, QMessageBox::Warning, report.caption, report.text);
@@ -522,33 +469,15 @@ void MainWindow::lockWhileJobRuns(bool locked) {
 
 void MainWindow::openPath(const std::string& path) {
     // The list and the process's directory must stay as the job found them.
-    if (isJobRunning()) throw cannotOpen(path, "A job is running");
-    if (path.empty()) throw cannotOpen(path, std::strerror(ENOENT));
-    std::string full = path;
-    if (full[0] != '/') {
-        const std::string here = FileSystem::instance().currentDirectory();
-        if (here.empty()) throw cannotOpen(path, std::strerror(ENOENT));
-        full = joinPath(here, full);
-    }
-    struct stat st;
-    if (::stat(full.c_str(), &st) != 0) throw cannotOpen(path, std::strerror(errno));
-
-    if (S_ISDIR(st.st_mode)) {
-        if (::access(full.c_str(), X_OK) != 0) throw cannotOpen(path, std::strerror(errno));
-        directoryTree_->changeDir(full);
+    if (isJobRunning()) throw std::runtime_error("Cannot open " + path + ": A job is running");
+    const PathToOpen target = resolvePathToOpen(path, FileSystem::instance().currentDirectory());
+    if (!target.ok()) throw std::runtime_error(target.error);
+    directoryTree_->changeDir(target.directory);
+    if (target.fileName.empty()) {
         fileList_->reread();  // also when it was the current directory: it may have changed
         return;
     }
-
-    const std::size_t slash = full.rfind('/');
-    const std::string dir = slash == 0 ? std::string("/") : full.substr(0, slash);
-    const std::string name = full.substr(slash + 1);
-    // What the list leaves out in every mode.
-    if (!S_ISREG(st.st_mode)) throw cannotOpen(path, "Not a regular file");
-    if (name[0] == '.') throw cannotOpen(path, "Hidden files are not listed");
-
-    directoryTree_->changeDir(dir);
-    if (textMode_ && !maskLists(kTextMask, name)) {
+    if (textMode_ && !maskListsName(kTextMask, target.fileName)) {
         if (!viewer_->isHidden()) showBrowser();
         binaryModeButton_->setChecked(true);
         selectBinaryMode();
@@ -557,16 +486,16 @@ void MainWindow::openPath(const std::string& path) {
     }
     int row = -1;
     for (int i = 0; i < fileList_->count() && row < 0; ++i)
-        if (fileList_->itemName(i) == name) row = i;
-    if (row < 0) throw cannotOpen(path, std::strerror(ENOENT));
+        if (fileList_->itemName(i) == target.fileName) row = i;
+    if (row < 0) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(ENOENT));
     fileList_->setSelectedRow(row);
     fileList_->notifyChange();
     loadSelectedFileIntoViewer();
 }
 
 std::optional<std::string> MainWindow::acceptDrop(QDropEvent* event) const {
-    const Qt::DropAction action = harmlessAction(event->possibleActions());
-    std::string path = localPathOf(event->mimeData());
+    const Qt::DropAction action = harmlessDropAction(event->possibleActions());
+    std::string path = droppedLocalPath(event->mimeData());
     if (isJobRunning() || action == Qt::IgnoreAction || path.empty()) {
         event->ignore();
         return std::nullopt;
@@ -589,59 +518,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // A failure is shown from the event loop: the drag's source waits for
     // the drop to end and must not wait on a message box.
     if (path) runUserAction([this, &path] { openPath(*path); });
-}
-
-MainWindow::JobReport MainWindow::describeJob(const JobRequest& request, const JobResult& result,
-                                              std::uint64_t loneCr) {
-    const bool encrypt = request.direction == Direction::Encrypt;
-    JobReport report;
-    report.caption = encrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    // Nothing selected, or cancelled (the progress window says so): nothing to say.
-    if (result.silent() || result.status == JobStatus::Stopped) return report;
-    if (result.status == JobStatus::InputIsOutput) {
-        report.text = displayName(result.describe()) +
-                      QStringLiteral(".\n\nSelect another file, or rename this one first.");
-        return report;
-    }
-    if (!result.ok()) {
-        report.text = displayName(result.describe()) + u'.';
-        return report;
-    }
-    if (request.mode != Mode::Text || !encrypt) return report;
-
-    const std::uint64_t dropped = loneCr + result.bytesAfterMark;
-    const bool unsafe = result.unsafeValues > 0 && result.firstUnsafeOffset >= 0;
-    if (dropped == 0 && !unsafe) return report;
-
-    QString text = QStringLiteral(
-                       "%1 has been encrypted to %2, but Text Mode could not keep all "
-                       "of it:\n")
-                       .arg(baseName(request.input),
-                            QString::fromLatin1(outputName(request.direction, request.mode)));
-    if (dropped > 0) {
-        QStringList parts;
-        if (loneCr > 0)
-            parts << (loneCr == 1 ? QStringLiteral("1 lone CR byte")
-                                   : QStringLiteral("%1 lone CR bytes").arg(loneCr));
-        if (result.bytesAfterMark > 0)
-            parts << QStringLiteral("%1 from the end-of-file mark (Ctrl-Z) on")
-                         .arg(byteCount(result.bytesAfterMark));
-        text += QStringLiteral("\n- %1 left out by the text rules (%2).")
-                    .arg(byteCount(dropped), parts.join(QStringLiteral(", ")));
-    }
-    if (unsafe) {
-        const auto tail = result.bytes - static_cast<std::uint64_t>(result.firstUnsafeOffset);
-        text +=
-            QStringLiteral(
-                "\n- The last %1 will not decrypt back: the encrypted text holds %2 that "
-                "Text Mode cannot store (CR or Ctrl-Z).")
-                .arg(byteCount(tail), result.unsafeValues == 1
-                                          ? QStringLiteral("1 value")
-                                          : QStringLiteral("%1 values").arg(result.unsafeValues));
-    }
-    text += QStringLiteral("\n\nBinary Mode keeps every byte of a file.");
-    report.text = text;
-    return report;
 }
 
 }  // namespace ottomix

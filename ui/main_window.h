@@ -80,15 +80,6 @@ class MainWindow : public QMainWindow {
     QAction* quitAction() const { return quitAction_; }
     QAction* aboutAction() const { return aboutAction_; }
 
-    // What the user is told after a job (empty text: nothing). Public so the
-    // wording can be checked without running a job into a failure.
-    struct JobReport {
-        QString caption;
-        QString text;
-    };
-    static JobReport describeJob(const JobRequest& request, const JobResult& result,
-                                 std::uint64_t loneCr);
-
     // Opens `path` as a file manager's "Open with" means it. A directory
     // becomes the browser's current directory. A file's directory does, with
     // the file selected, so Encrypt, Decrypt and View act on it; in Text Mode

@@ -1,5 +1,7 @@
 #include "ui/browser/file_mask.h"
 
+#include <algorithm>
+
 namespace ottomix {
 
 namespace {
@@ -43,6 +45,23 @@ bool maskMatches(const std::string& pattern, const std::string& name) {
     const size_t n = pattern.size();
     return n >= 2 && pattern[n - 2] == '.' && pattern[n - 1] == '*' &&
            wildMatch(p, p + n - 2, s, s + name.size());
+}
+
+std::vector<std::string> maskPatterns(const std::string& mask) {
+    std::vector<std::string> patterns;
+    std::size_t start = 0;
+    while (start <= mask.size()) {
+        const std::size_t end = std::min(mask.find(';', start), mask.size());
+        if (end > start) patterns.push_back(mask.substr(start, end - start));
+        start = end + 1;
+    }
+    return patterns;
+}
+
+bool maskListsName(const std::string& mask, const std::string& name) {
+    for (const std::string& pattern : maskPatterns(mask))
+        if (maskMatches(pattern, name)) return true;
+    return false;
 }
 
 }  // namespace ottomix
