@@ -18,5 +18,14 @@ TEST(MaskMatches, WildcardsIgnoreCase) {
     EXPECT_FALSE(maskMatches("", "anything"));
 }
 
+TEST(MaskPatterns, SplitAtSemicolonsSkippingEmptyOnes) {
+    using Patterns = std::vector<std::string>;
+    EXPECT_EQ(maskPatterns("*.txt"), Patterns{"*.txt"});
+    EXPECT_EQ(maskPatterns(";*.txt;;*.doc;"), (Patterns{"*.txt", "*.doc"}));
+    EXPECT_EQ(maskPatterns(""), Patterns{});
+    EXPECT_TRUE(maskListsName("*.doc;*.TXT", "a.txt"));
+    EXPECT_FALSE(maskListsName("*.doc;;", "a.txt"));
+}
+
 }  // namespace
 }  // namespace ottomix
