@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include "core/byte_stream.h"
 #include "core/cipher_job.h"
+#include "core/job_stopper.h"
 #include "core/command_line_reader.h"
 
 namespace {
@@ -50,25 +50,6 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 done, 1 the job failed, 2 usage error. A job ended by\n"
     "SIGINT, SIGTERM or SIGHUP cleans up and then dies by that signal.\n";
-
-// Set by SIGINT, SIGTERM and SIGHUP; the job looks at it once per block.
-ottomix::StopFlag gStop{0};
-
-extern "C" void onStopSignal(int signalNumber) {
-    gStop.store(signalNumber);
-}
-
-void catchStopSignals() {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction old {};
-        // A signal ignored by whoever started us (nohup, a background job) stays ignored.
-        if (::sigaction(signalNumber, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(signalNumber, &action, nullptr);
-    }
-}
 
 int usageError(const char* what) {
     std::fputs(ottomix::usageErrorText("ottomix-cli", what).c_str(), stderr);
@@ -141,12 +122,12 @@ int descriptorNamed(const std::string& name) {
 // Copies standard input once into an anonymous file, so that both passes
 // of the job read the same bytes; returns the file's name under
 // /proc/self/fd, or an empty name with errno set. A stop signal ends the copy.
-std::string copyStandardInput() {
+std::string copyStandardInput(const ottomix::StopFlag& stop) {
     const char* tmp = std::getenv("TMPDIR");
     const int fd = ::open(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp", O_TMPFILE | O_RDWR, 0600);
     if (fd < 0) return {};
     static char buf[64 * 1024];
-    while (gStop.load() == 0) {
+    while (stop.load() == 0) {
         const ssize_t got = ::read(STDIN_FILENO, buf, sizeof buf);
         if (got == 0) break;
         if (got < 0) {
@@ -254,11 +235,11 @@ int main(int argc, char** argv) {
     TerminalProgress bar;
     JobProgress& progress = ::isatty(STDERR_FILENO) ? static_cast<JobProgress&>(bar) : quiet;
 
-    catchStopSignals();
+    const ottomix::JobStopper stopper;
     std::string inputName;
     if (input == "-") {
         inputName = "standard input";
-        input = copyStandardInput();
+        input = copyStandardInput(*stopper.flag());
         if (input.empty()) {
             std::fprintf(stderr, "ottomix-cli: cannot read standard input: %s\n",
                          std::strerror(errno));
@@ -267,7 +248,7 @@ int main(int argc, char** argv) {
     }
     ottomix::JobRequest request{direction, mode, input, output};
     request.inputName = inputName;
-    request.stop = &gStop;
+    request.stop = stopper.flag();
     // Standard output and its kin are written as they are: a log opened
     // for appending is appended to, a pipe is written into.
     request.outputFd = descriptorNamed(output);
@@ -284,12 +265,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "ottomix-cli: interrupted, %s left unchanged\n", shown.c_str());
         }
     }
-    // Cleaned up: now die by the signal, also one that came after the output
-    // was complete, so a calling shell sees it and a loop of jobs stops.
-    if (const int signalNumber = gStop.load(); signalNumber > 0) {
-        std::signal(signalNumber, SIG_DFL);
-        std::raise(signalNumber);
-    }
+    // Cleaned up: a loop of jobs in a shell stops too.
+    ottomix::JobStopper::endIfSignalled(stopper.flag()->load());
     if (result.status == ottomix::JobStatus::Stopped) return 128 + result.stoppedBy;
     if (!result.ok()) {
         std::fprintf(stderr, "ottomix-cli: %s\n", result.describe().c_str());

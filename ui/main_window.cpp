@@ -24,6 +24,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/job_stopper.h"
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/browser/deferred_error.h"
@@ -37,7 +38,6 @@
 #include "ui/glyph_button.h"
 #include "ui/job_report.h"
 #include "ui/job_runner.h"
-#include "ui/job_stopper.h"
 #include "ui/path_to_open.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"

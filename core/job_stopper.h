@@ -1,7 +1,7 @@
-// What can stop a running cipher job in the window program: the user's Cancel,
-// and SIGINT, SIGTERM or SIGHUP (Ctrl+C in the terminal it was started from,
-// kill, logging out). Both set one flag that the job reads once per block;
-// the job then removes its temporary file and leaves the earlier output.
+// What can stop a running cipher job: the window's Cancel, and SIGINT,
+// SIGTERM or SIGHUP (Ctrl+C in the terminal, kill, logging out). All set one
+// flag that the job reads once per block; the job then removes its temporary
+// file and leaves the earlier output. Both programs use it.
 #pragma once
 
 #include <csignal>
@@ -19,13 +19,15 @@ class JobStopper {
     JobStopper(const JobStopper&) = delete;
     JobStopper& operator=(const JobStopper&) = delete;
 
-    // The flag to hand to the job (JobRequest::stop).
+    // The flag to hand to the job (JobRequest::stop): 0, the number of the
+    // signal that came, or kStopCancelled.
     const StopFlag* flag() const;
     // The user's Cancel.
     void cancel();
 
-    // After the job: when a signal stopped it, the process ends as that
-    // signal asks, with no message. Returns otherwise.
+    // After the job has cleaned up: when a signal came, also one after the
+    // output was complete, the process ends as that signal asks, so a calling
+    // shell sees it. Returns otherwise.
     static void endIfSignalled(int stoppedBy);
 
   private:

@@ -1,4 +1,4 @@
-#include "ui/job_stopper.h"
+#include "core/job_stopper.h"
 
 #include "core/cipher_job.h"
 
