@@ -1,8 +1,8 @@
 #include "ui/main_window.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -41,6 +41,7 @@
 #include "ui/path_to_open.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"
+#include "widgets/window_look/enter_presses_button.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 #include "widgets/window_look/light_palette.h"
@@ -95,27 +96,6 @@ class FaceGroupBox : public QGroupBox {
         p.setPen(
             pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
         p.drawText(caption, Qt::AlignCenter, title());
-    }
-};
-
-// Enter presses the focused button, as Space does. Qt leaves Enter to a
-// dialog's default buttons, and no button of this window is one.
-class EnterClicks : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            auto* button = qobject_cast<QAbstractButton*>(watched);
-            if (button != nullptr && button->isEnabled() && !key->isAutoRepeat() &&
-                (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-                button->click();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -228,15 +208,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     okButton_->hide();
 
     // No button of the window is a default button; Enter presses the focused one.
-    auto* enterClicks = new EnterClicks(this);
     for (QPushButton* b :
          {static_cast<QPushButton*>(exitButton_), static_cast<QPushButton*>(encryptButton_),
           static_cast<QPushButton*>(decryptButton_), static_cast<QPushButton*>(viewButton_),
-          okButton_}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        b->installEventFilter(enterClicks);
-    }
+          okButton_})
+        makeEnterPressButton(b);
 
     // The browser's links: drive -> tree -> list.
     directoryTree_->setFileList(fileList_);

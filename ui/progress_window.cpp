@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "widgets/window_look/enter_presses_button.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 #include "widgets/window_look/light_palette.h"
@@ -94,8 +95,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     okButton_ = new QPushButton(QStringLiteral("OK"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(280, 104, 75, 25);
-    okButton_->setAutoDefault(false);
-    okButton_->setDefault(false);
+    makeEnterPressButton(okButton_);
     okButton_->hide();
     connect(okButton_, &QPushButton::clicked, this, &ProgressWindow::okClicked);
 
@@ -261,14 +261,6 @@ void ProgressWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && jobRunning_) {
         emit cancelRequested();
         return;
-    }
-    // Enter presses the focused button, as everywhere in the program.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
-            button != nullptr && button->isVisible()) {
-            button->click();
-            return;
-        }
     }
     QWidget::keyPressEvent(event);
 }
