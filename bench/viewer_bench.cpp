@@ -1,4 +1,4 @@
-// How long the viewer takes to show 4 MiB files that used to freeze it, and
+// How long the viewer takes to show 4 MiB files that are hard to lay out, and
 // what twenty loads cost in memory. Runs offscreen unless DISPLAY is set.
 //
 //   ottomix_bench_viewer [--runs N] [--dir PARENT] [--file PATH]...

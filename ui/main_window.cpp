@@ -54,7 +54,7 @@ namespace {
 // What Text Mode lists; Binary Mode lists every file.
 constexpr char kTextMask[] = "*.txt";
 
-// The layout's radio buttons are as wide as their captions in the old 8-point
+// The layout's radio buttons are as wide as their captions in an 8-point
 // font with a 13-pixel indicator and a 4-pixel gap; the platform styles'
 // larger gap would cut "Binary Mode" short.
 class CompactRadioStyle : public QProxyStyle {

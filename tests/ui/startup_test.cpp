@@ -472,7 +472,7 @@ class OpenAtStartTest : public StartUpTest {
     }
 };
 
-TEST_F(OpenAtStartTest, NoArgumentStartsAsBefore) {
+TEST_F(OpenAtStartTest, NoArgumentStartsInTheCurrentDirectoryInTextMode) {
     expect({}, ::testing::AllOf(noBox(), ::testing::HasSubstr(state("Text", dir(), "", ""))));
 }
 

@@ -138,7 +138,7 @@ TEST(MountTable, MountInfoLinesGiveRootTypeAndSource) {
     EXPECT_EQ(entries[1].source, "/dev/sdb1");
     EXPECT_EQ(entries[2].fsType, "nfs4");
     EXPECT_EQ(entries[2].source, "server:/export");
-    // Without its " - " a line is read the old way, and leads nowhere useful.
+    // Without its " - " separator a line is read field by field, and leads nowhere useful.
     EXPECT_EQ(entries[3].mountPoint, "35");
     EXPECT_EQ(entries[4].mountPoint, "/old");
     EXPECT_EQ(entries[4].root, "/");

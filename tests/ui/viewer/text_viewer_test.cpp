@@ -269,7 +269,7 @@ TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
 
 TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
     // QTextDocument starts a block at these, or a line inside one (U+2028).
-    // The limit used to count only \\par and '\\n': 4 MiB of such lines took
+    // Counting only \\par and '\\n' would let 4 MiB of such lines take
     // seconds, with no note.
     view_.setLineLimit(3);
     const QStringList one{"l1", "l2", "l3"};
@@ -361,7 +361,7 @@ TEST_F(ViewerTest, NoOtherCharacterStartsALineOfItsOwn) {
 
 TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     // A paragraph is laid out in worse than linear time: a 4 MiB line
-    // without a space used to freeze the window for minutes.
+    // without a space would freeze the window for minutes.
     std::string words;
     for (int i = 0; i < 800; ++i) words += "word" + std::to_string(i) + ' ';
     const std::string solid(5000, 'x');
@@ -384,8 +384,8 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
 }
 
 TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
-    // Every load used to leave its document behind: clicking between two
-    // 4 MiB files twenty times took hundreds of MB.
+    // A load that left its document behind would cost hundreds of MB after
+    // twenty clicks between two 4 MiB files.
     const std::string text = Write("a.txt", "first\nfile");
     const std::string rtf = Write("b.rtf", "{\\rtf1 second\\par file}");
     const QPointer<QTextDocument> initial = view_.document();
