@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 PREFIX ?= /usr/local
 
-.PHONY: all setup build run test asan bench fuzz install package format clean
+.PHONY: all setup build run test asan bench fuzz lint install package format clean
 
 all: build
 
@@ -37,6 +37,11 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	@bash fuzz/run.sh $(FUZZ_SECONDS)
 
+# Formatting and clang-tidy (.clang-format, .clang-tidy) over the tree; CI runs it.
+lint: build
+	@bash scripts/setup.sh lint
+	@bash scripts/lint.sh $(BUILD)
+
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
@@ -45,7 +50,7 @@ package: build
 	@cmake --build $(BUILD) --target package
 
 format:
-	@find core cli ui widgets tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	@rm -rf $(BUILD) build-asan build-fuzz

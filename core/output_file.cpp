@@ -44,7 +44,8 @@ int resolveLinks(const std::string& name, std::string* end) {
         if (static_cast<std::size_t>(n) == sizeof target) return ENAMETOOLONG;
         std::string next(target, static_cast<std::size_t>(n));
         if (next.empty()) return ENOENT;
-        path = next[0] == '/' ? next : directoryOf(path) + "/" + next;
+        if (next[0] != '/') next = directoryOf(path).append("/").append(next);
+        path = std::move(next);
     }
     return ELOOP;
 }

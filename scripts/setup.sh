@@ -13,9 +13,12 @@ PACKAGES=(
   dpkg-dev file appstream groff-base man-db
 )
 
-# `setup.sh fuzz`: also clang and libFuzzer's runtime, for make fuzz.
+# `setup.sh fuzz`: also clang and libFuzzer's runtime, for make fuzz;
+# `setup.sh lint`: the formatter and clang-tidy, for make lint.
 if [ "${1:-}" = fuzz ]; then
   PACKAGES+=(clang libclang-rt-14-dev)
+elif [ "${1:-}" = lint ]; then
+  PACKAGES+=(clang-format clang-tidy)
 fi
 
 missing=()
