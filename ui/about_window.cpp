@@ -9,9 +9,9 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "widgets/links/hyperlink_label.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
-#include "widgets/links/hyperlink_label.h"
 #include "widgets/window_look/light_palette.h"
 #include "widgets/window_look/window_font.h"
 
@@ -58,17 +58,11 @@ QLabel* boldLabel(QWidget* parent, const QString& text, const QRect& bounds) {
 HyperlinkLabel* makeLink(QWidget* parent, const QRect& bounds, LinkType type,
                          const QString& caption, const QString& alias) {
     auto* link = new HyperlinkLabel(parent);
-    link->beginLoad();
     link->setGeometry(bounds);
     link->setCaption(caption);
     link->setAlias(alias);
     link->setLinkType(type);
-    link->setMenuItems(LinkMenuItem::Open | LinkMenuItem::CopyUrl | LinkMenuItem::OpenWith |
-                       LinkMenuItem::Properties);
-    link->setCursorId(kHandPointCursor);
-    link->setShowHint(true);
-    link->setParentShowHint(false);
-    link->loaded();
+    link->setMenuItems(kAllLinkMenuItems);
     return link;
 }
 

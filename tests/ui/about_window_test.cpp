@@ -81,7 +81,9 @@ class AboutWindowTest : public QObject {
             QCOMPARE(link->menuItems(), ottomix::kAllLinkMenuItems);
             QCOMPARE(link->popupMenu()->actions().size(), 5);
             QCOMPARE(link->focusPolicy(), Qt::NoFocus);
-            QVERIFY(link->showHint() && !link->parentShowHint());
+            QVERIFY(link->showHint());
+            // The hand picture, not Qt's own.
+            QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
             QVERIFY(ottomix::LinkRegistry::instance().isRegistered(link));
             // Sized to its text, and the text fits inside the window.
             QVERIFY(link->width() < 200);

@@ -83,8 +83,8 @@ class TextHidden {
             link_ = link;
             linkColor_ = link->linkColor();
             visitedColor_ = link->visitedColor();
-            link->setLinkColor(kNoColor);
-            link->setVisitedColor(kNoColor);
+            link->setLinkColor(Qt::transparent);
+            link->setVisitedColor(Qt::transparent);
             return;
         }
         QPalette hidden = saved_;
@@ -109,8 +109,8 @@ class TextHidden {
     QWidget* widget_;
     QPalette saved_;
     HyperlinkLabel* link_ = nullptr;
-    ColorRef linkColor_ = 0;
-    ColorRef visitedColor_ = 0;
+    QColor linkColor_;
+    QColor visitedColor_;
 };
 
 QImage render(QWidget* window) {

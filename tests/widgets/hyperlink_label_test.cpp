@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -72,14 +73,17 @@ class HyperlinkLabelTest : public QObject {
         QCOMPARE(link.geometry(), QRect(20, 20, 100, 13));
         QCOMPARE(link.focusPolicy(), Qt::NoFocus);
         QCOMPARE(link.linkType(), LinkType::Email);
-        QCOMPARE(link.linkColor(), ColorRef{0xFF0000});
-        QCOMPARE(link.visitedColor(), ColorRef{0x800080});
+        QCOMPARE(link.linkColor(), QColor(0, 0, 255));
+        QCOMPARE(link.visitedColor(), QColor(128, 0, 128));
         QCOMPARE(link.menuItems(), LinkMenuItems::fromInt(15));
-        QCOMPARE(link.transparentColor(), kNoColor);
+        QVERIFY(!link.transparentColor().isValid());
+        QVERIFY(!link.color().isValid() && link.parentColor());
+        QCOMPARE(link.dockEdges(), Qt::Edges());
         QVERIFY(link.isTransparent() && link.autoSize() && link.showHint() && !link.isVisited());
-        QCOMPARE(link.cursorId(), kHandPointCursor);
+        // The hand of the program's artwork.
         QCOMPARE(link.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(link.cursor().hotSpot(), QPoint(12, 5));
+        QCOMPARE(link.cursor().pixmap().toImage(), QPixmap(":/ottomix/HANDPOINT.png").toImage());
     }
 
     void autoSizeFollowsAliasOrPrefixAndCaption() {
@@ -98,7 +102,7 @@ class HyperlinkLabelTest : public QObject {
         QCOMPARE(link.width(), metrics.horizontalAdvance("Size") + 8);
     }
 
-    void autoSizeRespectsAlign() {
+    void dockingSpansKeepsToEdgesAndFollowsTheParent() {
         QWidget parent;
         parent.resize(400, 300);
         auto* link = new HyperlinkLabel(&parent);
@@ -107,50 +111,64 @@ class HyperlinkLabelTest : public QObject {
         const int w = metrics.horizontalAdvance("align@size.examplemailto:") + 10;
         const int h = metrics.height() + 4;
 
-        link->setAlign(LinkAlign::Top);
-        QCOMPARE(link->geometry(), QRect(0, 0, 400, h));
-        link->setAlign(LinkAlign::Bottom);
-        QCOMPARE(link->geometry(), QRect(0, 300 - h, 400, h));
-        link->setAlign(LinkAlign::Left);
-        QCOMPARE(link->geometry(), QRect(0, 0, w, 300));
-        link->setAlign(LinkAlign::Right);
-        QCOMPARE(link->geometry(), QRect(400 - w, 0, w, 300));
-        link->setAlign(LinkAlign::Client);
-        QCOMPARE(link->geometry(), QRect(0, 0, 400, 300));
+        // In order: an axis docked to neither edge keeps the row before's place.
+        const struct {
+            Qt::Edges edges;
+            QRect expected;
+        } rows[] = {
+            {Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge, QRect(0, 0, 400, h)},
+            {Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge, QRect(0, 300 - h, 400, h)},
+            {Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge, QRect(0, 0, w, 300)},
+            {Qt::RightEdge | Qt::TopEdge | Qt::BottomEdge, QRect(400 - w, 0, w, 300)},
+            {Qt::RightEdge | Qt::BottomEdge, QRect(400 - w, 300 - h, w, h)},
+            {Qt::TopEdge, QRect(400 - w, 0, w, h)},
+            {Qt::LeftEdge | Qt::RightEdge, QRect(0, 0, 400, h)},
+            {Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge, QRect(0, 0, 400, 300)},
+        };
+        for (const auto& row : rows) {
+            link->setDockEdges(row.edges);
+            QCOMPARE(link->geometry(), row.expected);
+        }
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
         parent.resize(500, 200);
         QCOMPARE(link->geometry(), QRect(0, 0, 500, 200));
+
+        link->setDockEdges(Qt::RightEdge | Qt::BottomEdge);
+        parent.resize(450, 250);
+        QCOMPARE(link->geometry(), QRect(450 - w, 250 - h, w, h));
+        // Undocked, it stays where it was.
+        link->setDockEdges({});
+        parent.resize(300, 100);
+        QCOMPARE(link->geometry(), QRect(450 - w, 250 - h, w, h));
     }
 
     void hintShowsTargetUnlessOwnHintFits() {
         auto link = std::make_unique<HyperlinkLabel>();
-        link->beginLoad();
         link->setLinkType(LinkType::Http);
         link->setCaption("www.a-rather-long-address.example/with/a/path");
-        link->setHint("Our home page");
         link->setAutoSize(false);
         link->resize(60, 17);
-        link->loaded();
+        link->setHint("Our home page");
         QCOMPARE(link->hint(), QString("http://www.a-rather-long-address.example/with/a/path"));
         link->setAutoSize(true);
         QCOMPARE(link->hint(), QString("Our home page"));
+        link->setHint(QString());
+        QCOMPARE(link->hint(), QString("http://www.a-rather-long-address.example/with/a/path"));
 
         HyperlinkLabel plain;
         plain.setAlias("Mail us");
         plain.setCaption("mail@hint.example");
         QCOMPARE(plain.hint(), QString("mailto:mail@hint.example"));
 
-        // A picture link read from a layout has no hint of its own: its tooltip
-        // follows the address, also after the caption changes.
+        // A picture link without a hint of its own: its tooltip follows the
+        // address, also after the caption changes.
         QImage picture(12, 9, QImage::Format_RGB32);
         picture.fill(Qt::red);
         HyperlinkLabel pictured;
-        pictured.beginLoad();
         pictured.setLinkType(LinkType::Http);
         pictured.setCaption("first.example");
         pictured.setBitmap(picture);
-        pictured.loaded();
         QCOMPARE(pictured.hint(), QString("http://first.example"));
         pictured.setCaption("second.example");
         QCOMPARE(pictured.hint(), QString("http://second.example"));
@@ -178,15 +196,14 @@ class HyperlinkLabelTest : public QObject {
         QToolTip::hideText();
     }
 
-    void parentShowHintFollowsTheParentsProperty() {
+    void showHintSwitchesTheTooltip() {
         QWidget parent;
         parent.resize(300, 40);
-        parent.setProperty("showHint", false);
         auto* link = new HyperlinkLabel(&parent);
         QVERIFY(link->setProperty("caption", QString("hint@parent.example")));
         QCOMPARE(link->caption(), QString("hint@parent.example"));
-        link->setParentShowHint(true);
-        QCOMPARE(link->property("parentShowHint").toBool(), true);
+        QVERIFY(link->setProperty("showHint", false));
+        QVERIFY(!link->showHint());
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
         auto askForTooltip = [link] {
@@ -198,18 +215,10 @@ class HyperlinkLabelTest : public QObject {
         askForTooltip();
         QVERIFY(!QToolTip::isVisible());
 
-        parent.setProperty("showHint", true);
+        link->setShowHint(true);
         askForTooltip();
         QVERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), QString("mailto:hint@parent.example"));
-        QToolTip::hideText();
-
-        // The link's own setting takes over again.
-        parent.setProperty("showHint", false);
-        link->setShowHint(true);
-        QVERIFY(!link->parentShowHint());
-        askForTooltip();
-        QVERIFY(QToolTip::isVisible());
         QToolTip::hideText();
     }
 
@@ -233,11 +242,45 @@ class HyperlinkLabelTest : public QObject {
         QVERIFY(countPixels(image, 0x800080) > link->width() / 2);
         QCOMPARE(countPixels(image, 0x0000FF), 0);
 
-        link->setTransparent(false);
-        link->setColor(0x00FF00);
+        // Transparent text leaves nothing but the background.
+        link->setVisitedColor(Qt::transparent);
         image = link->grab().toImage();
-        QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, QRgb{0x00FF00});
-        QCOMPARE(image.pixel(link->width() - 1, link->height() - 1) & 0xFFFFFF, QRgb{0x00FF00});
+        QCOMPARE(countPixels(image, image.pixel(0, 0) & 0xFFFFFF), image.width() * image.height());
+    }
+
+    void backgroundWhenNotTransparent_data() {
+        QTest::addColumn<bool>("parentColor");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QRgb>("expected");
+        QTest::newRow("the parent's window colour") << true << QColor() << QRgb{0xFFFF00};
+        QTest::newRow("the palette's base colour") << false << QColor() << QRgb{0x00FFFF};
+        QTest::newRow("a colour of its own") << false << QColor(0, 255, 0) << QRgb{0x00FF00};
+    }
+    void backgroundWhenNotTransparent() {
+        QFETCH(bool, parentColor);
+        QFETCH(QColor, color);
+        QFETCH(QRgb, expected);
+        QWidget parent;
+        parent.resize(300, 40);
+        QPalette colours = parent.palette();
+        colours.setColor(QPalette::Window, Qt::yellow);
+        colours.setColor(QPalette::Base, Qt::cyan);
+        parent.setPalette(colours);
+        auto* link = new HyperlinkLabel(&parent);
+        // The link's own Window colour shows only where nothing is painted.
+        QPalette own = link->palette();
+        own.setColor(QPalette::Window, Qt::magenta);
+        link->setPalette(own);
+        link->setCaption("background.example");
+        link->setTransparent(false);
+        if (color.isValid()) link->setColor(color);
+        link->setParentColor(parentColor);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+
+        const QImage image = link->grab().toImage();
+        QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, expected);
+        QCOMPARE(image.pixel(link->width() - 1, link->height() - 1) & 0xFFFFFF, expected);
     }
 
     void sameVisitedValueDoesNotRepaint() {
@@ -301,14 +344,6 @@ class HyperlinkLabelTest : public QObject {
         }
     }
 
-    void popupBuiltWhenLoadingEnds() {
-        HyperlinkLabel link;
-        link.beginLoad();
-        link.setMenuItems(LinkMenuItem::CopyUrl);
-        link.loaded();
-        QCOMPARE(menuTexts(link), QStringList{"Copy Url to clipboard"});
-    }
-
     void copyUrlPutsPrefixAndCaption() {
         HyperlinkLabel link;
         link.setAlias("Write to us");
@@ -325,11 +360,9 @@ class HyperlinkLabelTest : public QObject {
         QWidget parent;
         parent.setGeometry(100, 100, 400, 200);
         auto* link = new HyperlinkLabel(&parent);
-        link->beginLoad();
         link->setGeometry(56, 136, 118, 17);
         link->setAlias("props@about.example");
         link->setCaption("props@about.example");
-        link->loaded();
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
 
@@ -338,7 +371,7 @@ class HyperlinkLabelTest : public QObject {
             return label ? label->text() : QString("<missing %1>").arg(name);
         };
         auto window = LinkRegistry::instance().createLinkProperties(link);
-        QCOMPARE(window->windowTitle(), QString("THyperLink Properties..."));
+        QCOMPARE(window->windowTitle(), QString("HyperLink Properties..."));
         QCOMPARE(window->size(), QSize(390, 250));
         QCOMPARE(window->findChild<QTabWidget*>()->tabText(0), QString("Common"));
         QCOMPARE(text(*window, "titleLabel"),
@@ -391,7 +424,7 @@ class HyperlinkLabelTest : public QObject {
         QAction* properties = link.popupMenu()->actions().last();
         QCOMPARE(properties->text(), QString("&Properties"));
         properties->trigger();
-        QCOMPARE(seen_title, QString("THyperLink Properties..."));
+        QCOMPARE(seen_title, QString("HyperLink Properties..."));
         QVERIFY(closed_by_escape);
     }
 
@@ -409,7 +442,7 @@ class HyperlinkLabelTest : public QObject {
         link->setBitmap(picture);
         QCOMPARE(link->linkLayout(), LinkLayout::Bitmap);
         QCOMPARE(link->size(), QSize(10, 8));
-        QCOMPARE(link->transparentColor(), ColorRef{0x0000FF});
+        QCOMPARE(link->transparentColor(), QColor(255, 0, 0));
         parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parent));
 

@@ -16,10 +16,32 @@
 
 #include "widgets/links/hyperlink_label_accessible.h"
 #include "widgets/links/link_registry.h"
-#include "widgets/window_look/user_message.h"
+#include "widgets/links/screen_cursor.h"
 #include "widgets/links/widget_resources.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
+
+namespace {
+
+// Places one axis of the link, [start, start + length), in the parent's area
+// on that axis: between both edges, against one, or left where it is.
+void dockAxis(int& start, int& length, int areaStart, int areaLength, bool atStart, bool atEnd) {
+    if (atStart && atEnd) {
+        start = areaStart;
+        length = areaLength;
+    } else if (atStart) {
+        start = areaStart;
+    } else if (atEnd) {
+        start = areaStart + areaLength - length;
+    }
+}
+
+bool spans(Qt::Edges edges, Qt::Edges opposite) {
+    return (edges & opposite) == opposite;
+}
+
+}  // namespace
 
 HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QWidget(parent) {
     // Resources, cursor, registry and what assistive technology learns of
@@ -35,42 +57,27 @@ HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
     setMouseTracking(true);
-    setShowHint(true);
-    setCursorId(kHandPointCursor);
-    // Links made in code (not read from a layout) get their menu at once.
+    setCursor(handPointCursor());
     buildPopupMenu();
 }
 
 HyperlinkLabel::~HyperlinkLabel() {
     // A link that never registered has nothing to detach; a destructor must not throw.
     LinkRegistry& registry = LinkRegistry::instance();
-    if (!designing_ && registry.isRegistered(this)) registry.unregisterLink(this);
-}
-
-void HyperlinkLabel::beginLoad() {
-    loading_ = true;
-}
-
-void HyperlinkLabel::loaded() {
-    loading_ = false;
-    buildPopupMenu();
-    if (savedHint_.isEmpty()) savedHint_ = hint();
-    if (!designing_) LinkRegistry::instance().registerLink(this);
-    // Files the caption under the link's visited state.
-    setCaption(caption_);
+    if (registry.isRegistered(this)) registry.unregisterLink(this);
 }
 
 template <typename T>
 void HyperlinkLabel::storeAndRefresh(T& field, const T& value) {
     if (value == field) return;
     field = value;
-    if (!loading_) refresh();
+    refresh();
 }
 
 void HyperlinkLabel::setCaption(const QString& value) {
-    if (!loading_ && !designing_) LinkRegistry::instance().captionChanging(this, value);
+    LinkRegistry::instance().captionChanging(this, value);
     caption_ = value;
-    if (!loading_) refresh();
+    refresh();
 }
 
 void HyperlinkLabel::setAlias(const QString& value) {
@@ -81,7 +88,7 @@ void HyperlinkLabel::setAutoSize(bool value) {
     if (value == autoSize_) return;
     autoSize_ = value;
     if (value && linkLayout_ == LinkLayout::Bitmap && bitmap_.width() > 0) resize(bitmap_.size());
-    if (!loading_) refresh();
+    refresh();
 }
 
 void HyperlinkLabel::setLinkType(LinkType value) {
@@ -92,11 +99,11 @@ void HyperlinkLabel::setTransparent(bool value) {
     storeAndRefresh(transparent_, value);
 }
 
-void HyperlinkLabel::setLinkColor(ColorRef value) {
+void HyperlinkLabel::setLinkColor(const QColor& value) {
     storeAndRefresh(linkColor_, value);
 }
 
-void HyperlinkLabel::setVisitedColor(ColorRef value) {
+void HyperlinkLabel::setVisitedColor(const QColor& value) {
     storeAndRefresh(visitedColor_, value);
 }
 
@@ -107,11 +114,7 @@ void HyperlinkLabel::setVisited(bool value) {
     traversed.traversed = true;
     QAccessibleStateChangeEvent changed(this, traversed);
     QAccessible::updateAccessibility(&changed);
-    if (!loading_ && !designing_) {
-        LinkRegistry::instance().visitedChanged(this);
-    } else if (!loading_) {
-        refresh();
-    }
+    LinkRegistry::instance().visitedChanged(this);
 }
 
 QString HyperlinkLabel::customPrefix() const {
@@ -122,7 +125,7 @@ void HyperlinkLabel::setCustomPrefix(const QString& value) {
     if (value == customLinkPrefix()) return;
     setCustomLinkPrefix(value.left(kMaxCustomPrefix));
     // Other Custom links pick the new prefix up at their next paint.
-    if (!loading_ && linkType_ == LinkType::Custom) refresh();
+    if (linkType_ == LinkType::Custom) refresh();
 }
 
 void HyperlinkLabel::setMenuItems(LinkMenuItems value) {
@@ -144,28 +147,32 @@ void HyperlinkLabel::setBitmap(const QImage& value) {
     if (bitmap_.width() > 0) size.setWidth(bitmap_.width());
     if (bitmap_.height() > 0) size.setHeight(bitmap_.height());
     resize(size);
-    if (!bitmap_.isNull()) setTransparentColor(toColorRef(bitmap_.pixelColor(0, 0)));
+    if (!bitmap_.isNull()) {
+        // Opaque, so only opaque pixels of that colour are left out.
+        const QColor corner = bitmap_.pixelColor(0, 0);
+        setTransparentColor(QColor(corner.red(), corner.green(), corner.blue()));
+    }
     refresh();
 }
 
-void HyperlinkLabel::setTransparentColor(ColorRef value) {
+void HyperlinkLabel::setTransparentColor(const QColor& value) {
     if (value == transparentColor_) return;
     transparentColor_ = value;
     if (bitmap_.width() > 0) refresh();
 }
 
-void HyperlinkLabel::setAlign(LinkAlign value) {
-    if (value == align_) return;
-    align_ = value;
+void HyperlinkLabel::setDockEdges(Qt::Edges value) {
+    if (value == dockEdges_) return;
+    dockEdges_ = value;
     if (parentWidget() && watchedParent_ != parentWidget()) {
         parentWidget()->installEventFilter(this);
         watchedParent_ = parentWidget();
     }
-    if (!loading_) refresh();
+    refresh();
     realignInParent();
 }
 
-void HyperlinkLabel::setColor(ColorRef value) {
+void HyperlinkLabel::setColor(const QColor& value) {
     parentColor_ = false;
     storeAndRefresh(color_, value);
 }
@@ -175,25 +182,12 @@ void HyperlinkLabel::setParentColor(bool value) {
 }
 
 void HyperlinkLabel::setHint(const QString& value) {
-    setToolTip(value);
+    ownHint_ = value;
+    refresh();
 }
 
 void HyperlinkLabel::setShowHint(bool value) {
     showHint_ = value;
-    parentShowHint_ = false;
-}
-
-void HyperlinkLabel::setParentShowHint(bool value) {
-    parentShowHint_ = value;
-}
-
-void HyperlinkLabel::setCursorId(int id) {
-    cursorId_ = id;
-    if (id == kDefaultCursor) {
-        unsetCursor();
-    } else {
-        setCursor(screenCursor(id));
-    }
 }
 
 QString HyperlinkLabel::launchTarget() const {
@@ -201,7 +195,6 @@ QString HyperlinkLabel::launchTarget() const {
 }
 
 void HyperlinkLabel::click() {
-    if (designing_) return;
     LinkRegistry::instance().openLink(this);
     LinkRegistry::instance().registerLink(this);
 }
@@ -211,7 +204,7 @@ void HyperlinkLabel::copyUrlToClipboard() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(target);
     // The clipboard gives no error of its own; reading back tells whether it took the text.
-    if (clipboard->text() != target) showMessage(QStringLiteral("Could not write to clipboard"));
+    if (clipboard->text() != target) showMessage(QString::fromLatin1(kClipboardFailedMessage));
 }
 
 void HyperlinkLabel::setBeforeOpenHandler(OpenRequestHandler handler) {
@@ -230,23 +223,24 @@ void HyperlinkLabel::buildPopupMenu() {
     popup_->clear();
     if (!menuItems_) return;
     if (menuItems_.testFlag(LinkMenuItem::Open)) {
-        QAction* open = popup_->addAction(QStringLiteral("&Open"), this, [this] { click(); });
+        QAction* open =
+            popup_->addAction(QString::fromLatin1(kOpenEntry), this, [this] { click(); });
         QFont bold = open->font();
         bold.setBold(true);
         open->setFont(bold);
         popup_->setDefaultAction(open);
     }
     if (menuItems_.testFlag(LinkMenuItem::OpenWith)) {
-        popup_->addAction(QStringLiteral("Open with..."), this,
+        popup_->addAction(QString::fromLatin1(kOpenWithEntry), this,
                           [this] { LinkRegistry::instance().chooseApplication(this); });
     }
     if (menuItems_.testFlag(LinkMenuItem::CopyUrl)) {
-        popup_->addAction(QStringLiteral("Copy Url to clipboard"), this,
+        popup_->addAction(QString::fromLatin1(kCopyUrlEntry), this,
                           [this] { copyUrlToClipboard(); });
     }
     if (menuItems_.testFlag(LinkMenuItem::Properties)) {
         popup_->addSeparator();
-        popup_->addAction(QStringLiteral("&Properties"), this,
+        popup_->addAction(QString::fromLatin1(kPropertiesEntry), this,
                           [this] { LinkRegistry::instance().showLinkProperties(this); });
     }
 }
@@ -264,13 +258,10 @@ int HyperlinkLabel::applyTextLayout() {
                               ? metrics.horizontalAdvance(caption_ + linkPrefix(linkType_)) + 10
                               : metrics.horizontalAdvance(alias_) + 8;
     if (autoSize_) {
+        // A side spanning the parent follows the parent, not the text.
         QSize wanted = size();
-        if (align_ == LinkAlign::None || align_ == LinkAlign::Left || align_ == LinkAlign::Right) {
-            wanted.setWidth(textWidth);
-        }
-        if (align_ == LinkAlign::None || align_ == LinkAlign::Top || align_ == LinkAlign::Bottom) {
-            wanted.setHeight(textHeight);
-        }
+        if (!spans(dockEdges_, Qt::LeftEdge | Qt::RightEdge)) wanted.setWidth(textWidth);
+        if (!spans(dockEdges_, Qt::TopEdge | Qt::BottomEdge)) wanted.setHeight(textHeight);
         if (wanted != size()) {
             resize(wanted);
             realignInParent();
@@ -280,9 +271,8 @@ int HyperlinkLabel::applyTextLayout() {
 }
 
 void HyperlinkLabel::updateHint(int textWidth) {
-    if (designing_) return;
-    if (textWidth <= width() && !savedHint_.isEmpty()) {
-        setToolTip(savedHint_);
+    if (textWidth <= width() && !ownHint_.isEmpty()) {
+        setToolTip(ownHint_);
     } else {
         setToolTip(launchTarget());
     }
@@ -290,10 +280,7 @@ void HyperlinkLabel::updateHint(int textWidth) {
 
 void HyperlinkLabel::refresh() {
     // Sizing and the hint follow at once, so they hold before the next paint too.
-    // Not while loading: loaded() saves the link's own hint, not one set here.
-    if (!loading_) {
-        updateHint(linkLayout_ == LinkLayout::Text ? applyTextLayout() : bitmap_.width());
-    }
+    updateHint(linkLayout_ == LinkLayout::Text ? applyTextLayout() : bitmap_.width());
     update();
     // Whatever changed may be part of the accessible name (alias, caption, prefix).
     QAccessibleEvent changed(this, QAccessible::NameChanged);
@@ -302,44 +289,33 @@ void HyperlinkLabel::refresh() {
 
 void HyperlinkLabel::realignInParent() {
     QWidget* parent = parentWidget();
-    if (align_ == LinkAlign::None || !parent) return;
+    if (!dockEdges_ || !parent) return;
     const QRect area = parent->contentsRect();
-    QRect bounds = geometry();
-    switch (align_) {
-        case LinkAlign::Top:
-            bounds = QRect(area.left(), area.top(), area.width(), height());
-            break;
-        case LinkAlign::Bottom:
-            bounds = QRect(area.left(), area.bottom() + 1 - height(), area.width(), height());
-            break;
-        case LinkAlign::Left:
-            bounds = QRect(area.left(), area.top(), width(), area.height());
-            break;
-        case LinkAlign::Right:
-            bounds = QRect(area.right() + 1 - width(), area.top(), width(), area.height());
-            break;
-        case LinkAlign::Client:
-            bounds = area;
-            break;
-        case LinkAlign::None:
-            break;
-    }
+    int x = this->x();
+    int y = this->y();
+    int w = width();
+    int h = height();
+    dockAxis(x, w, area.x(), area.width(), dockEdges_.testFlag(Qt::LeftEdge),
+             dockEdges_.testFlag(Qt::RightEdge));
+    dockAxis(y, h, area.y(), area.height(), dockEdges_.testFlag(Qt::TopEdge),
+             dockEdges_.testFlag(Qt::BottomEdge));
+    const QRect bounds(x, y, w, h);
     if (bounds != geometry()) setGeometry(bounds);
 }
 
 void HyperlinkLabel::paintText(QPainter& painter) {
-    if (loading_) return;
     const int textWidth = applyTextLayout();
     const QFont underlined = linkFont();
     const QFontMetrics metrics(underlined);
     painter.setFont(underlined);
-    painter.setPen(toQColor(visited_ ? visitedColor_ : linkColor_, palette()));
+    painter.setPen(visited_ ? visitedColor_ : linkColor_);
 
     QRect bounds = rect();
     if (!transparent_) {
-        const QColor background = parentColor_ && parentWidget()
-                                      ? parentWidget()->palette().color(QPalette::Window)
-                                      : toQColor(color_, palette());
+        QColor background = color_.isValid() ? color_ : palette().color(QPalette::Base);
+        if (parentColor_ && parentWidget()) {
+            background = parentWidget()->palette().color(QPalette::Window);
+        }
         painter.fillRect(bounds, background);
     }
     bounds.setLeft(bounds.left() + 4);
@@ -363,10 +339,9 @@ void HyperlinkLabel::paintText(QPainter& painter) {
 void HyperlinkLabel::paintBitmap(QPainter& painter) {
     if (!bitmap_.isNull()) {
         QPixmap picture = QPixmap::fromImage(bitmap_);
-        if (transparent_ && transparentColor_ != kNoColor) {
+        if (transparent_ && transparentColor_.isValid()) {
             // Pixels of the transparent colour are masked out; the surface below shows.
-            const QColor key = toQColor(transparentColor_, palette());
-            picture.setMask(picture.createMaskFromColor(key, Qt::MaskInColor));
+            picture.setMask(picture.createMaskFromColor(transparentColor_, Qt::MaskInColor));
         }
         painter.drawPixmap(0, 0, picture);
     }
@@ -384,12 +359,7 @@ void HyperlinkLabel::paintEvent(QPaintEvent*) {
 
 bool HyperlinkLabel::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
-        bool show = showHint_;
-        if (parentShowHint_ && parentWidget()) {
-            const QVariant inherited = parentWidget()->property("showHint");
-            if (inherited.isValid()) show = inherited.toBool();
-        }
-        if (!show) {
+        if (!showHint_) {
             e->ignore();
             return true;
         }
@@ -436,12 +406,12 @@ void HyperlinkLabel::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void HyperlinkLabel::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::FontChange && !loading_) {
+    if (e->type() == QEvent::FontChange) {
         refresh();
     } else if (e->type() == QEvent::ParentChange) {
         if (watchedParent_) watchedParent_->removeEventFilter(this);
         watchedParent_ = nullptr;
-        if (align_ != LinkAlign::None && parentWidget()) {
+        if (dockEdges_ && parentWidget()) {
             parentWidget()->installEventFilter(this);
             watchedParent_ = parentWidget();
             realignInParent();

@@ -7,20 +7,17 @@
 // visited state through the LinkRegistry: opening one turns all of them to the
 // visited colour. A right click shows a menu (open, open with a chosen
 // program, copy the address, properties window). Assistive technology sees a
-// link it can press (hyperlink_label_accessible.h).
-//
-// Links read from a window layout are set up between beginLoad() and
-// loaded(); only then do they join the registry. Links made in code join it
-// as soon as their caption is set.
+// link it can press (hyperlink_label_accessible.h). A link joins the registry
+// as soon as its caption is set.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QWidget>
 #include <functional>
 
 #include "widgets/links/link_types.h"
-#include "widgets/links/screen_cursor.h"
 
 class QMenu;
 
@@ -34,6 +31,18 @@ using OpenRequestHandler = std::function<void(HyperlinkLabel* link, bool& procee
 // failed ones included.
 using OpenResultHandler = std::function<void(HyperlinkLabel* link, int result)>;
 
+// A new link's text: blue, purple once visited.
+inline constexpr QColor kDefaultLinkColor{0, 0, 255};
+inline constexpr QColor kDefaultVisitedColor{128, 0, 128};
+
+// The entries of the link's menu.
+inline constexpr char kOpenEntry[] = "&Open";
+inline constexpr char kOpenWithEntry[] = "Open with...";
+inline constexpr char kCopyUrlEntry[] = "Copy Url to clipboard";
+inline constexpr char kPropertiesEntry[] = "&Properties";
+// Told the user when the clipboard did not take the address.
+inline constexpr char kClipboardFailedMessage[] = "Could not write to clipboard";
+
 class HyperlinkLabel : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString caption READ caption WRITE setCaption)
@@ -43,22 +52,12 @@ class HyperlinkLabel : public QWidget {
     Q_PROPERTY(bool transparent READ isTransparent WRITE setTransparent)
     Q_PROPERTY(QString customPrefix READ customPrefix WRITE setCustomPrefix)
     Q_PROPERTY(bool showHint READ showHint WRITE setShowHint)
-    Q_PROPERTY(bool parentShowHint READ parentShowHint WRITE setParentShowHint)
-    Q_PROPERTY(int cursorId READ cursorId WRITE setCursorId)
 
   public:
+    // Shows the pointing hand of the program's artwork (screen_cursor.h) as
+    // its cursor; QWidget::setCursor() chooses another.
     explicit HyperlinkLabel(QWidget* parent = nullptr);
     ~HyperlinkLabel() override;
-
-    // Reading from a window layout: setters store without repainting until loaded().
-    void beginLoad();
-    // Ends loading: builds the menu, keeps the hint set so far as the link's
-    // own and joins the registry.
-    virtual void loaded();
-    bool isLoading() const { return loading_; }
-    // Design mode (a layout editor): draws, but neither opens, registers nor shares.
-    void setDesigning(bool designing) { designing_ = designing; }
-    bool isDesigning() const { return designing_; }
 
     const QString& caption() const { return caption_; }
     virtual void setCaption(const QString& value);
@@ -72,10 +71,11 @@ class HyperlinkLabel : public QWidget {
     // Transparent: no background of its own; pictures leave transparentColor() out.
     bool isTransparent() const { return transparent_; }
     virtual void setTransparent(bool value);
-    ColorRef linkColor() const { return linkColor_; }
-    virtual void setLinkColor(ColorRef value);
-    ColorRef visitedColor() const { return visitedColor_; }
-    virtual void setVisitedColor(ColorRef value);
+    // The text colours before and after a visit; Qt::transparent hides the text.
+    QColor linkColor() const { return linkColor_; }
+    virtual void setLinkColor(const QColor& value);
+    QColor visitedColor() const { return visitedColor_; }
+    virtual void setVisitedColor(const QColor& value);
     bool isVisited() const { return visited_; }
     virtual void setVisited(bool value);
     // The prefix of Custom links, shared by every link of the process.
@@ -86,33 +86,37 @@ class HyperlinkLabel : public QWidget {
     LinkLayout linkLayout() const { return linkLayout_; }
     virtual void setLinkLayout(LinkLayout value);
     // Setting a picture switches to the Bitmap layout and takes its top left
-    // pixel as the transparent colour.
+    // pixel, made opaque, as the transparent colour.
     const QImage& bitmap() const { return bitmap_; }
     virtual void setBitmap(const QImage& value);
-    ColorRef transparentColor() const { return transparentColor_; }
-    virtual void setTransparentColor(ColorRef value);
+    // Pixels of this colour are left out of a transparent link's picture; an
+    // invalid colour (the default) leaves none out.
+    QColor transparentColor() const { return transparentColor_; }
+    virtual void setTransparentColor(const QColor& value);
     virtual QMenu* popupMenu() const { return popup_; }
 
-    // Docks the link in its parent, following the parent's size.
-    LinkAlign align() const { return align_; }
-    void setAlign(LinkAlign value);
-    // Background when not transparent; parentColor takes the parent's window colour.
-    ColorRef color() const { return color_; }
-    void setColor(ColorRef value);
+    // The parent's edges the link keeps to as the parent resizes: between two
+    // opposite edges it spans the parent, against one it sits at that edge,
+    // and with neither it stays where it is. All four fill the parent. Without
+    // any (the default) the link is not docked.
+    Qt::Edges dockEdges() const { return dockEdges_; }
+    void setDockEdges(Qt::Edges value);
+    // The background when not transparent: the parent's Window colour while
+    // parentColor() holds, otherwise color(). An invalid color() (the default)
+    // stands for the palette's Base colour, the desktop's colour for window
+    // contents. Setting a colour turns parentColor() off.
+    QColor color() const { return color_; }
+    void setColor(const QColor& value);
     bool parentColor() const { return parentColor_; }
     void setParentColor(bool value);
-    // The tooltip. The one set while loading is kept as the link's own: it is
-    // shown while the text fits, otherwise the tooltip shows the whole address.
+    // What the tooltip shows now. setHint() gives the link a tooltip of its
+    // own, shown while the text fits; otherwise, or without one, the tooltip
+    // shows the whole address.
     QString hint() const { return toolTip(); }
     void setHint(const QString& value);
+    // Whether the tooltip is shown at all.
     bool showHint() const { return showHint_; }
     void setShowHint(bool value);
-    // Whether to follow the parent's "showHint" property instead of showHint().
-    bool parentShowHint() const { return parentShowHint_; }
-    void setParentShowHint(bool value);
-    // A cursor id of screen_cursor.h.
-    int cursorId() const { return cursorId_; }
-    void setCursorId(int id);
 
     // Prefix of linkType() followed by caption(): what opening hands on.
     QString launchTarget() const;
@@ -148,8 +152,7 @@ class HyperlinkLabel : public QWidget {
 
     // Sizes the link to its text (autoSize) and refreshes the hint, then schedules a paint.
     void refresh();
-    // The rule of the plain property setters: store a changed value, then
-    // refresh unless a layout is being read.
+    // The rule of the plain property setters: store a changed value, then refresh.
     template <typename T>
     void storeAndRefresh(T& field, const T& value);
     // Returns the text width the hint rule compares with the link's width.
@@ -166,24 +169,20 @@ class HyperlinkLabel : public QWidget {
     bool transparent_ = true;
     bool autoSize_ = true;
     LinkType linkType_ = LinkType::Email;
-    ColorRef linkColor_ = kBlue;
-    ColorRef visitedColor_ = kPurple;
-    QString savedHint_;
+    QColor linkColor_ = kDefaultLinkColor;
+    QColor visitedColor_ = kDefaultVisitedColor;
+    QString ownHint_;
     QString alias_;
     LinkMenuItems menuItems_ = kAllLinkMenuItems;
     LinkLayout linkLayout_ = LinkLayout::Text;
     QImage bitmap_;
-    ColorRef transparentColor_ = kNoColor;
+    QColor transparentColor_;
 
     QString caption_;
-    LinkAlign align_ = LinkAlign::None;
-    ColorRef color_ = kWindowColor;
+    Qt::Edges dockEdges_;
+    QColor color_;
     bool parentColor_ = true;
     bool showHint_ = true;
-    bool parentShowHint_ = false;
-    int cursorId_ = kDefaultCursor;
-    bool loading_ = false;
-    bool designing_ = false;
     bool leftPressed_ = false;
     QWidget* watchedParent_ = nullptr;
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "widgets/window_look/fixed_frame.h"
 #include "widgets/links/hyperlink_label.h"
+#include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/light_palette.h"
 #include "widgets/window_look/window_font.h"
 
@@ -59,7 +59,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("THyperLink Properties..."));
+    setWindowTitle(QString::fromLatin1(kLinkPropertiesTitle));
     setFont(windowFont());
     setPalette(lightPalette());
     setFixedSize(390, 250);

@@ -11,6 +11,8 @@ namespace ottomix {
 
 class HyperlinkLabel;
 
+inline constexpr char kLinkPropertiesTitle[] = "HyperLink Properties...";
+
 class LinkProperties : public QDialog {
     Q_OBJECT
   public:

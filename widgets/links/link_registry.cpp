@@ -88,7 +88,6 @@ bool LinkRegistry::isRegistered(const HyperlinkLabel* link) const {
 }
 
 void LinkRegistry::registerLink(HyperlinkLabel* link) {
-    if (link->designing_) return;
     const QString caption = link->caption_;
     if (containsCaption(visited_, caption)) {
         link->setVisited(true);
@@ -106,9 +105,8 @@ void LinkRegistry::registerLink(HyperlinkLabel* link) {
 }
 
 void LinkRegistry::unregisterLink(HyperlinkLabel* link) {
-    if (link->designing_) return;
     const auto at = std::find(links_.begin(), links_.end(), link);
-    if (at == links_.end()) throw std::runtime_error("Detaching Control that is not registered?");
+    if (at == links_.end()) throw std::runtime_error(kNotRegisteredError);
     links_.erase(at);
     const QString& caption = link->caption_;
     const bool shared = std::any_of(links_.begin(), links_.end(), [&](const HyperlinkLabel* other) {
@@ -123,7 +121,6 @@ void LinkRegistry::unregisterLink(HyperlinkLabel* link) {
 }
 
 void LinkRegistry::visitedChanged(HyperlinkLabel* link) {
-    if (link->designing_) return;
     const QString caption = link->caption_;
     const bool visited = link->visited_;
     if (caption.isEmpty()) return;
@@ -141,7 +138,6 @@ void LinkRegistry::visitedChanged(HyperlinkLabel* link) {
 }
 
 void LinkRegistry::captionChanging(HyperlinkLabel* link, const QString& new_caption) {
-    if (link->designing_) return;
     const QString old_caption = link->caption_;
     const bool visited = link->visited_;
     if (!isRegistered(link)) registerLink(link);
@@ -184,7 +180,6 @@ void LinkRegistry::syncLinks() {
 }
 
 void LinkRegistry::openLink(HyperlinkLabel* link) {
-    if (link->designing_ || link->loading_) return;
     bool proceed = true;
     if (link->beforeOpen_) {
         link->beforeOpen_(link, proceed);
@@ -208,7 +203,7 @@ void LinkRegistry::openLink(HyperlinkLabel* link) {
 std::unique_ptr<QFileDialog> LinkRegistry::createChooser() const {
     auto chooser = std::make_unique<QFileDialog>(nullptr);
     chooser->setOption(QFileDialog::DontUseNativeDialog);
-    chooser->setWindowTitle(QStringLiteral("Select application for ..."));
+    chooser->setWindowTitle(QString::fromLatin1(kChooserTitle));
     chooser->setAcceptMode(QFileDialog::AcceptOpen);
     chooser->setFileMode(QFileDialog::ExistingFile);
     // Programs carry no extension here: the first filter lists folders and
@@ -274,8 +269,8 @@ void LinkRegistry::saveCaptionList(bool not_visited, const QString& file_name) {
     if (ok) ok = file.flush();
     file.close();
     if (!ok) {
-        showMessage(QStringLiteral("Could not save to file:") + file_name);
-        throw std::runtime_error("SaveFileError");
+        showMessage(QString::fromLatin1(kSaveFailedMessage) + file_name);
+        throw std::runtime_error(kSaveFileError);
     }
 }
 

@@ -23,6 +23,14 @@ namespace ottomix {
 
 class HyperlinkLabel;
 
+// What unregisterLink() throws for a link the registry does not hold.
+inline constexpr char kNotRegisteredError[] = "Detaching Control that is not registered?";
+// What saveCaptionList() tells the user, followed by the file name, and then throws.
+inline constexpr char kSaveFailedMessage[] = "Could not save to file:";
+inline constexpr char kSaveFileError[] = "SaveFileError";
+// The title of the "Open with..." chooser.
+inline constexpr char kChooserTitle[] = "Select application for ...";
+
 class LinkRegistry {
   public:
     // The registry of the process, created before the first link needs it.
@@ -35,7 +43,7 @@ class LinkRegistry {
     // Files the link's caption under its visited state, or takes the visited
     // state of the caption's list, and adds the link if it is new.
     void registerLink(HyperlinkLabel* link);
-    // Throws std::runtime_error("Detaching Control that is not registered?").
+    // Throws std::runtime_error(kNotRegisteredError) for a link it does not hold.
     void unregisterLink(HyperlinkLabel* link);
     // The link's visited state changed: moves its caption and updates the other links.
     void visitedChanged(HyperlinkLabel* link);
@@ -55,7 +63,7 @@ class LinkRegistry {
     QString typeApplication(LinkType type) const;
 
     // Writes one caption per line (CR LF); on failure tells the user and
-    // throws std::runtime_error("SaveFileError").
+    // throws std::runtime_error(kSaveFileError).
     virtual void saveCaptionList(bool not_visited, const QString& file_name);
     // Returns the previous program of the type.
     virtual QString setTypeApplication(LinkType type, const QString& path);

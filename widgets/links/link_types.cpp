@@ -67,42 +67,4 @@ void setCustomLinkPrefix(const QString& prefix) {
     sharedCustomPrefix() = prefix;
 }
 
-QColor toQColor(ColorRef color, const QPalette& palette) {
-    if (color == kNoColor) return QColor(Qt::transparent);
-    if (color & 0x80000000u) {
-        switch (color & 0xFFu) {
-            case 5:
-                return palette.color(QPalette::Base);
-            case 7:
-            case 8:
-                return palette.color(QPalette::WindowText);
-            case 13:
-                return palette.color(QPalette::Highlight);
-            case 14:
-                return palette.color(QPalette::HighlightedText);
-            case 16:
-                return palette.color(QPalette::Dark);
-            case 17:
-                return palette.color(QPalette::Disabled, QPalette::Text);
-            case 18:
-                return palette.color(QPalette::ButtonText);
-            case 20:
-                return palette.color(QPalette::Light);
-            case 23:
-                return palette.color(QPalette::ToolTipText);
-            case 24:
-                return palette.color(QPalette::ToolTipBase);
-            default:
-                return palette.color(QPalette::Window);
-        }
-    }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
-ColorRef toColorRef(const QColor& color) {
-    return static_cast<ColorRef>(color.red()) | static_cast<ColorRef>(color.green()) << 8 |
-           static_cast<ColorRef>(color.blue()) << 16;
-}
-
 }  // namespace ottomix

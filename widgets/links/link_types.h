@@ -1,11 +1,8 @@
 // The values a hyperlink label's properties take: what kind of address a link
-// holds, how it is drawn, which entries its menu offers, how it docks in its
-// parent and the colours it is painted in.
+// holds, how it is drawn and which entries its menu offers.
 #pragma once
 
-#include <QColor>
 #include <QFlags>
-#include <QPalette>
 #include <QString>
 #include <cstdint>
 
@@ -30,31 +27,11 @@ inline constexpr int kMaxCustomPrefix = 20;
 // A link shows either its text or a picture.
 enum class LinkLayout : std::uint8_t { Text, Bitmap };
 
-// Entries of a link's context menu. The bit values are stored in window
-// layouts, so they never change.
+// Entries of a link's context menu, combined as flags.
 enum class LinkMenuItem : std::uint8_t { Open = 1, CopyUrl = 2, OpenWith = 4, Properties = 8 };
 Q_DECLARE_FLAGS(LinkMenuItems, LinkMenuItem)
 Q_DECLARE_OPERATORS_FOR_FLAGS(LinkMenuItems)
 inline constexpr LinkMenuItems kAllLinkMenuItems =
     LinkMenuItem::Open | LinkMenuItem::CopyUrl | LinkMenuItem::OpenWith | LinkMenuItem::Properties;
-
-// Where a link docks in its parent: nowhere (None), along one edge, taking the
-// full width or height, or filling the whole parent (Client).
-enum class LinkAlign : std::uint8_t { None, Top, Bottom, Left, Right, Client };
-
-// A colour as window layouts store it: 0x00BBGGRR for a plain colour,
-// 0x80000000 + index for a system colour taken from the palette, or kNoColor.
-using ColorRef = std::uint32_t;
-inline constexpr ColorRef kNoColor = 0x1FFFFFFF;
-inline constexpr ColorRef kBlue = 0xFF0000;
-inline constexpr ColorRef kPurple = 0x800080;
-inline constexpr ColorRef kWindowColor = 0x80000005;
-inline constexpr ColorRef kWindowTextColor = 0x80000008;
-inline constexpr ColorRef kButtonFaceColor = 0x8000000F;
-
-// Resolves a plain or system colour; kNoColor is transparent.
-QColor toQColor(ColorRef color, const QPalette& palette);
-// The plain colour of a QColor (alpha dropped).
-ColorRef toColorRef(const QColor& color);
 
 }  // namespace ottomix

@@ -18,9 +18,4 @@ const QCursor& handPointCursor() {
     return *cursor;
 }
 
-QCursor screenCursor(int id) {
-    if (id == kHandPointCursor) return handPointCursor();
-    return QCursor(Qt::ArrowCursor);
-}
-
 }  // namespace ottomix

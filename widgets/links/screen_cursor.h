@@ -1,18 +1,12 @@
-// Mouse cursors by number, as window layouts store them.
+// The pointing-hand cursor of links, drawn from the program's artwork.
 #pragma once
 
 #include <QCursor>
 
 namespace ottomix {
 
-// The standard arrow.
-inline constexpr int kDefaultCursor = 0;
-// A pointing hand drawn from the program's artwork; links use it.
-inline constexpr int kHandPointCursor = -21;
-
-// The hand cursor, loaded on first use and kept for the life of the process.
+// The hand cursor, loaded on first use and kept for the life of the process;
+// Qt's own pointing hand if the artwork is missing.
 const QCursor& handPointCursor();
-// The cursor of an id; ids other than kHandPointCursor give the arrow.
-QCursor screenCursor(int id);
 
 }  // namespace ottomix
