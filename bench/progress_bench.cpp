@@ -79,14 +79,14 @@ WindowRun runWindowJob(ottomix::JobRunner& runner, ottomix::ProgressWindow& wind
     ottomix::JobResult result;
     std::chrono::steady_clock::time_point end;
     const auto connection = QObject::connect(&runner, &ottomix::JobRunner::finished, &loop,
-                                             [&](const ottomix::JobResult& r, double) {
+                                             [&](const ottomix::JobResult& r, std::int64_t) {
                                                  end = std::chrono::steady_clock::now();
                                                  result = r;
                                                  loop.quit();
                                              });
     const double cpu = processCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    if (!runner.start(request, &window, 0.0)) {
+    if (!runner.start(request, &window, 0)) {
         std::fprintf(stderr, "ERROR: JobRunner refused to start a job\n");
         std::exit(1);
     }

@@ -11,8 +11,8 @@
 
 #include "core/byte_stream.h"
 #include "core/cipher_job.h"
-#include "core/job_stopper.h"
 #include "core/command_line_reader.h"
+#include "core/job_stopper.h"
 
 namespace {
 
@@ -253,8 +253,8 @@ int main(int argc, char** argv) {
     // for appending is appended to, a pipe is written into.
     request.outputFd = descriptorNamed(output);
     if (output == "-") request.output = "standard output";
-    double fileSize = 0.0;
-    const ottomix::JobResult result = ottomix::runCipherJob(request, progress, fileSize);
+    std::int64_t progressTotal = 0;
+    const ottomix::JobResult result = ottomix::runCipherJob(request, progress, progressTotal);
     if (result.status == ottomix::JobStatus::Stopped) {
         const std::string shown =
             request.output.empty() ? ottomix::outputName(direction, mode) : request.output;

@@ -121,7 +121,8 @@ bool isUnsafe(std::uint8_t v) {
 
 }  // namespace
 
-JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double& fileSize) {
+JobResult runCipherJob(const JobRequest& request, JobProgress& progress,
+                       std::int64_t& progressTotal) {
     const bool text = request.mode == Mode::Text;
     const bool encrypt = request.direction == Direction::Encrypt;
     const char* inMode = text ? "r" : "rb";
@@ -151,8 +152,7 @@ JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double&
     const std::string& shown = request.inputName.empty() ? input : request.inputName;
     const std::string openMsg = "Cannot open file " + shown;
     struct stat inSt {};
-    if (::stat(input.c_str(), &inSt) != 0)
-        return fail(JobStatus::CannotOpenInput, openMsg, errno);
+    if (::stat(input.c_str(), &inSt) != 0) return fail(JobStatus::CannotOpenInput, openMsg, errno);
     if (S_ISDIR(inSt.st_mode)) return fail(JobStatus::CannotOpenInput, openMsg, EISDIR);
     if (!S_ISREG(inSt.st_mode)) {
         JobResult r = fail(JobStatus::NotRegularFile, openMsg, 0);
@@ -167,9 +167,8 @@ JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double&
     // a slip of the user's, never a wish.
     struct stat outSt {};
     const int outFound = request.outputFd >= 0 ? ::fstat(request.outputFd, &outSt)
-                                                 : ::stat(outputPath.c_str(), &outSt);
-    if (outFound == 0 && outSt.st_dev == inSt.st_dev &&
-        outSt.st_ino == inSt.st_ino) {
+                                               : ::stat(outputPath.c_str(), &outSt);
+    if (outFound == 0 && outSt.st_dev == inSt.st_dev && outSt.st_ino == inSt.st_ino) {
         JobResult r = fail(JobStatus::InputIsOutput, "Cannot use file " + shown + " as input", 0);
         r.reason = "it is this job's own output file " + outputPath;
         return r;
@@ -202,25 +201,23 @@ JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double&
     if (reader->markOffset() >= 0) {
         struct stat now {};
         if (::fstat(reader->fd(), &now) == 0 && now.st_size > reader->markOffset())
-            result.bytesAfterMark =
-                static_cast<std::uint64_t>(now.st_size - reader->markOffset());
+            result.bytesAfterMark = static_cast<std::uint64_t>(now.st_size - reader->markOffset());
     }
     ByteReader::close(reader);
-    // Byte count + 1, as a double: exact up to 2^53 bytes.
-    fileSize = 1.0 + static_cast<double>(counted);
+    // One more than the bytes counted: the progress bar's maximum.
+    progressTotal = static_cast<std::int64_t>(counted) + 1;
 
-    progress.started(jobCaption(request.direction), static_cast<std::int64_t>(fileSize));
+    progress.started(jobCaption(request.direction), progressTotal);
 
     // Transform pass: the output is opened first, the input second.
     OutputFile out;
     const int openErr = request.outputFd >= 0
-                             ? out.openDescriptor(request.outputFd, outMode)
-                             : out.open(outputPath, !request.output.empty(), outMode);
+                            ? out.openDescriptor(request.outputFd, outMode)
+                            : out.open(outputPath, !request.output.empty(), outMode);
     if (const int err = openErr) {
-        JobResult r = fail(JobStatus::CannotCreateOutput,
-                           out.failure().empty() ? "Cannot create file " + outputPath
-                                                 : out.failure(),
-                           err);
+        JobResult r =
+            fail(JobStatus::CannotCreateOutput,
+                 out.failure().empty() ? "Cannot create file " + outputPath : out.failure(), err);
         if (!out.failureReason().empty()) r.reason = out.failureReason();
         return failed(r);
     }

@@ -61,10 +61,10 @@ struct JobResult {
     bool streamed = false;
 
     // Text Mode losses, so the program can warn.
-    std::uint64_t crDropped = 0;           // CR bytes the text reader left out
+    std::uint64_t crDropped = 0;          // CR bytes the text reader left out
     std::uint64_t loneCrDropped = 0;      // of those, CRs not part of a CR LF
     std::uint64_t bytesAfterMark = 0;     // bytes from the first Ctrl-Z on
-    std::uint64_t unsafeValues = 0;        // written 0x0D / 0x1A values
+    std::uint64_t unsafeValues = 0;       // written 0x0D / 0x1A values
     std::int64_t firstUnsafeOffset = -1;  // byte index of the first of them
     // Where in the input file (offsets from 0) the first lone CR, the
     // end-of-file mark and the byte behind the first unsafe value stand; -1
@@ -101,12 +101,14 @@ struct JobRequest {
 };
 
 // Runs the whole job synchronously, on whichever thread calls it; one job
-// at a time. `file_size` receives byte count + 1 of the counting pass (it
-// keeps its value when the input cannot be opened).
+// at a time. `progressTotal` receives the bytes the counting pass counted
+// + 1, the progress bar's maximum (it keeps its value when the input cannot
+// be opened).
 //
 // The output never loses data: it is written beside its name and put in
 // place only when complete (see core/output_file.h). A job that fails, is
 // stopped, or finds its input changed leaves an earlier output as it was.
-JobResult runCipherJob(const JobRequest& request, JobProgress& progress, double& fileSize);
+JobResult runCipherJob(const JobRequest& request, JobProgress& progress,
+                       std::int64_t& progressTotal);
 
 }  // namespace ottomix

@@ -76,19 +76,19 @@ JobRunner::~JobRunner() {
     delete thread_;
 }
 
-bool JobRunner::start(const JobRequest& request, JobProgress* receiver, double fileSize) {
+bool JobRunner::start(const JobRequest& request, JobProgress* receiver,
+                      std::int64_t progressTotal) {
     if (isRunning()) return false;
     receiver_ = receiver;
     relay_ = std::make_unique<RelayProgress>(this);
-    fileSize_ = fileSize;
+    progressTotal_ = progressTotal;
     relaying_ = false;
     relayed_ = 0;
     result_ = JobResult{};
     // The worker touches only the request's copy, the relay and the two
     // results, which this thread reads once the worker has ended.
-    thread_ = QThread::create([this, request] {
-        result_ = runCipherJob(request, *relay_, fileSize_);
-    });
+    thread_ = QThread::create(
+        [this, request] { result_ = runCipherJob(request, *relay_, progressTotal_); });
     thread_->setObjectName(QStringLiteral("cipher job"));
     // Queued: the thread's end arrives behind every notification it posted.
     connect(thread_, &QThread::finished, this, &JobRunner::threadEnded, Qt::QueuedConnection);
@@ -116,7 +116,7 @@ void JobRunner::threadEnded() {
     relaying_ = false;
     relay_.reset();
     const JobResult result = std::move(result_);
-    emit finished(result, fileSize_);
+    emit finished(result, progressTotal_);
 }
 
 }  // namespace ottomix

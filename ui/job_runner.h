@@ -28,19 +28,19 @@ class JobRunner : public QObject {
     ~JobRunner() override;
 
     // Starts `request` on a worker thread, reporting to `receiver`, which
-    // must outlive the job. `fileSize` is what the job's counter holds
+    // must outlive the job. `progressTotal` is what the job's counter holds
     // before it counts (kept when the input cannot be opened). Returns false,
     // and does nothing, while a job runs.
-    bool start(const JobRequest& request, JobProgress* receiver, double fileSize);
+    bool start(const JobRequest& request, JobProgress* receiver, std::int64_t progressTotal);
     bool isRunning() const { return thread_ != nullptr; }
     // Blocks until the running job has returned (for the exit path, after
     // setting the stop flag); finished() is then still to come.
     void wait();
 
   signals:
-    // After the receiver heard the job's last notification. `fileSize` is
+    // After the receiver heard the job's last notification. `progressTotal` is
     // the job's byte count + 1, or the value start() was given.
-    void finished(const ottomix::JobResult& result, double fileSize);
+    void finished(const ottomix::JobResult& result, std::int64_t progressTotal);
 
   private:
     void relayProgress();
@@ -51,7 +51,7 @@ class JobRunner : public QObject {
     JobProgress* receiver_ = nullptr;
     QTimer ticker_;
     JobResult result_;
-    double fileSize_ = 0.0;
+    std::int64_t progressTotal_ = 0;
     // Between the receiver's Started() and its end notification: the
     // only time it hears of progress.
     bool relaying_ = false;

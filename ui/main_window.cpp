@@ -399,11 +399,11 @@ void MainWindow::runJob(Direction direction) {
     request.stop = stopper_->flag();
     runningJob_ = request;
     lockWhileJobRuns(true);
-    runner_->start(request, progress_, fileSize_);
+    runner_->start(request, progress_, progressTotal_);
 }
 
-void MainWindow::jobFinished(const JobResult& result, double fileSize) {
-    fileSize_ = fileSize;
+void MainWindow::jobFinished(const JobResult& result, std::int64_t progressTotal) {
+    progressTotal_ = progressTotal;
     // Also a signal that came once the output was complete ends the program.
     const int stoppedBy = stopper_->flag()->load();
     stopper_.reset();

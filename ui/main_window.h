@@ -58,8 +58,8 @@ class MainWindow : public QMainWindow {
     bool isTextMode() const { return textMode_; }
     // Byte count + 1 of the last counting pass; a job that counts nothing
     // leaves it as it was.
-    double fileSize() const { return fileSize_; }
-    void setFileSize(double size) { fileSize_ = size; }
+    std::int64_t progressTotal() const { return progressTotal_; }
+    void setProgressTotal(std::int64_t total) { progressTotal_ = total; }
 
     // The controls of the browser page, in creation order; the viewer and its
     // Ok button take their place on the viewer page.
@@ -130,7 +130,7 @@ class MainWindow : public QMainWindow {
     // Starts a job on the file selected now, into the directory shown now.
     void runJob(Direction direction);
     // The job has returned: the list is read again and the user told.
-    void jobFinished(const JobResult& result, double fileSize);
+    void jobFinished(const JobResult& result, std::int64_t progressTotal);
     // What may not change while a job runs is disabled, the pointer shows
     // that a job runs, and the focus goes back where it was afterwards.
     void lockWhileJobRuns(bool locked);
@@ -162,7 +162,7 @@ class MainWindow : public QMainWindow {
     QAction* aboutAction_;
 
     bool textMode_ = true;
-    double fileSize_ = 0.0;
+    std::int64_t progressTotal_ = 0;
     JobProgress* progress_;
     NullProgress noProgress_;
     ProgressWindow* progressWindow_ = nullptr;

@@ -94,9 +94,9 @@ TEST(Cli, WritesTheSameBytesAsTheWindowsJob) {
 
             std::filesystem::current_path(dir / "job");
             NullProgress quiet;
-            double fileSize = 0;
+            std::int64_t progressTotal = 0;
             test::CapturedStdout jobStdout;
-            ASSERT_TRUE(runCipherJob({d, m, dir / "in", ""}, quiet, fileSize).ok());
+            ASSERT_TRUE(runCipherJob({d, m, dir / "in", ""}, quiet, progressTotal).ok());
             EXPECT_EQ(jobStdout.take(), r.out);
             std::filesystem::current_path(dir.path());
 
@@ -317,7 +317,8 @@ TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
     test::TempDir dir;
     writeFile("in", toBytes("ABC\n"));
     const std::string cli = OTTOMIX_CLI;
-    const std::string binary = "\x42\x43\x44\x0b", text = "CEE\r";  // encrypt --binary, decrypt --text
+    const std::string binary = "\x42\x43\x44\x0b",
+                      text = "CEE\r";  // encrypt --binary, decrypt --text
     const struct {
         std::string script, file, expected;
     } cases[] = {
@@ -348,7 +349,8 @@ TEST(Cli, StandardStreamsAreWrittenAsTheyAre) {
         dir.path());
     ::close(sockets[1]);
     std::string received(16, '\0');
-    received.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(sockets[0], received.data(), 16))));
+    received.resize(
+        static_cast<std::size_t>(std::max<ssize_t>(0, ::read(sockets[0], received.data(), 16))));
     ::close(sockets[0]);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(received, binary) << "into a socket";
@@ -437,7 +439,8 @@ TEST(Cli, SignalStopsAJobBlockedInAPipe) {
     }
     ::close(reader);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_EQ(test::readMemFile(err), "ottomix-cli: interrupted, fifo got only part of the output\n");
+    EXPECT_EQ(test::readMemFile(err),
+              "ottomix-cli: interrupted, fifo got only part of the output\n");
 }
 
 // A real full disk: a small tmpfs in a private mount namespace.

@@ -62,8 +62,8 @@ class Recorder : public JobProgress {
 
 JobResult job(Direction d, Mode m, const std::string& input, JobProgress& p,
               const std::string& output = "") {
-    double fileSize = -5.0;
-    return runCipherJob({d, m, input, output}, p, fileSize);
+    std::int64_t progressTotal = -5;
+    return runCipherJob({d, m, input, output}, p, progressTotal);
 }
 
 std::string started(Direction d, std::int64_t total) {
@@ -110,12 +110,12 @@ TEST(CipherJob, NotificationsComeInOrderWithProgressPerBlock) {
     for (const Mode m : {Mode::Text, Mode::Binary}) {
         for (const Direction d : {kEnc, kDec}) {
             Recorder rec;
-            double fileSize = 0;
-            const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, fileSize);
+            std::int64_t progressTotal = 0;
+            const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, progressTotal);
             const std::uint64_t n = m == Mode::Text ? raw.size() - 1 : raw.size();
             EXPECT_TRUE(r.ok());
             EXPECT_EQ(r.bytes, n);
-            EXPECT_EQ(fileSize, static_cast<double>(n + 1));
+            EXPECT_EQ(progressTotal, static_cast<std::int64_t>(n + 1));
             EXPECT_EQ(rec.progress.size(), 3u) << "once per block";
             EXPECT_EQ(rec.events, (std::vector<std::string>{
                                       "Reset", started(d, static_cast<std::int64_t>(n + 1)),
@@ -193,15 +193,15 @@ TEST(CipherJob, RefusesInputsItCannotOrMustNotRead) {
     };
     for (const auto& c : cases) {
         Recorder rec;
-        double fileSize = 42.0;
-        const JobResult r = runCipherJob({kEnc, c.mode, c.input, c.output}, rec, fileSize);
+        std::int64_t progressTotal = 42;
+        const JobResult r = runCipherJob({kEnc, c.mode, c.input, c.output}, rec, progressTotal);
         EXPECT_EQ(r.status, c.status) << c.input;
         EXPECT_FALSE(r.ok());
         EXPECT_EQ(r.silent(), c.input.empty());
         EXPECT_EQ(r.describe().rfind(c.message, 0), 0u) << r.describe();
         EXPECT_EQ(r.reason.empty(), c.input.empty()) << "reason for " << c.input;
         EXPECT_EQ(rec.events, std::vector<std::string>{"Reset"}) << c.input;
-        EXPECT_EQ(fileSize, 42.0);
+        EXPECT_EQ(progressTotal, 42);
         EXPECT_EQ(test::readFile("encrypt.txt"), toBytes("previous output")) << c.input;
         EXPECT_EQ(test::readFile("plain"), toBytes("data")) << c.input;
         EXPECT_FALSE(test::exists("decrypt.exe") || test::exists("dencrypt.txt"));
@@ -214,7 +214,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
     test::TempDir dir;
     writeFile("in", toBytes("some text\r\n"));
     const auto expectFailed = [&](const JobResult& r, const Recorder& rec, JobStatus status,
-                                   const std::string& message) {
+                                  const std::string& message) {
         EXPECT_EQ(r.status, status) << r.describe();
         EXPECT_EQ(r.describe().rfind(message, 0), 0u) << r.describe();
         ASSERT_EQ(rec.events.size(), 3u);
@@ -227,7 +227,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         Recorder rec;
         const JobResult r = job(kEnc, Mode::Binary, dir / "in", rec);
         expectFailed(r, rec, JobStatus::CannotCreateOutput,
-                      "Cannot create file " + (dir / "encrypt.exe"));
+                     "Cannot create file " + (dir / "encrypt.exe"));
         EXPECT_EQ(r.reason, std::strerror(EISDIR));
         ASSERT_EQ(::rmdir("encrypt.exe"), 0);
     }
@@ -235,8 +235,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         ASSERT_EQ(::mkfifo("fifo", 0644), 0);
         Recorder rec;
         const JobResult r = job(kEnc, Mode::Binary, dir / "in", rec, "fifo");
-        expectFailed(r, rec, JobStatus::CannotCreateOutput,
-                      "Cannot create file " + (dir / "fifo"));
+        expectFailed(r, rec, JobStatus::CannotCreateOutput, "Cannot create file " + (dir / "fifo"));
         // At the fixed name it is replaced like a planted link, never opened.
         ASSERT_EQ(::rename("fifo", "encrypt.exe"), 0);
         NullProgress quiet;
@@ -251,7 +250,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         rec.onStarted = [&] { ::unlink((dir / "in").c_str()); };
         const JobResult r = job(kEnc, Mode::Text, dir / "in", rec);
         expectFailed(r, rec, JobStatus::InputVanished,
-                      "Cannot open file " + (dir / "in") + ": " + std::strerror(ENOENT));
+                     "Cannot open file " + (dir / "in") + ": " + std::strerror(ENOENT));
         EXPECT_FALSE(test::exists("encrypt.txt"));
     }
     {  // The input turns unreadable between the two passes: an older output
@@ -265,7 +264,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
         };
         const JobResult r = job(kEnc, Mode::Text, dir / "in", rec);
         expectFailed(r, rec, JobStatus::ReadError,
-                      "Cannot read file " + (dir / "in") + ": " + std::strerror(EIO));
+                     "Cannot read file " + (dir / "in") + ": " + std::strerror(EIO));
         EXPECT_EQ(test::readFile("encrypt.txt"), toBytes("previous output"));
         EXPECT_EQ(rec.failedCaption, "Encryption Failed");
         ::unlink((dir / "in").c_str());
@@ -279,7 +278,7 @@ TEST(CipherJob, TransformPassFailuresAreReportedAndLeaveNoOutput) {
             Recorder rec;
             const JobResult r = job(kDec, m, dir / "in", rec, "full");
             expectFailed(r, rec, JobStatus::WriteError,
-                          "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC));
+                         "Cannot write file " + (dir / "full") + ": " + std::strerror(ENOSPC));
             EXPECT_LE(r.bytes, size);
         }
     }
@@ -330,11 +329,11 @@ TEST(CipherJob, TotalsBeyond32BitsAreKept) {
     }
     ASSERT_EQ(::symlink("/dev/null", "sink"), 0);
     Recorder rec;
-    double fileSize = 0;
-    const JobResult r = runCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, fileSize);
+    std::int64_t progressTotal = 0;
+    const JobResult r = runCipherJob({kEnc, Mode::Binary, dir / "big", "sink"}, rec, progressTotal);
     EXPECT_TRUE(r.ok()) << r.describe();
     EXPECT_EQ(r.bytes, static_cast<std::uint64_t>(kSize));
-    EXPECT_EQ(fileSize, static_cast<double>(kSize + 1));
+    EXPECT_EQ(progressTotal, static_cast<std::int64_t>(kSize + 1));
     EXPECT_EQ(rec.events, (std::vector<std::string>{"Reset", started(kEnc, kSize + 1),
                                                     "Finished " + std::to_string(kSize)}));
 }
@@ -430,8 +429,8 @@ TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
             rec.onProgress = [&](std::uint64_t) { stop.store(SIGTERM); };
             JobRequest request{kDec, m, dir / "in", ""};
             request.stop = &stop;
-            double fileSize = 7.0;
-            const JobResult r = runCipherJob(request, rec, fileSize);
+            std::int64_t progressTotal = 7;
+            const JobResult r = runCipherJob(request, rec, progressTotal);
             const std::string where = inCountingPass ? "counting" : "transform";
             EXPECT_EQ(r.status, JobStatus::Stopped) << where;
             EXPECT_EQ(r.stoppedBy, SIGTERM);
@@ -440,7 +439,7 @@ TEST(CipherJob, StopFlagEndsTheJobAndKeepsTheEarlierOutput) {
             EXPECT_EQ(rec.events.back(), "Cancelled Decryption Cancelled") << where;
             EXPECT_EQ(rec.events.size(), inCountingPass ? 2u : 3u) << where;
             if (inCountingPass) {
-                EXPECT_EQ(fileSize, 7.0);
+                EXPECT_EQ(progressTotal, 7);
             }
             EXPECT_EQ(test::readFile(outputName(kDec, m)), toBytes("earlier")) << where;
             EXPECT_EQ(test::hiddenFiles(dir.path()), std::vector<std::string>{}) << where;
@@ -466,8 +465,8 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
     std::vector<std::pair<std::size_t, Edge>> inputs = {{0, Edge::None}, {1, Edge::MarkFirst}};
     for (const std::size_t size : {kB - 1, kB, kB + 1, 2 * kB + 1})
         inputs.push_back({size, Edge::None});
-    for (const Edge e : {Edge::CrLf, Edge::CrRun, Edge::MarkFirst, Edge::MarkAtEdge,
-                         Edge::MarkLast})
+    for (const Edge e :
+         {Edge::CrLf, Edge::CrRun, Edge::MarkFirst, Edge::MarkAtEdge, Edge::MarkLast})
         inputs.push_back({2 * kB + 3, e});
     for (int i = 0; i < 8; ++i) inputs.push_back({rng() % 6000, Edge::None});
 
@@ -483,12 +482,23 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
         }
         if (withMark && size > 0) raw[rng() % size] = 0x1A;
         switch (edge) {
-            case Edge::None: break;
-            case Edge::CrLf: raw[kB - 1] = 0x0D, raw[kB] = 0x0A; break;
-            case Edge::CrRun: std::fill(raw.begin() + kB, raw.begin() + 2 * kB, 0x0D); break;
-            case Edge::MarkFirst: raw[0] = 0x1A; break;
-            case Edge::MarkAtEdge: raw[kB] = 0x1A; break;
-            case Edge::MarkLast: raw[size - 1] = 0x1A; break;
+            case Edge::None:
+                break;
+            case Edge::CrLf:
+                raw[kB - 1] = 0x0D, raw[kB] = 0x0A;
+                break;
+            case Edge::CrRun:
+                std::fill(raw.begin() + kB, raw.begin() + 2 * kB, 0x0D);
+                break;
+            case Edge::MarkFirst:
+                raw[0] = 0x1A;
+                break;
+            case Edge::MarkAtEdge:
+                raw[kB] = 0x1A;
+                break;
+            case Edge::MarkLast:
+                raw[size - 1] = 0x1A;
+                break;
         }
         writeFile("in", raw);
 
@@ -499,18 +509,18 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
                 const std::uint64_t n = want.read.delivered.size();
                 {
                     Recorder rec;
-                    double fileSize = 0;
-                    const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, fileSize);
-                    const std::string where =
-                        "size " + std::to_string(size) + " edge " +
-                        std::to_string(static_cast<int>(edge)) + (text ? " text" : " binary") +
-                        (d == kEnc ? " encrypt" : " decrypt");
+                    std::int64_t progressTotal = 0;
+                    const JobResult r = runCipherJob({d, m, dir / "in", ""}, rec, progressTotal);
+                    const std::string where = "size " + std::to_string(size) + " edge " +
+                                              std::to_string(static_cast<int>(edge)) +
+                                              (text ? " text" : " binary") +
+                                              (d == kEnc ? " encrypt" : " decrypt");
                     ASSERT_TRUE(r.ok()) << where << ": " << r.describe();
                     if (text && d == kDec) printed += convertedLines(dir / "in");
                     ASSERT_EQ(test::readFile(outputName(d, m)), want.file) << where;
                     EXPECT_EQ(r.bytes, n) << where;
                     EXPECT_EQ(rec.done(), n) << where;
-                    EXPECT_EQ(fileSize, static_cast<double>(n + 1)) << where;
+                    EXPECT_EQ(progressTotal, static_cast<std::int64_t>(n + 1)) << where;
                     EXPECT_EQ(rec.events[1], started(d, static_cast<std::int64_t>(n + 1)));
                     EXPECT_EQ(r.crDropped, want.read.crDropped) << where;
                     EXPECT_EQ(r.loneCrDropped, want.read.loneCr) << where;
@@ -520,11 +530,10 @@ TEST(CipherJob, RandomInputsMatchTheModel) {
                     // Positions in the input file, as the warnings name them.
                     EXPECT_EQ(r.firstLoneCrPosition, want.read.firstLoneCr) << where;
                     EXPECT_EQ(r.markPosition, want.read.markOffset) << where;
-                    EXPECT_EQ(
-                        r.firstUnsafePosition,
-                        want.firstUnsafe < 0
-                            ? -1
-                            : want.read.positions[static_cast<std::size_t>(want.firstUnsafe)])
+                    EXPECT_EQ(r.firstUnsafePosition,
+                              want.firstUnsafe < 0
+                                  ? -1
+                                  : want.read.positions[static_cast<std::size_t>(want.firstUnsafe)])
                         << where;
                 }
                 if (d != kEnc) continue;

@@ -34,8 +34,8 @@ constexpr Direction kEnc = Direction::Encrypt;
 
 JobResult job(Mode m, const std::string& input, const std::string& output = "") {
     NullProgress quiet;
-    double fileSize = 0;
-    return runCipherJob({kEnc, m, input, output}, quiet, fileSize);
+    std::int64_t progressTotal = 0;
+    return runCipherJob({kEnc, m, input, output}, quiet, progressTotal);
 }
 
 struct stat linkStatus(const std::string& path) {

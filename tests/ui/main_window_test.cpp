@@ -361,7 +361,7 @@ TEST_F(MainWindowTest, EncryptAndDecryptThroughTheButtonsListTheOutputWithNoSele
     click(f.encryptButton());
     // A B C LF minus 2, 3, 2, 3.
     EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x3f\x3f\x41\x07", 4));
-    EXPECT_DOUBLE_EQ(f.fileSize(), 5.0);
+    EXPECT_EQ(f.progressTotal(), 5);
     EXPECT_TRUE(listed().contains(QStringLiteral("encrypt.txt")));
     EXPECT_EQ(f.fileList()->selectedRow(), -1);
     EXPECT_EQ(f.fileList()->fileName(), "");
@@ -469,13 +469,13 @@ TEST_F(MainWindowTest, NothingSelectedStaysSilentAndChangesNothing) {
     MainWindow& f = *window_;
     write("encrypt.txt", "keep me");
     click(f.textModeButton());  // reads the list again: nothing selected
-    f.setFileSize(42.0);
+    f.setProgressTotal(42);
     click(f.encryptButton());
     click(f.decryptButton());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(readAll(path("encrypt.txt")), "keep me");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path("dencrypt.txt"))));
-    EXPECT_DOUBLE_EQ(f.fileSize(), 42.0);
+    EXPECT_EQ(f.progressTotal(), 42);
     EXPECT_EQ(progress_.maximum(), 0) << "the job resets the bar and stops";
 }
 

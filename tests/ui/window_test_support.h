@@ -65,12 +65,12 @@ struct ProgramWindows {
         mainViewer.showViewer();
 
         about.show();
-        progress.Reset();
-        progress.Started("File Successfully Encrypted!", 10);
-        progress.Finished();
-        failed.Reset();
-        failed.Started("File Successfully Encrypted!", 10);
-        failed.Failed("Encryption Failed!", "Cannot create file encrypt.txt");
+        progress.reset();
+        progress.started("File Successfully Encrypted!", 10);
+        progress.finished();
+        failed.reset();
+        failed.started("File Successfully Encrypted!", 10);
+        failed.failed("Encryption Failed!", "Cannot create file encrypt.txt");
         properties = LinkRegistry::instance().createLinkProperties(about.homePageLink());
         properties->show();
         QCoreApplication::processEvents();

@@ -183,7 +183,7 @@ TEST_F(UnresponsiveVolumeTest, CipherJobRunsInTheBrowsersDirectory) {
         request.mode = Mode::Binary;
         request.input = list->fileName();
         NullProgress progress;
-        double size = 0;
+        std::int64_t size = 0;
         const JobResult result = runCipherJob(request, progress, size);
         EXPECT_TRUE(result.ok()) << result.describe();
         EXPECT_TRUE(
