@@ -45,8 +45,8 @@ inline std::string findProgram(const std::string& name) {
     while (start <= dirs.size()) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
-        const std::string candidate =
-            (end == start ? std::string(".") : dirs.substr(start, end - start)) + "/" + name;
+        std::string candidate = end == start ? std::string(".") : dirs.substr(start, end - start);
+        candidate.append("/").append(name);
         if (::access(candidate.c_str(), X_OK) == 0) return candidate;
         start = end + 1;
     }
@@ -228,7 +228,7 @@ inline std::string compareFiles(const std::string& a, const std::string& b) {
             char text[160];
             std::snprintf(text, sizeof text,
                           "first difference at byte offset %llu: 0x%02X vs 0x%02X",
-                          static_cast<unsigned long long>(offset + i), ba[i], bb[i]);
+                          static_cast<unsigned long long>(offset) + i, ba[i], bb[i]);
             diff = text;
             break;
         }
@@ -236,7 +236,7 @@ inline std::string compareFiles(const std::string& a, const std::string& b) {
             char text[160];
             std::snprintf(text, sizeof text,
                           "one output ends at byte offset %llu, the other goes on",
-                          static_cast<unsigned long long>(offset + common));
+                          static_cast<unsigned long long>(offset) + common);
             diff = text;
             break;
         }
@@ -258,7 +258,7 @@ inline std::string compareFiles(const std::string& a, const std::string& b) {
 // truncating or replacing a big file) and everything dirty on that file
 // system is written out (so no run pays for an earlier run's write-back).
 inline void settle(const std::string& dir, const std::vector<std::string>& names) {
-    for (const auto& n : names) ::unlink((dir + "/" + n).c_str());
+    for (const auto& n : names) ::unlink(std::string(dir).append("/").append(n).c_str());
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::syncfs(fd);

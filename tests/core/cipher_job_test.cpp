@@ -363,7 +363,7 @@ TEST(CipherJob, TextModeCountsWhatItLoses) {
 // first block of the transform pass, or between the passes.
 class ChangingInput : public Recorder {
   public:
-    ChangingInput(bool midPass, std::function<void()> change) {
+    ChangingInput(bool midPass, const std::function<void()>& change) {
         if (!midPass) {
             onStarted = change;
             return;

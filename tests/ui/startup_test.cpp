@@ -58,7 +58,7 @@ std::string readAll(const std::string& path) {
 // Runs the program in the child with `args` after its name; `script` drives
 // it once the event loop runs.
 [[noreturn]] void runProgramWith(const std::string& dir, const std::vector<std::string>& args,
-                                 std::function<void(MainWindow&)> script) {
+                                 const std::function<void(MainWindow&)>& script) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (::chdir(dir.c_str()) != 0) std::_Exit(99);
     // What a box would have said goes to standard error for the parent to
@@ -466,7 +466,7 @@ class OpenAtStartTest : public StartUpTest {
     // Runs the program with `args` in dir(), expecting status 0 and what
     // standard error should hold.
     void expect(const std::vector<std::string>& args,
-                ::testing::Matcher<const std::string&> stderrMatcher) {
+                const ::testing::Matcher<const std::string&>& stderrMatcher) {
         EXPECT_EXIT(runProgramWith(dir(), args, printStateAndClose), ::testing::ExitedWithCode(0),
                     stderrMatcher);
     }

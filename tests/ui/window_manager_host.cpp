@@ -48,10 +48,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s main|about|progress|properties\n", argv[0]);
         return 2;
     }
-    int qt_argc = 1;
-    return ottomix::runOttomix(qt_argc, argv, [which](ottomix::MainWindow& main_window) {
+    int qtArgc = 1;
+    return ottomix::runOttomix(qtArgc, argv, [which](ottomix::MainWindow& mainWindow) {
         // Reports the window once it is mapped, whichever loop is running.
-        auto* poll = new QTimer(&main_window);
+        auto* poll = new QTimer(&mainWindow);
         QObject::connect(poll, &QTimer::timeout, [which, poll] {
             QWidget* w = findWindow(which);
             if (w == nullptr || w->windowHandle() == nullptr || !w->windowHandle()->isExposed())
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(60000, [] { std::_Exit(3); });
 
         // The other windows come once the main window is up, as for a user.
-        QTimer::singleShot(300, &main_window, [which, &main_window] {
+        QTimer::singleShot(300, &mainWindow, [which, &mainWindow] {
             if (which == "about" || which == "properties") {
                 if (which == "properties") {
                     QTimer::singleShot(300, [] {
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
                                 about->homePageLink());
                     });
                 }
-                main_window.aboutAction()->trigger();
+                mainWindow.aboutAction()->trigger();
             } else if (which == "progress") {
                 auto* progress = hiddenWindow<ottomix::ProgressWindow>();
                 if (progress == nullptr) return;
