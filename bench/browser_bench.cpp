@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
         tree->setGeometry(40, 24, 201, 129);
         auto* list = new ottomix::FileList(&window);
         list->setGeometry(256, 24, 185, 129);
-        tree->setFileList(list);
+        QObject::connect(tree, &ottomix::DirectoryTree::currentDirectoryChanged, list,
+                         &ottomix::FileList::showDirectory);
         window.show();
         QCoreApplication::processEvents();
 

@@ -27,6 +27,7 @@
 #include "core/job_stopper.h"
 #include "ui/about_window.h"
 #include "ui/application.h"
+#include "ui/browser/browser_wiring.h"
 #include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
@@ -214,9 +215,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
           okButton_})
         makeEnterPressButton(b);
 
-    // The browser's links: drive -> tree -> list.
-    directoryTree_->setFileList(fileList_);
-    driveSelector_->setDirectoryTree(directoryTree_);
+    connectBrowser(driveSelector_, directoryTree_, fileList_);
 
     QWidget::setTabOrder(directoryTree_, fileList_);
     QWidget::setTabOrder(fileList_, driveSelector_);

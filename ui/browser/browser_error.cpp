@@ -11,6 +11,10 @@ BrowserError::BrowserError(int code) : std::runtime_error(messageFor(code)), cod
 BrowserError::BrowserError(int code, const std::string& message)
     : std::runtime_error(message), code_(code) {}
 
+QString BrowserError::text() const {
+    return displayName(what());
+}
+
 BrowserError BrowserError::notResponding(const std::string& path) {
     const std::string what =
         path.empty() ? std::string("The volume") : displayName(path).toStdString();

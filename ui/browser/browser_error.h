@@ -5,6 +5,7 @@
 // its own message, "/mnt/share does not respond".
 #pragma once
 
+#include <QString>
 #include <stdexcept>
 #include <string>
 
@@ -15,6 +16,9 @@ class BrowserError : public std::runtime_error {
     explicit BrowserError(int code);
     BrowserError(int code, const std::string& message);
     int code() const { return code_; }
+    // The message as the user reads it: a path in it shown as displayName()
+    // shows names.
+    QString text() const;
 
     // "File not found" (2), "Invalid filename" (3), ..., "I/O error %d".
     static std::string messageFor(int code);

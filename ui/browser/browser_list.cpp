@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
-#include "ui/browser/deferred_error.h"
 
 namespace ottomix {
 
@@ -101,7 +101,17 @@ void BrowserList::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    runUserAction([this] { fillOnFirstShow(); });
+    reportingFailure([this] { fillOnFirstShow(); });
+}
+
+bool BrowserList::reportingFailure(const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const BrowserError& error) {
+        emit failed(error.text());
+        return false;
+    }
 }
 
 void BrowserList::changeEvent(QEvent* event) {
@@ -115,23 +125,23 @@ void BrowserList::mousePressEvent(QMouseEvent* event) {
     const int after = selectedRow();
     if (after < 0) return;
     // A click on the row already selected is a selection by the user too.
-    const bool on_row =
+    const bool onRow =
         event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).row() == after;
-    if (after != before || on_row) runUserAction([this, after] { handleUserSelection(after); });
+    if (after != before || onRow) handleUserSelection(after);
 }
 
 void BrowserList::mouseMoveEvent(QMouseEvent* event) {
     const int before = selectedRow();
     QListView::mouseMoveEvent(event);
     const int after = selectedRow();
-    if (after >= 0 && after != before) runUserAction([this, after] { handleUserSelection(after); });
+    if (after >= 0 && after != before) handleUserSelection(after);
 }
 
 void BrowserList::keyPressEvent(QKeyEvent* event) {
     const int before = selectedRow();
     QListView::keyPressEvent(event);
     const int after = selectedRow();
-    if (after >= 0 && after != before) runUserAction([this, after] { handleUserSelection(after); });
+    if (after >= 0 && after != before) handleUserSelection(after);
 }
 
 // The user moves the selection but cannot take it away (Ctrl+click,

@@ -7,10 +7,15 @@
 // emits nothing. The user can move the selection but not take it away. A list
 // fills itself the first time it is shown, so one that is never shown never
 // reads the disk.
+//
+// Nothing a user's action or a request from another control sets off
+// throws past the list: a failure comes out as failed(), with the message
+// for the user, and the list stays as it was.
 #pragma once
 
 #include <QListView>
 #include <QString>
+#include <functional>
 #include <string>
 
 class QPainter;
@@ -44,6 +49,8 @@ class BrowserList : public QListView {
     void userSelected();
     // What changed depends on the list; see FileList and DirectoryTree.
     void changed();
+    // Something the user did, or another control asked for, failed.
+    void failed(const QString& message);
 
   protected:
     // Row height for the current font.
@@ -59,6 +66,9 @@ class BrowserList : public QListView {
 
     void resetItemHeight();
     BrowserRowModel* rowModel() const { return model_; }
+    // Runs `action`; a BrowserError it throws comes out as failed().
+    // Returns false then.
+    bool reportingFailure(const std::function<void()>& action);
 
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -11,10 +11,7 @@
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
 #include "ui/browser/busy_pointer.h"
-#include "ui/browser/deferred_error.h"
 #include "ui/browser/display_name.h"
-#include "ui/browser/drive_selector.h"
-#include "ui/browser/file_list.h"
 #include "ui/browser/file_system.h"
 #include "ui/browser/name_order.h"
 #include "ui/browser/row_drawing.h"
@@ -28,10 +25,15 @@ namespace {
 // its bytes are equal.
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
     if (a == b) return true;
-    const QString wide_a = QString::fromStdString(a);
-    const QString wide_b = QString::fromStdString(b);
-    if (wide_a.toStdString() != a || wide_b.toStdString() != b) return false;
-    return wide_a.compare(wide_b, Qt::CaseInsensitive) == 0;
+    const QString wideA = QString::fromStdString(a);
+    const QString wideB = QString::fromStdString(b);
+    if (wideA.toStdString() != a || wideB.toStdString() != b) return false;
+    return wideA.compare(wideB, Qt::CaseInsensitive) == 0;
+}
+
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -45,28 +47,10 @@ DirectoryTree::DirectoryTree(QWidget* parent)
     resetItemHeight();
 }
 
-DirectoryTree::~DirectoryTree() {
-    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
-    if (driveSelector_ && driveSelector_->directoryTree_ == this)
-        driveSelector_->directoryTree_ = nullptr;
-}
+DirectoryTree::~DirectoryTree() = default;
 
 int DirectoryTree::naturalItemHeight() const {
     return std::max(characterHeight(font()), glyphHeight(openGlyph_, 15) + 1);
-}
-
-FileList* DirectoryTree::fileList() const {
-    return fileList_;
-}
-
-DriveSelector* DirectoryTree::driveSelector() const {
-    return driveSelector_;
-}
-
-void DirectoryTree::setFileList(FileList* list) {
-    if (fileList_ && fileList_->directoryTree_ == this) fileList_->directoryTree_ = nullptr;
-    fileList_ = list;
-    if (fileList_) fileList_->directoryTree_ = this;
 }
 
 std::string DirectoryTree::volume() const {
@@ -168,18 +152,9 @@ void DirectoryTree::changeDir(const std::string& path) {
     if (same) return;
     const Resolved target = resolvePath(path);
     if (target.volume != volume()) {
-        switchingVolume_ = true;
-        try {
-            if (driveSelector_) {
-                driveSelector_->selectVolume(target.volume);
-            } else {
-                setVolume(target.volume);
-            }
-        } catch (...) {
-            switchingVolume_ = false;
-            throw;
-        }
-        switchingVolume_ = false;
+        enterVolume(target.volume);
+        // The drive selector follows before the rows are read again.
+        emit volumeChanged(target.volume);
     }
     FileSystem& fs = FileSystem::instance();
     // Back where the tree is should the change fail; that may fail too (the
@@ -191,16 +166,33 @@ void DirectoryTree::changeDir(const std::string& path) {
     notifyChange();
 }
 
+void DirectoryTree::enterVolume(const std::string& mountPoint) {
+    FileSystem& fs = FileSystem::instance();
+    throwIfFailed(fs.changeToVolume(mountPoint), mountPoint);
+    currentDir_ = fs.currentDirectory();
+}
+
 void DirectoryTree::setVolume(const std::string& mountPoint) {
-    if (mountPoint == volume()) return;
-    if (!mountPoint.empty()) {
-        FileSystem& fs = FileSystem::instance();
-        throwIfFailed(fs.changeToVolume(mountPoint), mountPoint);
-        currentDir_ = fs.currentDirectory();
-    }
-    if (switchingVolume_) return;
+    if (mountPoint.empty() || mountPoint == volume()) return;
+    if (!reportingFailure([&] { enterVolume(mountPoint); })) return;
     fillTree();
     notifyChange();
+    emit volumeChanged(mountPoint);
+}
+
+void DirectoryTree::leaveVolume(const std::string& mountPoint) {
+    // Failures on the way up are not reported; only the last one counts.
+    std::string dir = mountPoint;
+    bool left = false;
+    do {
+        dir = parentOf(dir);
+        try {
+            changeDir(dir);
+            left = true;
+        } catch (const BrowserError& error) {
+            if (dir == "/") emit failed(error.text());
+        }
+    } while (!left && dir != "/");
 }
 
 void DirectoryTree::openSelected() {
@@ -208,7 +200,7 @@ void DirectoryTree::openSelected() {
 }
 
 void DirectoryTree::notifyChange() {
-    if (fileList_) fileList_->setCurrentDir(currentDir_);
+    emit currentDirectoryChanged(currentDir_);
     emit changed();
 }
 
@@ -220,12 +212,12 @@ void DirectoryTree::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton) return;
     const int row = indexAt(event->position().toPoint()).row();
-    if (row >= 0 && row == selectedRow()) runUserAction([this] { openSelected(); });
+    if (row >= 0 && row == selectedRow()) reportingFailure([this] { openSelected(); });
 }
 
 void DirectoryTree::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        runUserAction([this] { openSelected(); });
+        reportingFailure([this] { openSelected(); });
         return;
     }
     BrowserList::keyPressEvent(event);

@@ -11,9 +11,6 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "ui/browser/browser_error.h"
-#include "ui/browser/deferred_error.h"
-#include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_system.h"
 #include "ui/browser/mount_table.h"
@@ -52,11 +49,6 @@ constexpr int kTextIndent = 16 + 6;
 // How long after a change of the mount table the entries are read again:
 // mounting one volume may change the table several times.
 constexpr int kRefreshDelayMs = 200;
-
-std::string parentOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
 }  // namespace
 
 DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
@@ -68,7 +60,8 @@ DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
     }
     resetItemHeight();
     FileSystem& fs = FileSystem::instance();
-    volume_ = fs.volumeOf(fs.currentDirectory());
+    treeDir_ = fs.currentDirectory();
+    volume_ = fs.volumeOf(treeDir_);
     connect(this, qOverload<int>(&QComboBox::activated), this,
             &DriveSelector::selectActivatedEntry);
     refreshTimer_.setSingleShot(true);
@@ -86,19 +79,6 @@ DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent) {
 DriveSelector::~DriveSelector() {
     delete mountTableWatch_;
     if (mountTable_ >= 0) ::close(mountTable_);
-    if (directoryTree_ && directoryTree_->driveSelector_ == this)
-        directoryTree_->driveSelector_ = nullptr;
-}
-
-DirectoryTree* DriveSelector::directoryTree() const {
-    return directoryTree_;
-}
-
-void DriveSelector::setDirectoryTree(DirectoryTree* tree) {
-    if (directoryTree_ && directoryTree_->driveSelector_ == this)
-        directoryTree_->driveSelector_ = nullptr;
-    directoryTree_ = tree;
-    if (directoryTree_) directoryTree_->driveSelector_ = this;
 }
 
 void DriveSelector::resetItemHeight() {
@@ -148,45 +128,23 @@ int DriveSelector::entryOf(const std::string& mountPoint) const {
 void DriveSelector::refreshVolumes() {
     // The volume the tree was on: the longest listed mount point holding its
     // directory, before the table changed.
-    std::string tree_volume;
-    for (int i = 0; i < count() && directoryTree_; ++i) {
+    std::string treeVolume;
+    for (int i = 0; i < count(); ++i) {
         const std::string point = itemVolume(i);
-        if (isUnder(directoryTree_->currentDir(), point) && point.size() > tree_volume.size()) {
-            tree_volume = point;
-        }
+        if (isUnder(treeDir_, point) && point.size() > treeVolume.size()) treeVolume = point;
     }
     fillVolumes();
     setCurrentIndex(entryOf(volume_));
-    if (!tree_volume.empty() && entryOf(tree_volume) < 0) {
-        runUserAction([this, tree_volume] { leaveVolume(tree_volume); });
+    FileSystem& fs = FileSystem::instance();
+    if (!treeVolume.empty() && entryOf(treeVolume) < 0) {
+        emit volumeLost(treeVolume);
+        // Wherever the tree went, its volume is the one to show.
+        volume_.clear();
+        selectVolume(fs.volumeOf(treeDir_));
     } else if (currentIndex() < 0 && !volume_.empty()) {
         // The chosen entry is gone; the tree's volume takes its place.
-        FileSystem& fs = FileSystem::instance();
-        runUserAction([this, &fs] {
-            selectVolume(directoryTree_ ? directoryTree_->volume()
-                                        : fs.volumeOf(fs.currentDirectory()));
-        });
+        selectVolume(fs.volumeOf(treeDir_));
     }
-}
-
-void DriveSelector::leaveVolume(const std::string& mountPoint) {
-    // Failures on the way up are not reported; only when not even "/" can
-    // be entered is there something to tell.
-    std::exception_ptr failure;
-    std::string dir = mountPoint;
-    do {
-        dir = parentOf(dir);
-        try {
-            directoryTree_->changeDir(dir);
-            failure = nullptr;
-            break;
-        } catch (const BrowserError&) {
-            failure = std::current_exception();
-        }
-    } while (dir != "/");
-    volume_.clear();
-    selectVolume(directoryTree_->volume());
-    if (failure) std::rethrow_exception(failure);
 }
 
 void DriveSelector::watchMountTable() {
@@ -199,36 +157,47 @@ void DriveSelector::watchMountTable() {
     });
 }
 
+bool DriveSelector::treeIsOn(const std::string& mountPoint) const {
+    return FileSystem::instance().volumeOf(treeDir_) == mountPoint;
+}
+
 void DriveSelector::selectVolume(const std::string& mountPoint) {
     if (currentIndex() >= 0 && mountPoint == volume_) return;
-    if (!mountPoint.empty()) {
-        volume_ = mountPoint;
-        for (int i = 0; i < count(); ++i) {
-            if (itemVolume(i) == mountPoint) {
-                setCurrentIndex(i);
-                break;
-            }
-        }
-    } else {
-        volume_.clear();
+    volume_ = mountPoint;
+    if (mountPoint.empty()) {
         setCurrentIndex(-1);
+    } else if (const int entry = entryOf(mountPoint); entry >= 0) {
+        setCurrentIndex(entry);
     }
-    if (directoryTree_) directoryTree_->setVolume(volume_);
+    // The tree answers a move it could make with volumeChanged(), which
+    // comes back here as setCurrentVolume().
+    if (mountPoint.empty() || treeIsOn(mountPoint)) {
+        emit changed();
+    } else {
+        emit volumeChosen(mountPoint);
+    }
+}
+
+void DriveSelector::setCurrentVolume(const std::string& mountPoint) {
+    volume_ = mountPoint;
+    if (const int entry = entryOf(mountPoint); entry >= 0) setCurrentIndex(entry);
     emit changed();
 }
 
-void DriveSelector::setTextCase(TextCase text_case) {
-    if (text_case == textCase_) return;
-    textCase_ = text_case;
+void DriveSelector::followDirectory(const std::string& path) {
+    treeDir_ = path;
+}
+
+void DriveSelector::setTextCase(TextCase textCase) {
+    if (textCase == textCase_) return;
+    textCase_ = textCase;
     fillVolumes();
     selectVolume(volume_);
 }
 
 void DriveSelector::selectActivatedEntry(int index) {
-    runUserAction([this, index] {
-        emit userSelected();
-        selectVolume(itemVolume(index));
-    });
+    emit userSelected();
+    selectVolume(itemVolume(index));
 }
 
 void DriveSelector::showEvent(QShowEvent* event) {
@@ -236,10 +205,8 @@ void DriveSelector::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     watchMountTable();
-    runUserAction([this] {
-        fillVolumes();
-        selectVolume(volume_);
-    });
+    fillVolumes();
+    selectVolume(volume_);
 }
 
 void DriveSelector::changeEvent(QEvent* event) {
@@ -261,9 +228,9 @@ void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
                              : colours.color(QPalette::Text));
     painter->setFont(font());
     // Plain drawText: an "&" in a label stays an "&".
-    const QRect text_rect = rect.adjusted(kTextIndent, 0, 0, 0);
-    painter->drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      fittedText(index, text_rect.width()));
+    const QRect textRect = rect.adjusted(kTextIndent, 0, 0, 0);
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      fittedText(index, textRect.width()));
 }
 
 QString DriveSelector::fittedText(int index, int width) const {

@@ -7,23 +7,21 @@
 // long for the control, the mount point is shortened in the middle
 // ("/media/…/usb [label]").
 //
-// Choosing an entry moves the linked DirectoryTree (and with it the file
-// list and the process) to the directory last shown on that volume, or to
-// its mount point. Signals: userSelected() when the user chooses an entry,
-// then changed() once the volume is current. A volume that cannot be entered
-// throws BrowserError; when the user chose it, the error is raised from the
-// event loop (see deferred_error.h), the entry stays chosen and nothing
-// else moves.
+// The selector shows the volume of the directory the DirectoryTree shows
+// and asks the tree to move when the user chooses another; connectBrowser()
+// links the two. Signals: userSelected() when the user chooses an entry,
+// then volumeChosen() for the tree, which goes to the directory last shown
+// on that volume or to its mount point, then changed() once the volume is
+// current. A volume that cannot be entered leaves its entry chosen and
+// nothing else moved; the tree reports it.
 //
 // Once shown, the selector watches the mount table and reads the entries
 // again soon after a mount or unmount, keeping the chosen entry. When the
-// volume the tree shows goes away, the tree moves to the nearest directory
-// above its mount point that can be entered ("/" at last).
+// volume the tree shows goes away, volumeLost() tells the tree to move up.
 #pragma once
 
 #include <QComboBox>
 #include <QPixmap>
-#include <QPointer>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -31,8 +29,6 @@
 class QSocketNotifier;
 
 namespace ottomix {
-
-class DirectoryTree;
 
 // How labels and server names are shown; mount points keep their case.
 enum class TextCase { Lower, Upper };
@@ -45,20 +41,14 @@ class DriveSelector : public QComboBox {
 
     // The chosen volume's mount point, or "" for none.
     const std::string& volume() const { return volume_; }
-    // Makes the volume mounted at `mountPoint` current and moves the
-    // linked tree there; throws BrowserError when it cannot be entered.
-    // Choosing the volume already current does nothing.
-    void selectVolume(const std::string& mountPoint);
     // Reads the mounted volumes into the entries again, with none chosen.
     void fillVolumes();
-    // Reads them again keeping the chosen entry, and moves the tree off a
+    // Reads them again keeping the chosen entry, and sends the tree off a
     // volume that is no longer mounted; what the mount table watch calls.
     void refreshVolumes();
 
     TextCase textCase() const { return textCase_; }
-    void setTextCase(TextCase text_case);
-    DirectoryTree* directoryTree() const;
-    void setDirectoryTree(DirectoryTree* tree);
+    void setTextCase(TextCase textCase);
 
     // The mount point an entry stands for.
     std::string itemVolume(int index) const;
@@ -69,9 +59,25 @@ class DriveSelector : public QComboBox {
     QString closedText() const;
     int itemHeight() const { return itemHeight_; }
 
+  public slots:
+    // Chooses the volume mounted at `mountPoint` as the user does: emits
+    // volumeChosen() unless the tree is on it already, and changed() once
+    // it is current. Choosing the volume already chosen does nothing; ""
+    // chooses none.
+    void selectVolume(const std::string& mountPoint);
+    // Shows the volume the tree went onto and emits changed().
+    void setCurrentVolume(const std::string& mountPoint);
+    // Notes the directory the tree shows, whose volume is the one to leave
+    // when it goes away.
+    void followDirectory(const std::string& path);
+
   signals:
     void userSelected();
     void changed();
+    // The tree is asked to go onto the volume at `mountPoint`.
+    void volumeChosen(const std::string& mountPoint);
+    // The volume at `mountPoint`, the one the tree shows, was unmounted.
+    void volumeLost(const std::string& mountPoint);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -80,18 +86,17 @@ class DriveSelector : public QComboBox {
 
   private:
     class EntryDelegate;
-    friend class DirectoryTree;
     void resetItemHeight();
     void selectActivatedEntry(int index);
     void paintEntry(QPainter* painter, const QRect& rect, int index, bool selected) const;
     int entryOf(const std::string& mountPoint) const;
     void watchMountTable();
-    // Moves the tree up from the vanished volume at `mountPoint`.
-    void leaveVolume(const std::string& mountPoint);
+    // Whether the tree's directory is on the volume at `mountPoint`.
+    bool treeIsOn(const std::string& mountPoint) const;
 
     std::string volume_;
+    std::string treeDir_;  // as the tree last reported it
     TextCase textCase_ = TextCase::Lower;
-    QPointer<DirectoryTree> directoryTree_;
     int itemHeight_ = 13;
     bool shown_ = false;
     std::vector<QPixmap> glyphs_;  // indexed by VolumeType

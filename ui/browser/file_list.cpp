@@ -9,7 +9,6 @@
 #include "ui/browser/browser_error.h"
 #include "ui/browser/browser_row_model.h"
 #include "ui/browser/busy_pointer.h"
-#include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/file_mask.h"
 #include "ui/browser/name_order.h"
@@ -26,13 +25,7 @@ FileList::FileList(QWidget* parent)
     resetItemHeight();
 }
 
-FileList::~FileList() {
-    if (directoryTree_ && directoryTree_->fileList_ == this) directoryTree_->fileList_ = nullptr;
-}
-
-DirectoryTree* FileList::directoryTree() const {
-    return directoryTree_;
-}
+FileList::~FileList() = default;
 
 int FileList::naturalItemHeight() const {
     const int text = characterHeight(font());
@@ -157,6 +150,10 @@ void FileList::setCurrentDir(const std::string& path) {
     throwIfFailed(fs.changeDirectory(path), path);
     currentDir_ = fs.currentDirectory();
     reread();
+}
+
+void FileList::showDirectory(const std::string& path) {
+    reportingFailure([&] { setCurrentDir(path); });
 }
 
 void FileList::notifyChange() {

@@ -8,20 +8,17 @@
 // The list keeps the process's current directory where it looks: after every
 // operation that completes, getcwd() equals currentDir(), so a job run on
 // the selected file writes its output into the directory the list shows.
-// Linked to a DirectoryTree, the list follows the tree's current directory.
+// connectBrowser() makes it follow a DirectoryTree's current directory.
 #pragma once
 
 #include <QFlags>
 #include <QPixmap>
-#include <QPointer>
 #include <string>
 
 #include "ui/browser/browser_list.h"
 #include "ui/browser/file_system.h"
 
 namespace ottomix {
-
-class DirectoryTree;
 
 // Which entries the list admits: one flag per attribute bit (with that
 // bit's value), plus Normal, which admits every entry a search returns.
@@ -40,7 +37,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(FileTypes)
 
 // Signals: userSelected() for every row the user picks, then changed() when
 // that row differs from the one selected at the last change; changed() also
-// after every read of the directory.
+// after every read of the directory; failed() when the first read, on the
+// first showing, or showDirectory() failed.
 class FileList : public BrowserList {
     Q_OBJECT
   public:
@@ -73,8 +71,11 @@ class FileList : public BrowserList {
     int rowAtLastChange() const { return rowAtLastChange_; }
     // Notes the selected row and emits changed().
     void notifyChange();
-    // The tree this list follows, if any (DirectoryTree::setFileList links them).
-    DirectoryTree* directoryTree() const;
+
+  public slots:
+    // setCurrentDir() for a request from another control: a failure comes
+    // out as failed(), the list staying where it was.
+    void showDirectory(const std::string& path);
 
   protected:
     int naturalItemHeight() const override;
@@ -83,13 +84,11 @@ class FileList : public BrowserList {
     void paintRow(QPainter* painter, const QStyleOptionViewItem& option, int row) const override;
 
   private:
-    friend class DirectoryTree;
     std::string currentDir_;
     std::string mask_ = "*.*";
     FileTypes fileTypes_ = FileTypeFlag::Normal;
     bool showGlyphs_ = false;
     int rowAtLastChange_ = -1;
-    QPointer<DirectoryTree> directoryTree_;
     QPixmap executableGlyph_, unknownGlyph_, folderGlyph_;
 };
 

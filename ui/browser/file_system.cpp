@@ -276,7 +276,7 @@ std::string FileSystem::absolutePath(const std::string& path) const {
     return lexicalNormal(joinPath(currentDirectory(), path));
 }
 
-int FileSystem::readDirectory(const std::string& dir, bool want_read_only,
+int FileSystem::readDirectory(const std::string& dir, bool wantReadOnly,
                               std::vector<DirEntry>* entries,
                               const std::function<void()>& progress) const {
     entries->clear();
@@ -312,7 +312,7 @@ int FileSystem::readDirectory(const std::string& dir, bool want_read_only,
         const unsigned char type = entry->d_type;
         unsigned char needs = 0;
         if (type == DT_LNK || type == DT_UNKNOWN) needs |= kNeedType;
-        if (want_read_only && type != DT_REG) needs |= kNeedAccess;
+        if (wantReadOnly && type != DT_REG) needs |= kNeedAccess;
         if (needs != 0) {
             asked->names.push_back(out.name);
             asked->needs.push_back(needs);
@@ -323,8 +323,7 @@ int FileSystem::readDirectory(const std::string& dir, bool want_read_only,
         } else if (type != DT_REG && (needs & kNeedType) == 0) {
             out.attributes |= kAttrSystem;
         }
-        if (want_read_only && type == DT_REG &&
-            faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0) {
+        if (wantReadOnly && type == DT_REG && faccessat(fd, entry->d_name, W_OK, AT_EACCESS) != 0) {
             out.attributes |= kAttrReadOnly;
         }
         entries->push_back(std::move(out));
@@ -427,9 +426,9 @@ FileSystem& FileSystem::instance() {
     return installedInstance != nullptr ? *installedInstance : live;
 }
 
-FileSystem* FileSystem::install(FileSystem* file_system) {
+FileSystem* FileSystem::install(FileSystem* fileSystem) {
     FileSystem* previous = installedInstance;
-    installedInstance = file_system;
+    installedInstance = fileSystem;
     return previous;
 }
 

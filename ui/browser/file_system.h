@@ -92,13 +92,13 @@ class FileSystem {
 
     // Every entry of `dir` (".", ".." included) with its attributes. The
     // read-only bit costs one access check per entry, so it is worked out
-    // only when `want_read_only` is set. Links, and entries whose type the
+    // only when `wantReadOnly` is set. Links, and entries whose type the
     // directory does not record, are classified on helper threads with one
     // deadline for them all; an entry not classified in time (a link into a
     // volume that does not answer) is left out. `progress`, when set, is
     // called now and then during the read. Returns 0, the errno of opening
     // the directory, or ETIMEDOUT when it did not open in time.
-    int readDirectory(const std::string& dir, bool want_read_only, std::vector<DirEntry>* entries,
+    int readDirectory(const std::string& dir, bool wantReadOnly, std::vector<DirEntry>* entries,
                       const std::function<void()>& progress = {}) const;
 
     // Where the absolute `path` leads when entered: its directory part, and
@@ -132,7 +132,7 @@ class FileSystem {
     // The instance the browser uses; tests install their own and put the
     // previous one back; install() returns the previous instance.
     static FileSystem& instance();
-    static FileSystem* install(FileSystem* file_system);
+    static FileSystem* install(FileSystem* fileSystem);
 
   private:
     std::string readMountTable() const;

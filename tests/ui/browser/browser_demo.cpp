@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ui/browser/browser_wiring.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
@@ -45,8 +46,7 @@ int main(int argc, char** argv) {
     list->setShowGlyphs(glyphs);
     auto* drives = new ottomix::DriveSelector(&window);
     drives->setGeometry(40, 168, 201, 19);
-    tree->setFileList(list);
-    drives->setDirectoryTree(tree);
+    ottomix::connectBrowser(drives, tree, list);
     window.move(0, 0);
     window.show();
     std::printf("row heights: tree %d, list %d, drives %d; font height %d\n", tree->itemHeight(),

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ui/browser/browser_error.h"
+#include "ui/browser/browser_wiring.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
@@ -84,7 +85,7 @@ class BrowserTest : public ::testing::Test {
     void Enter(const std::string& relative) const { ASSERT_EQ(chdir(Path(relative).c_str()), 0); }
 
     // The main window's browser: tree, list and selector created in that
-    // order at their layout positions, linked, then shown.
+    // order at their layout positions, connected, then shown.
     void CreateBrowser(const std::string& mask = "*.txt", bool show = true) {
         window_ = MainWindowLike();
         window_->resize(500, 306);
@@ -95,8 +96,7 @@ class BrowserTest : public ::testing::Test {
         list->setMask(mask);
         drives = new DriveSelector(window_.get());
         drives->setGeometry(40, 168, 201, 19);
-        tree->setFileList(list);
-        drives->setDirectoryTree(tree);
+        connectBrowser(drives, tree, list);
         if (show) window_->show();
     }
 
@@ -114,7 +114,7 @@ class BrowserTest : public ::testing::Test {
     // The contract with the cipher job: the process sits where the list looks.
     void ExpectCwdMatchesList() const {
         EXPECT_EQ(Cwd(), list->currentDir());
-        if (list->directoryTree() != nullptr) {
+        if (tree != nullptr) {
             EXPECT_EQ(tree->currentDir(), list->currentDir());
         }
     }

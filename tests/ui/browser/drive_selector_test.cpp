@@ -107,7 +107,9 @@ TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     EXPECT_EQ(volumes[7].label, "");  // a removable medium is not asked for its label
 
     // Chosen, the file bound as a volume is found to be no directory.
-    EXPECT_THROW(drives->selectVolume(r + "/plainfile"), BrowserError);
+    drives->selectVolume(r + "/plainfile");
+    RunPostedEvents();
+    EXPECT_THAT(CaughtErrors(), ElementsAre("Invalid filename"));
     EXPECT_EQ(tree->currentDir(), r + "/fixed/sub");
     ExpectCwdMatchesList();
 }
@@ -180,16 +182,31 @@ TEST_F(DriveSelectorTest, TreeMovingToAnotherVolumeSwitchesTheSelector) {
     ExpectCwdMatchesList();
 }
 
+TEST_F(DriveSelectorTest, SignalsNameTheDirectoryAndTheVolume) {
+    CreateBrowser();
+    std::vector<std::string> told;
+    auto note = [&told](const char* what) {
+        return [&told, what](const std::string& path) { told.push_back(what + path); };
+    };
+    QObject::connect(tree, &DirectoryTree::currentDirectoryChanged, note("dir "));
+    QObject::connect(tree, &DirectoryTree::volumeChanged, note("volume "));
+    QObject::connect(drives, &DriveSelector::volumeChosen, note("chosen "));
+    tree->changeDir(Path("usb/docs"));
+    drives->selectVolume(Path("fixed"));
+    tree->changeDir(Path("fixed"));
+    drives->selectVolume(Path("fixed"));  // the tree is there already: nothing to ask
+    EXPECT_THAT(told, ElementsAre("volume " + Path("usb"), "dir " + Path("usb/docs"),
+                                  "dir " + Path("fixed/sub"), "volume " + Path("fixed"),
+                                  "chosen " + Path("fixed"), "dir " + Path("fixed")));
+}
+
 TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     CreateBrowser();
     Track();
     const std::string gone = Path("gone");
-    try {
-        drives->selectVolume(gone);
-        FAIL() << "no error";
-    } catch (const BrowserError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
-    }
+    drives->selectVolume(gone);
+    RunPostedEvents();
+    EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
     // The selector shows the chosen volume; nothing else moved.
     EXPECT_EQ(drives->volume(), gone);
     EXPECT_EQ(drives->currentIndex(), EntryOf(gone));
@@ -198,7 +215,9 @@ TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     ExpectCwdMatchesList();
 
     drives->selectVolume(gone);  // the same volume again is ignored
+    RunPostedEvents();
     EXPECT_TRUE(events.empty());
+    EXPECT_EQ(CaughtErrors().size(), 1u);
     drives->selectVolume(Path("ram"));
     EXPECT_EQ(tree->currentDir(), Path("ram"));
     ExpectCwdMatchesList();
@@ -231,7 +250,6 @@ TEST_F(DriveSelectorTest, WithoutSelectorTheTreeSwitchesVolumesItself) {
     EXPECT_EQ(tree->currentDir(), Path("fixed/sub"));
     delete drives;
     drives = nullptr;
-    EXPECT_EQ(tree->driveSelector(), nullptr);
     tree->changeDir(Path("usb/docs"));
     EXPECT_EQ(tree->volume(), Path("usb"));
     EXPECT_THAT(ListRows(), ElementsAre("d.txt"));

@@ -254,6 +254,19 @@ TEST_F(FileListTest, RereadOfAVanishedDirectoryKeepsRows) {
     EXPECT_THAT(ListRows(), ElementsAre("a.txt"));
 }
 
+TEST_F(FileListTest, FirstReadOfAVanishedDirectoryIsReported) {
+    std::filesystem::remove_all(Path("docs"));  // the process is still in it
+    window_ = MainWindowLike();
+    list = new FileList(window_.get());
+    std::vector<std::string> failures;
+    QObject::connect(list, &FileList::failed, [&failures](const QString& message) {
+        failures.push_back(message.toStdString());
+    });
+    window_->show();
+    EXPECT_THAT(failures, ElementsAre("File not found"));
+    EXPECT_EQ(list->count(), 0);
+}
+
 TEST_F(FileListTest, CurrentDirMovesListAndProcess) {
     MakeDir("docs/sub");
     MakeFile("docs/sub/inner.txt");
