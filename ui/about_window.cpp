@@ -135,7 +135,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
 
 AboutWindow::ModalResult AboutWindow::showModally() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    QPointer<QWidget> previously_active = QApplication::activeWindow();
+    QPointer<QWidget> previouslyActive = QApplication::activeWindow();
     if (!shownBefore_) {
         shownBefore_ = true;
         centreFrameOnScreen(this);
@@ -144,7 +144,7 @@ AboutWindow::ModalResult AboutWindow::showModally() {
     okButton_->setFocus();
     setResult(static_cast<int>(ModalResult::None));
     const auto result = static_cast<ModalResult>(exec());
-    if (previously_active) previously_active->activateWindow();
+    if (previouslyActive) previouslyActive->activateWindow();
     // Leaving without OK or the close box (the application ending) counts as cancel.
     return result == ModalResult::None ? ModalResult::Cancel : result;
 }

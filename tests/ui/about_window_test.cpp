@@ -19,11 +19,11 @@ namespace {
 using ottomix::AboutWindow;
 using ModalResult = ottomix::AboutWindow::ModalResult;
 
-// Runs `while_open` once the window is shown modally; closes it after a while
+// Runs `whileOpen` once the window is shown modally; closes it after a while
 // whatever happens, so a failing check cannot hang the run.
-ModalResult ShowModallyAndRun(AboutWindow& window, std::function<void()> while_open) {
-    QTimer::singleShot(0, &window, [&window, while_open] {
-        if (QApplication::activeModalWidget() == &window) while_open();
+ModalResult showModallyAndRun(AboutWindow& window, std::function<void()> whileOpen) {
+    QTimer::singleShot(0, &window, [&window, whileOpen] {
+        if (QApplication::activeModalWidget() == &window) whileOpen();
     });
     QTimer::singleShot(5000, &window, [&window] {
         if (window.isVisible()) window.done(99);
@@ -92,24 +92,24 @@ class AboutWindowTest : public QObject {
     }
 
     void modalWindowBlocksOtherWindowsAndEnterCloses() {
-        QWidget main_window;
-        main_window.setGeometry(50, 50, 300, 200);
-        auto* button = new QPushButton("Press", &main_window);
+        QWidget mainWindow;
+        mainWindow.setGeometry(50, 50, 300, 200);
+        auto* button = new QPushButton("Press", &mainWindow);
         button->setGeometry(10, 10, 100, 30);
         int presses = 0;
         connect(button, &QPushButton::clicked, [&] { ++presses; });
-        main_window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main_window));
-        QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
         QCOMPARE(presses, 1);
 
         AboutWindow window;
         bool modal = false;
         QWidget* focused = nullptr;
-        const ModalResult result = ShowModallyAndRun(window, [&] {
+        const ModalResult result = showModallyAndRun(window, [&] {
             modal = window.isModal() && QApplication::activeModalWidget() == &window;
-            QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
-            QTest::keyClick(main_window.windowHandle(), Qt::Key_Space);
+            QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
+            QTest::keyClick(mainWindow.windowHandle(), Qt::Key_Space);
             focused = window.focusWidget();
             if (focused) QTest::keyClick(focused, Qt::Key_Return);
         });
@@ -120,27 +120,27 @@ class AboutWindowTest : public QObject {
         QVERIFY(!window.isVisible());
 
         // Input reaches the main window again.
-        QTest::mouseClick(main_window.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
+        QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, QPoint(50, 25));
         QCOMPARE(presses, 2);
     }
 
     void escapeDoesNothingCloseBoxCancels() {
         AboutWindow window;
-        bool open_after_escape = false;
-        const ModalResult result = ShowModallyAndRun(window, [&] {
+        bool openAfterEscape = false;
+        const ModalResult result = showModallyAndRun(window, [&] {
             QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_Escape);
             QTest::keyClick(&window, Qt::Key_Escape);
-            open_after_escape = window.isVisible();
+            openAfterEscape = window.isVisible();
             window.close();
         });
-        QVERIFY(open_after_escape);
+        QVERIFY(openAfterEscape);
         QCOMPARE(result, ModalResult::Cancel);
         QVERIFY(!window.isVisible());
     }
 
     void okButtonClickGivesOk() {
         AboutWindow window;
-        const ModalResult result = ShowModallyAndRun(
+        const ModalResult result = showModallyAndRun(
             window, [&] { QTest::mouseClick(window.okButton(), Qt::LeftButton); });
         QCOMPARE(result, ModalResult::Ok);
     }
@@ -149,7 +149,7 @@ class AboutWindowTest : public QObject {
         AboutWindow window;
         QPoint first;
         QSize frame;
-        ShowModallyAndRun(window, [&] {
+        showModallyAndRun(window, [&] {
             first = window.pos();
             frame = window.frameGeometry().size();
             window.move(10, 20);
@@ -161,7 +161,7 @@ class AboutWindowTest : public QObject {
         QCOMPARE(first, QPoint((screen.width() - frame.width()) / 2,
                                (screen.height() - frame.height()) / 2));
         QPoint second;
-        ShowModallyAndRun(window, [&] {
+        showModallyAndRun(window, [&] {
             second = window.pos();
             window.done(ModalResult::Ok);
         });
@@ -177,7 +177,7 @@ class AboutWindowTest : public QObject {
                 targets << target;
                 return ottomix::kLaunchSucceeded;
             });
-        ShowModallyAndRun(window, [&] {
+        showModallyAndRun(window, [&] {
             QTest::mouseClick(window.homePageLink(), Qt::LeftButton, {}, QPoint(5, 5));
             window.done(ModalResult::Ok);
         });

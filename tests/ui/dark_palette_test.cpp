@@ -127,7 +127,7 @@ struct Legibility {
 
 // Compares `window` drawn with and without `target`'s text, inside `area`.
 Legibility measure(QWidget* window, QWidget* target, const QRegion& area) {
-    const QImage with_text = render(window);
+    const QImage withText = render(window);
     QImage without;
     {
         TextHidden hidden(target);
@@ -140,7 +140,7 @@ Legibility measure(QWidget* window, QWidget* target, const QRegion& area) {
     for (const QRect& r : area) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             for (int x = r.left(); x <= r.right(); ++x) {
-                const QRgb a = with_text.pixel(x, y);
+                const QRgb a = withText.pixel(x, y);
                 const QRgb b = without.pixel(x, y);
                 if (a == b) continue;
                 ++result.textPixels;
@@ -158,7 +158,7 @@ Legibility measure(QWidget* window, QWidget* target, const QRegion& area) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             for (int x = r.left(); x <= r.right(); ++x) {
                 const QRgb b = without.pixel(x, y);
-                if (with_text.pixel(x, y) == b) continue;
+                if (withText.pixel(x, y) == b) continue;
                 const double c = contrast(result.ink, b);
                 if (c < result.worst) {
                     result.worst = c;

@@ -408,14 +408,14 @@ class HyperlinkLabelTest : public QObject {
         HyperlinkLabel link;
         link.setLinkType(LinkType::Http);
         link.setCaption("www.modal.example");
-        QString seen_title;
-        bool closed_by_escape = false;
+        QString seenTitle;
+        bool closedByEscape = false;
         QTimer::singleShot(0, this, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal) return;
-            seen_title = modal->windowTitle();
+            seenTitle = modal->windowTitle();
             QTest::keyClick(modal, Qt::Key_Escape);
-            closed_by_escape = !modal->isVisible();
+            closedByEscape = !modal->isVisible();
         });
         // Never hang the run if the window did not close.
         QTimer::singleShot(5000, this, [] {
@@ -424,8 +424,8 @@ class HyperlinkLabelTest : public QObject {
         QAction* properties = link.popupMenu()->actions().last();
         QCOMPARE(properties->text(), QString("&Properties"));
         properties->trigger();
-        QCOMPARE(seen_title, QString("HyperLink Properties..."));
-        QVERIFY(closed_by_escape);
+        QCOMPARE(seenTitle, QString("HyperLink Properties..."));
+        QVERIFY(closedByEscape);
     }
 
     void bitmapLayoutLeavesTransparentColourOut() {

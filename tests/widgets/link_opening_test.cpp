@@ -66,17 +66,17 @@ class LinkOpeningTest : public QObject {
         QFETCH(bool, veto_before);
         LaunchRecorder launcher;
         auto link = newLink(LinkType::Http, "veto.example");
-        bool execute_called = false;
-        bool after_called = false;
+        bool executeCalled = false;
+        bool afterCalled = false;
         link->setBeforeOpenHandler([&](QObject*, bool& execute) { execute = !veto_before; });
         link->setOpeningHandler([&](QObject*, bool& execute) {
-            execute_called = true;
+            executeCalled = true;
             execute = false;
         });
-        link->setAfterOpenHandler([&](QObject*, std::int32_t) { after_called = true; });
+        link->setAfterOpenHandler([&](QObject*, std::int32_t) { afterCalled = true; });
         link->click();
-        QCOMPARE(execute_called, !veto_before);
-        QVERIFY(!after_called);
+        QCOMPARE(executeCalled, !veto_before);
+        QVERIFY(!afterCalled);
         QVERIFY(launcher.launches.empty());
         QVERIFY(!link->isVisited());
     }
@@ -122,17 +122,17 @@ class LinkOpeningTest : public QObject {
         LaunchRecorder launcher;
         const QString prefix = "http://";
         auto fits = newLink(LinkType::Http, QString(255 - prefix.size(), 'a'));
-        auto too_long = newLink(LinkType::Http, QString(256 - prefix.size(), 'b'));
+        auto tooLong = newLink(LinkType::Http, QString(256 - prefix.size(), 'b'));
         int reported = 0;
-        too_long->setAfterOpenHandler([&](QObject*, std::int32_t r) { reported = r; });
+        tooLong->setAfterOpenHandler([&](QObject*, std::int32_t r) { reported = r; });
         fits->click();
-        too_long->click();
+        tooLong->click();
         QCOMPARE(launcher.launches.size(), std::size_t{1});
         QCOMPARE(launcher.launches[0].second.size(), 255);
         QCOMPARE(reported, kLaunchInvalidTarget);
         QVERIFY(reported <= 32);
         QVERIFY(fits->isVisited());
-        QVERIFY(!too_long->isVisited());
+        QVERIFY(!tooLong->isVisited());
     }
 
     void optionLikeTargetsAreRefused_data() {

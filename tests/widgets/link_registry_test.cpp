@@ -105,15 +105,15 @@ class LinkRegistryTest : public QObject {
 
     void resetVisitedTurnsEveryLinkBack() {
         auto a = newLink(LinkType::Http, "a.example");
-        auto a_upper = newLink(LinkType::Email, "A.EXAMPLE");
+        auto aUpper = newLink(LinkType::Email, "A.EXAMPLE");
         auto b = newLink(LinkType::Http, "b.example");
         auto c = newLink(LinkType::Ftp, "c.example");
         for (HyperlinkLabel* link : {a.get(), b.get(), c.get()}) link->setVisited(true);
-        QVERIFY(a_upper->isVisited());
+        QVERIFY(aUpper->isVisited());
 
         LinkRegistry::instance().resetVisited();
         QVERIFY(LinkRegistry::instance().visitedList().isEmpty());
-        for (HyperlinkLabel* link : {a.get(), a_upper.get(), b.get(), c.get()}) {
+        for (HyperlinkLabel* link : {a.get(), aUpper.get(), b.get(), c.get()}) {
             QVERIFY2(!link->isVisited(), qPrintable(link->caption()));
         }
         for (const char* caption : {"a.example", "b.example", "c.example"}) {
@@ -124,7 +124,7 @@ class LinkRegistryTest : public QObject {
     void unregisteringAStrangerFails() {
         auto stranger = std::make_unique<HyperlinkLabel>();
         const QStringList visited = LinkRegistry::instance().visitedList();
-        const QStringList not_visited = LinkRegistry::instance().notVisitedList();
+        const QStringList notVisited = LinkRegistry::instance().notVisitedList();
         const std::size_t links = LinkRegistry::instance().links().size();
         try {
             LinkRegistry::instance().unregisterLink(stranger.get());
@@ -133,7 +133,7 @@ class LinkRegistryTest : public QObject {
             QCOMPARE(QString(e.what()), QString("Detaching Control that is not registered?"));
         }
         QCOMPARE(LinkRegistry::instance().visitedList(), visited);
-        QCOMPARE(LinkRegistry::instance().notVisitedList(), not_visited);
+        QCOMPARE(LinkRegistry::instance().notVisitedList(), notVisited);
         QCOMPARE(LinkRegistry::instance().links().size(), links);
     }
 
@@ -142,16 +142,16 @@ class LinkRegistryTest : public QObject {
         auto y = newLink(LinkType::Http, "saved-two.example");
         y->setVisited(true);
         QTemporaryDir dir;
-        const QString visited_file = dir.filePath("visited.txt");
-        const QString other_file = dir.filePath("not-visited.txt");
-        LinkRegistry::instance().saveCaptionList(false, visited_file);
-        LinkRegistry::instance().saveCaptionList(true, other_file);
+        const QString visitedFile = dir.filePath("visited.txt");
+        const QString otherFile = dir.filePath("not-visited.txt");
+        LinkRegistry::instance().saveCaptionList(false, visitedFile);
+        LinkRegistry::instance().saveCaptionList(true, otherFile);
 
-        QFile visited(visited_file);
+        QFile visited(visitedFile);
         QVERIFY(visited.open(QIODevice::ReadOnly));
         QCOMPARE(visited.readAll(),
                  (LinkRegistry::instance().visitedList().join("\r\n") + "\r\n").toLocal8Bit());
-        QFile other(other_file);
+        QFile other(otherFile);
         QVERIFY(other.open(QIODevice::ReadOnly));
         const QByteArray lines = other.readAll();
         QVERIFY(lines.contains("saved-one.example\r\n"));

@@ -319,17 +319,17 @@ void HyperlinkLabel::paintText(QPainter& painter) {
         painter.fillRect(bounds, background);
     }
     bounds.setLeft(bounds.left() + 4);
-    constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
     painter.setClipRect(bounds);
     if (!alias_.isEmpty()) {
-        painter.drawText(bounds, flags, alias_);
+        painter.drawText(bounds, kFlags, alias_);
     } else {
         const QString prefix = linkPrefix(linkType_);
-        painter.drawText(bounds, flags, prefix);
+        painter.drawText(bounds, kFlags, prefix);
         bounds.setLeft(bounds.left() + metrics.horizontalAdvance(prefix) + 2);
         if (bounds.width() > 0) {
             painter.setClipRect(bounds);
-            painter.drawText(bounds, flags,
+            painter.drawText(bounds, kFlags,
                              metrics.elidedText(caption_, Qt::ElideRight, bounds.width()));
         }
     }

@@ -11,8 +11,8 @@ namespace {
 
 // Asked with the class names of an object from its own class up; answers
 // for HyperlinkLabel and so for its subclasses too.
-QAccessibleInterface* createAccessible(const QString& class_name, QObject* object) {
-    if (class_name != QLatin1StringView(HyperlinkLabel::staticMetaObject.className())) {
+QAccessibleInterface* createAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1StringView(HyperlinkLabel::staticMetaObject.className())) {
         return nullptr;
     }
     auto* link = qobject_cast<HyperlinkLabel*>(object);
@@ -65,12 +65,12 @@ QStringList HyperlinkLabelAccessible::actionNames() const {
     return names;
 }
 
-void HyperlinkLabelAccessible::doAction(const QString& action_name) {
-    if (action_name == pressAction()) {
+void HyperlinkLabelAccessible::doAction(const QString& actionName) {
+    if (actionName == pressAction()) {
         if (link()->isEnabled()) link()->click();
         return;
     }
-    QAccessibleWidget::doAction(action_name);
+    QAccessibleWidget::doAction(actionName);
 }
 
 }  // namespace ottomix

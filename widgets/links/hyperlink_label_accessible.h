@@ -22,7 +22,7 @@ class HyperlinkLabelAccessible : public QAccessibleWidget {
     // Linked, and traversed once visited.
     QAccessible::State state() const override;
     QStringList actionNames() const override;
-    void doAction(const QString& action_name) override;
+    void doAction(const QString& actionName) override;
 
   private:
     HyperlinkLabel* link() const;

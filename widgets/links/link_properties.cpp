@@ -35,9 +35,9 @@ class BottomLineBevel : public QWidget {
 };
 
 QLabel* addLabel(QWidget* parent, const QRect& bounds, const QString& text,
-                 const QString& object_name, const QString& hint = {}) {
+                 const QString& objectName, const QString& hint = {}) {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(object_name);
+    label->setObjectName(objectName);
     label->setGeometry(bounds);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
@@ -46,8 +46,8 @@ QLabel* addLabel(QWidget* parent, const QRect& bounds, const QString& text,
 }
 
 // A caption label sizes itself to its text, so no font cuts it short.
-QLabel* addCaption(QWidget* parent, QPoint at, const QString& text, const QString& object_name) {
-    QLabel* label = addLabel(parent, QRect(at, QSize(0, 13)), text, object_name);
+QLabel* addCaption(QWidget* parent, QPoint at, const QString& text, const QString& objectName) {
+    QLabel* label = addLabel(parent, QRect(at, QSize(0, 13)), text, objectName);
     label->resize(label->sizeHint().width(), 13);
     return label;
 }

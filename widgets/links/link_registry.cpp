@@ -44,18 +44,18 @@ class ProgramFilter : public QSortFilterProxyModel {
   public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
-    void setProgramsOnly(bool programs_only) {
-        if (programs_only == programsOnly_) return;
-        programsOnly_ = programs_only;
+    void setProgramsOnly(bool programsOnly) {
+        if (programsOnly == programsOnly_) return;
+        programsOnly_ = programsOnly;
         invalidateFilter();
     }
 
   protected:
-    bool filterAcceptsRow(int source_row, const QModelIndex& source_parent) const override {
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override {
         if (!programsOnly_) return true;
         const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
         if (!files) return true;
-        const QModelIndex index = files->index(source_row, 0, source_parent);
+        const QModelIndex index = files->index(sourceRow, 0, sourceParent);
         return files->isDir(index) || files->permissions(index).testFlag(QFileDevice::ExeUser);
     }
 
@@ -137,27 +137,27 @@ void LinkRegistry::visitedChanged(HyperlinkLabel* link) {
     syncLinks();
 }
 
-void LinkRegistry::captionChanging(HyperlinkLabel* link, const QString& new_caption) {
-    const QString old_caption = link->caption_;
+void LinkRegistry::captionChanging(HyperlinkLabel* link, const QString& newCaption) {
+    const QString oldCaption = link->caption_;
     const bool visited = link->visited_;
     if (!isRegistered(link)) registerLink(link);
     link->visited_ = visited;
-    if (!old_caption.isEmpty()) {
+    if (!oldCaption.isEmpty()) {
         const bool shared =
             std::any_of(links_.begin(), links_.end(), [&](const HyperlinkLabel* other) {
-                return other != link && other->caption_ == old_caption;
+                return other != link && other->caption_ == oldCaption;
             });
         if (!shared) {
-            removeCaption(visited_, old_caption);
-            removeCaption(notVisited_, old_caption);
+            removeCaption(visited_, oldCaption);
+            removeCaption(notVisited_, oldCaption);
         }
     }
     if (visited) {
-        addCaption(visited_, new_caption);
-        removeCaption(notVisited_, new_caption);
+        addCaption(visited_, newCaption);
+        removeCaption(notVisited_, newCaption);
     } else {
-        removeCaption(visited_, new_caption);
-        addCaption(notVisited_, new_caption);
+        removeCaption(visited_, newCaption);
+        addCaption(notVisited_, newCaption);
     }
     link->refresh();
     syncLinks();
@@ -213,17 +213,17 @@ std::unique_ptr<QFileDialog> LinkRegistry::createChooser() const {
     const QString programs = QStringLiteral("Applications (*)");
     chooser->setNameFilters({programs, QStringLiteral("All files (*)")});
     chooser->selectNameFilter(programs);
-    const QDir::Filters any_file = QDir::AllDirs | QDir::Files | QDir::NoDot;
-    const QDir::Filters any_program = any_file | QDir::PermissionMask;
-    chooser->setFilter(any_program);
+    const QDir::Filters anyFile = QDir::AllDirs | QDir::Files | QDir::NoDot;
+    const QDir::Filters anyProgram = anyFile | QDir::PermissionMask;
+    chooser->setFilter(anyProgram);
     QFileDialog* dialog = chooser.get();
     auto* filter = new ProgramFilter(dialog);
     chooser->setProxyModel(filter);
     QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
-                     [dialog, filter, programs, any_file, any_program](const QString& chosen) {
-                         const bool programs_only = chosen == programs;
-                         dialog->setFilter(programs_only ? any_program : any_file);
-                         filter->setProgramsOnly(programs_only);
+                     [dialog, filter, programs, anyFile, anyProgram](const QString& chosen) {
+                         const bool programsOnly = chosen == programs;
+                         dialog->setFilter(programsOnly ? anyProgram : anyFile);
+                         filter->setProgramsOnly(programsOnly);
                      });
     const QString bin = QStringLiteral("/usr/bin");
     chooser->setDirectory(QDir(bin).exists() ? bin : QDir::currentPath());
@@ -258,9 +258,9 @@ QString LinkRegistry::setTypeApplication(LinkType type, const QString& path) {
     return previous;
 }
 
-void LinkRegistry::saveCaptionList(bool not_visited, const QString& file_name) {
-    const QStringList& captions = not_visited ? notVisited_ : visited_;
-    QFile file(file_name);
+void LinkRegistry::saveCaptionList(bool notVisited, const QString& fileName) {
+    const QStringList& captions = notVisited ? notVisited_ : visited_;
+    QFile file(fileName);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     for (const QString& caption : captions) {
         if (!ok) break;
@@ -269,7 +269,7 @@ void LinkRegistry::saveCaptionList(bool not_visited, const QString& file_name) {
     if (ok) ok = file.flush();
     file.close();
     if (!ok) {
-        showMessage(QString::fromLatin1(kSaveFailedMessage) + file_name);
+        showMessage(QString::fromLatin1(kSaveFailedMessage) + fileName);
         throw std::runtime_error(kSaveFileError);
     }
 }

@@ -47,8 +47,8 @@ class LinkRegistry {
     void unregisterLink(HyperlinkLabel* link);
     // The link's visited state changed: moves its caption and updates the other links.
     void visitedChanged(HyperlinkLabel* link);
-    // The link's caption is about to become new_caption, which takes the link's state.
-    void captionChanging(HyperlinkLabel* link, const QString& new_caption);
+    // The link's caption is about to become newCaption, which takes the link's state.
+    void captionChanging(HyperlinkLabel* link, const QString& newCaption);
     // Sets every link's visited state from the list its caption is in.
     void syncLinks();
     // Asks the link's open handlers, launches its target with the program of
@@ -64,7 +64,7 @@ class LinkRegistry {
 
     // Writes one caption per line (CR LF); on failure tells the user and
     // throws std::runtime_error(kSaveFileError).
-    virtual void saveCaptionList(bool not_visited, const QString& file_name);
+    virtual void saveCaptionList(bool notVisited, const QString& fileName);
     // Returns the previous program of the type.
     virtual QString setTypeApplication(LinkType type, const QString& path);
     // Marks every caption, and so every link, not visited.
