@@ -10,7 +10,8 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils libxcb1-dev openbox wmctrl
   desktop-file-utils
-  dpkg-dev file appstream groff-base man-db
+  dpkg-dev file appstream groff-base man-db lintian
+  xdg-utils libglib2.0-bin
 )
 
 # `setup.sh fuzz`: also clang and libFuzzer's runtime, for make fuzz;

@@ -28,7 +28,7 @@ fi
 missing=()
 for tool_package in cpack:cmake dpkg-shlibdeps:dpkg-dev file:file \
                     desktop-file-validate:desktop-file-utils appstreamcli:appstream \
-                    groff:groff-base gzip:gzip; do
+                    groff:groff-base gzip:gzip lintian:lintian; do
   command -v "${tool_package%%:*}" >/dev/null 2>&1 || missing+=("${tool_package#*:}")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -130,12 +130,20 @@ if [ -f "$desktop" ]; then
   fi
   grep -qx 'Exec=ottomix %f' "$desktop" || fail "desktop entry does not run 'ottomix %f'"
   grep -qx 'Icon=ottomix' "$desktop" || fail "desktop entry does not name the ottomix icon"
-  grep -Eq '^MimeType=(.*;)?text/plain;' "$desktop" || fail "desktop entry lacks text/plain"
-  grep -Eq '^MimeType=(.*;)?application/octet-stream;' "$desktop" ||
-    fail "desktop entry lacks application/octet-stream"
+  # Claiming a type could make Ottomix its default where no defaults list says otherwise.
+  ! grep -q '^MimeType=' "$desktop" || fail "desktop entry claims file types: $(grep '^MimeType=' "$desktop")"
 else
   fail "usr/share/applications/ottomix.desktop is missing"
 fi
+menu="$root/usr/share/kio/servicemenus/ottomix.desktop"
+if [ -f "$menu" ]; then
+  grep -qx 'Exec=ottomix --encrypt %f' "$menu" || fail "service menu lacks Encrypt"
+  grep -qx 'Exec=ottomix --decrypt %f' "$menu" || fail "service menu lacks Decrypt"
+else
+  fail "usr/share/kio/servicemenus/ottomix.desktop is missing"
+fi
+svg="$root/usr/share/icons/hicolor/scalable/apps/ottomix.svg"
+[ -f "$svg" ] && file -b "$svg" | grep -q "SVG" || fail "no scalable SVG icon"
 for size in 48 128; do
   icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/ottomix.png"
   if [ -f "$icon" ]; then
@@ -214,6 +222,15 @@ $(cat drift.txt)"
 else
   fail "cmake --install failed: $(cat install.log)"
 fi
+
+# What Debian's own checker says, pedantic tags and hardening included:
+# no error, no warning, and none of the informational tags about hardening
+# or leftover sections that Debian's build tools would have avoided.
+lintian_out=$(lintian --pedantic --display-info "$deb" 2>&1)
+echo "$lintian_out"
+grep -E '^(E|W): ' <<<"$lintian_out" && fail "lintian reports errors or warnings"
+grep -E 'hardening-|binary-has-unneeded-section|no-changelog' <<<"$lintian_out" &&
+  fail "lintian reports missing hardening, a leftover section or no changelog"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed; the package is in $scratch/out" >&2
