@@ -104,6 +104,18 @@ QString decodeWindows1252(const QByteArray& data) {
 }
 
 QString decodePlainText(const QByteArray& data, bool cut) {
+    // Windows "Unicode" text: UTF-16 with a byte order mark, which is not shown.
+    const bool littleEndian = data.startsWith("\xFF\xFE");
+    if (littleEndian || data.startsWith("\xFE\xFF")) {
+        QByteArrayView units = QByteArrayView(data).sliced(2);
+        if (units.size() % 2 != 0) units.chop(1);  // a cut inside a unit
+        QStringDecoder utf16(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::Stateless);
+        QString text = utf16.decode(units);
+        // A cut between the two halves of a surrogate pair.
+        if (cut && !text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+        return breakLines(text);
+    }
     return breakLines(utf8OrWindows1252(data, cut ? withoutBrokenUtf8Tail(data) : data.size()));
 }
 

@@ -1,5 +1,5 @@
 // Bytes of a file to the text the viewer shows: Windows-1252, and plain text
-// that is UTF-8 or else Windows-1252.
+// in the encodings Windows text comes in.
 #pragma once
 
 #include <QByteArray>
@@ -33,7 +33,9 @@ char16_t windows1252ToUnicode(unsigned char byte);
 // Windows-1252 to Unicode.
 QString decodeWindows1252(const QByteArray& data);
 
-// Plain text: UTF-8 when the bytes are valid UTF-8, else Windows-1252; a
+// Plain text: UTF-16 (little or big endian) after its byte order mark, else
+// UTF-8 (with or without a byte order mark) when the bytes are valid UTF-8,
+// else Windows-1252; a byte order mark is not shown; a
 // CR LF pair, a lone CR, a lone LF and the line and paragraph separators each
 // become one line break ('\n'), the frame markers U+FFFD, and lines longer
 // than kMaxParagraph are broken after their last space (or anywhere when

@@ -99,6 +99,23 @@ TEST_F(ViewerTest, PlainTextIsUtf8WhenValidElseWindows1252) {
     EXPECT_EQ(Text(), QStringLiteral(u"Grüße € “q” \u0081"));
 }
 
+TEST_F(ViewerTest, ByteOrderMarksChooseTheEncodingAndAreNotShown) {
+    using namespace std::string_literals;
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"utf8-bom.txt", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+                         "e \xE2\x82\xAC\r\nx"s},
+        {"utf16le.txt", "\xFF\xFEG\0r\0\xFC\0\xDF\0e\0 \0\xAC\x20\r\0\n\0x\0"s},
+        {"utf16be.txt", "\xFE\xFF\0G\0r\0\xFC\0\xDF\0e\0 \x20\xAC\0\r\0\n\0x"s},
+    };
+    for (const auto& f : files) {
+        view_.loadFromFile(Write(f.name, f.bytes));
+        EXPECT_EQ(Text(), QStringLiteral(u"Grüße €\nx")) << f.name;
+    }
+}
+
 TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
     const std::string rtf =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0"
