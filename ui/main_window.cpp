@@ -13,6 +13,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaObject>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -28,7 +29,6 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/browser/browser_wiring.h"
-#include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/display_name.h"
 #include "ui/browser/drive_selector.h"
@@ -46,6 +46,7 @@
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 #include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/user_message.h"
 #include "widgets/window_look/window_font.h"
 
 namespace ottomix {
@@ -109,6 +110,45 @@ QIcon programIcon() {
     }
     return icon;
 }
+
+// Hands a job's notifications to the progress receiver. They arrive from the
+// event loop, so a failure of the receiver is shown here and the job goes on.
+class ShowingFailuresProgress : public JobProgress {
+  public:
+    ShowingFailuresProgress(QWidget* window, JobProgress* receiver)
+        : window_(window), receiver_(receiver) {}
+    void reset() override {
+        pass([this] { receiver_->reset(); });
+    }
+    void started(const std::string& caption, std::int64_t total) override {
+        pass([&] { receiver_->started(caption, total); });
+    }
+    void progressed(std::uint64_t done) override {
+        pass([&] { receiver_->progressed(done); });
+    }
+    void finished() override {
+        pass([this] { receiver_->finished(); });
+    }
+    void failed(const std::string& caption, const std::string& message) override {
+        pass([&] { receiver_->failed(caption, message); });
+    }
+    void cancelled(const std::string& caption) override {
+        pass([&] { receiver_->cancelled(caption); });
+    }
+
+  private:
+    template <typename Call>
+    void pass(Call call) {
+        try {
+            call();
+        } catch (...) {
+            showFailure(window_, currentExceptionMessage());
+        }
+    }
+
+    QWidget* window_;
+    JobProgress* receiver_;
+};
 
 GlyphButton* makeGlyphButton(QWidget* parent, const char* caption, const char* glyph,
                              GlyphLayout layout, int x, int y, int w, int h) {
@@ -240,11 +280,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     aboutAction_ = menuBar()->addAction(QStringLiteral("About..."));
     aboutAction_->setObjectName(QStringLiteral("aboutAction"));
 
-    // A handler's exception is raised again from the event loop, whose
-    // handler shows it, rather than unwound through the toolkit's own code.
+    // A handler's failure is shown before control goes back to the toolkit,
+    // whose code does not expect exceptions.
     const auto bind = [this](auto* sender, auto signal, void (MainWindow::*handler)()) {
-        connect(sender, signal, this,
-                [this, handler] { runUserAction([this, handler] { (this->*handler)(); }); });
+        connect(sender, signal, this, [this, handler] {
+            try {
+                (this->*handler)();
+            } catch (...) {
+                showFailure(this, currentExceptionMessage());
+            }
+        });
     };
     bind(textModeButton_, &QRadioButton::clicked, &MainWindow::selectTextMode);
     bind(binaryModeButton_, &QRadioButton::clicked, &MainWindow::selectBinaryMode);
@@ -260,7 +305,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     runner_ = new JobRunner(this);
     connect(runner_, &JobRunner::finished, this, [this](const JobResult& result, double size) {
-        runUserAction([&] { jobFinished(result, size); });
+        try {
+            jobFinished(result, size);
+        } catch (...) {
+            showFailure(this, currentExceptionMessage());
+        }
     });
     // Only while a job runs, so Escape keeps its usual meaning otherwise.
     cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -398,7 +447,8 @@ void MainWindow::runJob(Direction direction) {
     request.stop = stopper_->flag();
     runningJob_ = request;
     lockWhileJobRuns(true);
-    runner_->start(request, progress_, progressTotal_);
+    jobProgress_ = std::make_unique<ShowingFailuresProgress>(this, progress_);
+    runner_->start(request, jobProgress_.get(), progressTotal_);
 }
 
 void MainWindow::jobFinished(const JobResult& result, std::int64_t progressTotal) {
@@ -490,9 +540,16 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 
 void MainWindow::dropEvent(QDropEvent* event) {
     const std::optional<std::string> path = acceptDrop(event);
-    // A failure is shown from the event loop: the drag's source waits for
-    // the drop to end and must not wait on a message box.
-    if (path) runUserAction([this, &path] { openPath(*path); });
+    if (!path) return;
+    try {
+        openPath(*path);
+    } catch (...) {
+        // Shown once the drop has ended: the drag's source waits for it and
+        // must not wait on a message box.
+        QMetaObject::invokeMethod(
+            this, [this, message = currentExceptionMessage()] { showFailure(this, message); },
+            Qt::QueuedConnection);
+    }
 }
 
 }  // namespace ottomix

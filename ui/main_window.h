@@ -165,6 +165,7 @@ class MainWindow : public QMainWindow {
     std::int64_t progressTotal_ = 0;
     JobProgress* progress_;
     NullProgress noProgress_;
+    std::unique_ptr<JobProgress> jobProgress_;  // the running job's way to progress_
     ProgressWindow* progressWindow_ = nullptr;
     JobRunner* runner_;
     std::unique_ptr<JobStopper> stopper_;  // while a job runs

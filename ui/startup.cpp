@@ -10,6 +10,7 @@
 #include "ui/application.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
 
@@ -151,7 +152,6 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
     qInstallMessageHandler(previous);
     for (const QString& message : held) qWarning().noquote() << message;
     try {
-        app.setTitle(QString::fromLatin1(kApplicationTitle));
         MainWindow mainWindow;
         AboutWindow aboutWindow;
         ProgressWindow progressWindow;
@@ -165,12 +165,12 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
             try {
                 mainWindow.openPath(*command.path);
             } catch (...) {
-                app.showCurrentException();
+                showFailure(&mainWindow, currentExceptionMessage());
             }
         }
         app.exec();
     } catch (...) {
-        app.showCurrentException();
+        showFailure(nullptr, currentExceptionMessage());
     }
     return 0;
 }

@@ -1,5 +1,5 @@
-// GoogleTest main for the application's tests: one Application (with its
-// exception handler) for the whole run, on the offscreen platform.
+// GoogleTest main for the application's tests: one Application for the
+// whole run, on the offscreen platform.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +13,5 @@ int main(int argc, char** argv) {
     // child has its own Application and its own windows.
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
     ottomix::Application app(argc, argv);
-    app.setTitle(QString::fromLatin1(ottomix::kApplicationTitle));
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,6 @@
 // The main window as the user meets it: its start state and layout, the two
 // modes, the View page, jobs through the buttons and what they report, and
-// the exception box of the event loop.
+// the failure box.
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +43,7 @@
 #include "ui/glyph_button.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"
+#include "widgets/window_look/user_message.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ class MainWindowTest : public ::testing::Test {
         write("alpha.txt", "ABC\n");
         write("notes.txt", "first\r\nsecond\r\n");
         write("data.bin", std::string("\x00\x7f\xff", 3));
-        ottomix::setMessageBoxHook(
+        ottomix::setMessageHook(
             [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
                 boxes_.push_back({icon, caption, text});
             });
@@ -106,7 +107,7 @@ class MainWindowTest : public ::testing::Test {
     }
     void TearDown() override {
         window_.reset();
-        ottomix::setMessageBoxHook({});
+        ottomix::setMessageHook({});
         ASSERT_EQ(::chdir(oldCwd_.c_str()), 0);
     }
 
@@ -538,7 +539,7 @@ TEST_F(MainWindowTest, LossyTextEncryptWarnsWithCountsAndCrLfFilesDoNot) {
     EXPECT_EQ(readAll(path("encrypt.txt")), std::string("\x76\x76\x0d\x77\x78", 5));
 }
 
-TEST_F(MainWindowTest, ViewerFailureReachesTheExceptionBoxAndKeepsTheContent) {
+TEST_F(MainWindowTest, ViewerFailureIsShownAndKeepsTheContent) {
     clickFile("alpha.txt");
     clickFile("notes.txt");
     ASSERT_EQ(viewed(), QStringLiteral("first\nsecond\n"));
@@ -1039,47 +1040,54 @@ TEST_F(OpenPathTest, AJobThatThrowsLeavesDropsOpen) {
     EXPECT_EQ(f.fileList()->fileName(), path("notes.txt"));
 }
 
-// An object whose event handler throws, as a handler of the program would.
-class Thrower : public QObject {
-  public:
-    explicit Thrower(std::string message) : message_(std::move(message)) {}
-    bool event(QEvent* e) override {
-        if (e->type() == QEvent::User) throw std::runtime_error(message_);
-        return QObject::event(e);
-    }
-
-  private:
-    std::string message_;
-};
-
-TEST(ExceptionBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
+// A failure of the user's action: the exception's message with a full stop,
+// always, under the title with a stop icon.
+TEST(FailureBox, MessageGetsAFullStopAlwaysUnderTheTitleWithAStopIcon) {
     std::vector<Box> boxes;
-    ottomix::setMessageBoxHook(
+    ottomix::setMessageHook(
         [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             boxes.push_back({icon, caption, text});
         });
+    const auto fail = [](auto thrown) {
+        try {
+            throw thrown;
+        } catch (...) {
+            ottomix::showFailure(nullptr, ottomix::currentExceptionMessage());
+        }
+    };
     // A file name that is no UTF-8 reads as the file list shows it.
     for (const char* message :
-         {"Disk full", "Already ends in one.", "", "Cannot open file /tmp/caf\xe9.txt"}) {
-        Thrower thrower(message);
-        QEvent event(QEvent::User);
-        EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &event));
-    }
-    // The event loop carries on: a later event is handled normally.
-    Thrower quiet("unused");
-    QEvent other(QEvent::Type(QEvent::User + 1));
-    QCoreApplication::sendEvent(&quiet, &other);
-    ottomix::setMessageBoxHook({});
+         {"Disk full", "Already ends in one.", "", "Cannot open file /tmp/caf\xe9.txt"})
+        fail(std::runtime_error(message));
+    fail(42);
+    ottomix::setMessageHook({});
 
-    ASSERT_EQ(boxes.size(), 4u);
+    ASSERT_EQ(boxes.size(), 5u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Disk full."));
     EXPECT_EQ(boxes[1].text, QStringLiteral("Already ends in one.."));
     EXPECT_EQ(boxes[2].text, QStringLiteral("."));
     EXPECT_EQ(boxes[3].text, QStringLiteral("Cannot open file /tmp/caf\\xe9.txt."));
+    EXPECT_EQ(boxes[4].text, QStringLiteral("Unknown exception."));
     for (const Box& b : boxes) {
         EXPECT_EQ(b.caption, QStringLiteral("Ottomix 98"));
         EXPECT_EQ(b.icon, QMessageBox::Critical);
     }
+}
+
+// A widget's note takes the same way as every other box: no icon, the
+// program's name as caption. Setting a hook hands back the one it replaces.
+TEST(MessageHook, NotesComeThroughWithoutIconUnderTheProgramName) {
+    std::vector<Box> boxes;
+    const ottomix::MessageHook previous = ottomix::setMessageHook(
+        [&](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+            boxes.push_back({icon, caption, text});
+        });
+    ottomix::showMessage(QStringLiteral("Could not write to clipboard"));
+    EXPECT_TRUE(static_cast<bool>(ottomix::setMessageHook(previous)));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("ottomix"));
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Could not write to clipboard"));
 }
 
 // The real box: a name longer than a line must wrap inside the box rather

@@ -30,13 +30,13 @@
 #include <vector>
 
 #include "core/byte_stream.h"
-#include "ui/application.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/file_list.h"
 #include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"
+#include "widgets/window_look/user_message.h"
 
 extern char** environ;
 
@@ -63,7 +63,7 @@ std::string readAll(const std::string& path) {
     if (::chdir(dir.c_str()) != 0) std::_Exit(99);
     // What a box would have said goes to standard error for the parent to
     // see; 3 is the stop icon (QMessageBox::Critical).
-    ottomix::setMessageBoxHook(
+    ottomix::setMessageHook(
         [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             std::fprintf(stderr, "[box %d] %s: %s\n", static_cast<int>(icon), qPrintable(caption),
                          qPrintable(text));
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringJobTest, ::testing::Values(SIGINT,
 // Start-up with a failure right before the event loop would start.
 [[noreturn]] void startWithFailure() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ottomix::setMessageBoxHook(
+    ottomix::setMessageHook(
         [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             std::fprintf(stderr, "[box %d] %s: %s\n", static_cast<int>(icon), qPrintable(caption),
                          qPrintable(text));

@@ -53,16 +53,17 @@ class LaunchRecorder {
 class MessageRecorder {
   public:
     MessageRecorder() {
-        previous_ = setMessageFunction([this](const QString& text) { messages << text; });
+        previous_ = setMessageHook(
+            [this](QMessageBox::Icon, const QString&, const QString& text) { messages << text; });
     }
-    ~MessageRecorder() { setMessageFunction(std::move(previous_)); }
+    ~MessageRecorder() { setMessageHook(std::move(previous_)); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     QStringList messages;
 
   private:
-    MessageFunction previous_;
+    MessageHook previous_;
 };
 
 }  // namespace ottomix

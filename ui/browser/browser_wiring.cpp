@@ -1,21 +1,21 @@
 #include "ui/browser/browser_wiring.h"
 
-#include <exception>
-#include <stdexcept>
-
-#include "ui/browser/deferred_error.h"
 #include "ui/browser/directory_tree.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/file_list.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
 
 namespace {
 
+// Queued: the box waits until the handler that failed has returned, so a
+// control is never left half-way through an event under a modal loop.
 void showFailures(BrowserList* control) {
-    QObject::connect(control, &BrowserList::failed, control, [](const QString& message) {
-        raiseFromEventLoop(std::make_exception_ptr(std::runtime_error(message.toStdString())));
-    });
+    QObject::connect(
+        control, &BrowserList::failed, control,
+        [control](const QString& message) { showFailure(control->window(), message); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The viewer's failures. The message is shown to the user as it is; the
-// application's exception box adds the full stop.
+// The viewer's failures. The message is shown to the user as it is;
+// showFailure() adds the full stop.
 #pragma once
 
 #include <stdexcept>

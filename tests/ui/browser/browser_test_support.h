@@ -1,7 +1,7 @@
 // Shared set-up of the browser tests: a temporary directory tree, a private
 // file-system layer (optionally with a mount table given as text), the three
-// controls laid out and linked as the main window does it, and a record of
-// the exceptions the event loop caught.
+// controls laid out and connected as the main window does it, and a record
+// of the failure boxes shown.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -28,14 +28,14 @@
 
 namespace ottomix {
 
-// What the application's message box would have shown.
-std::vector<std::string>& CaughtErrors();
+// The text of every failure box shown, full stop and all.
+std::vector<std::string>& ShownFailures();
 
 inline std::string Cwd() {
     return FileSystem().currentDirectory();
 }
 
-// Lets queued calls (exceptions raised again from the event loop) run.
+// Lets queued calls run: a failure box waits for the event loop.
 inline void RunPostedEvents() {
     QCoreApplication::processEvents();
 }
@@ -58,7 +58,7 @@ class BrowserTest : public ::testing::Test {
         char real[PATH_MAX];
         ASSERT_NE(realpath(pattern, real), nullptr);
         root_ = real;
-        CaughtErrors().clear();
+        ShownFailures().clear();
         UseFileSystem(FileSystem::Options{});
     }
     void TearDown() override {

@@ -109,7 +109,7 @@ TEST_F(DriveSelectorTest, EntriesFollowTheMountTable) {
     // Chosen, the file bound as a volume is found to be no directory.
     drives->selectVolume(r + "/plainfile");
     RunPostedEvents();
-    EXPECT_THAT(CaughtErrors(), ElementsAre("Invalid filename"));
+    EXPECT_THAT(ShownFailures(), ElementsAre("Invalid filename."));
     EXPECT_EQ(tree->currentDir(), r + "/fixed/sub");
     ExpectCwdMatchesList();
 }
@@ -206,7 +206,7 @@ TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     const std::string gone = Path("gone");
     drives->selectVolume(gone);
     RunPostedEvents();
-    EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
+    EXPECT_THAT(ShownFailures(), ElementsAre("File not found."));
     // The selector shows the chosen volume; nothing else moved.
     EXPECT_EQ(drives->volume(), gone);
     EXPECT_EQ(drives->currentIndex(), EntryOf(gone));
@@ -217,20 +217,20 @@ TEST_F(DriveSelectorTest, VolumeThatCannotBeEnteredLeavesTheBrowserWhereItWas) {
     drives->selectVolume(gone);  // the same volume again is ignored
     RunPostedEvents();
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(CaughtErrors().size(), 1u);
+    EXPECT_EQ(ShownFailures().size(), 1u);
     drives->selectVolume(Path("ram"));
     EXPECT_EQ(tree->currentDir(), Path("ram"));
     ExpectCwdMatchesList();
 }
 
-TEST_F(DriveSelectorTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoop) {
+TEST_F(DriveSelectorTest, UserChoiceClicksThenChangesAndFailuresAreShown) {
     CreateBrowser();
     Track();
     drives->setFocus();
     // Down from the fixed disk: the next entry is the one that is gone.
     QTest::keyClick(drives, Qt::Key_Down);
     RunPostedEvents();
-    EXPECT_THAT(CaughtErrors(), ElementsAre("File not found"));
+    EXPECT_THAT(ShownFailures(), ElementsAre("File not found."));
     EXPECT_THAT(events, ElementsAre("click"));
     ExpectCwdMatchesList();
 
@@ -239,7 +239,7 @@ TEST_F(DriveSelectorTest, UserChoiceClicksThenChangesAndFailuresReachTheEventLoo
     RunPostedEvents();
     EXPECT_THAT(events, ElementsAre("click", "tree", "drives"));
     EXPECT_EQ(tree->currentDir(), Path("net"));
-    EXPECT_EQ(CaughtErrors().size(), 1u);
+    EXPECT_EQ(ShownFailures().size(), 1u);
     ExpectCwdMatchesList();
 }
 
@@ -333,7 +333,7 @@ TEST_F(DriveSelectorTest, UnmountingTheVolumeOnShowMovesToTheNearestParent) {
     EXPECT_EQ(drives->currentIndex(), EntryOf("/"));
     EXPECT_EQ(EntryOf(Path("media/anna/stick")), -1);
     EXPECT_THAT(events, ElementsAre("tree", "drives"));
-    EXPECT_TRUE(CaughtErrors().empty());
+    EXPECT_TRUE(ShownFailures().empty());
     ExpectCwdMatchesList();
 }
 

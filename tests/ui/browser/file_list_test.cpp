@@ -86,7 +86,7 @@ TEST_F(FileListTest, OverlappingPatternsListTwiceAndEmptyMaskListsNothing) {
     list->setMask(";");
     EXPECT_EQ(list->count(), 0);
     RunPostedEvents();
-    EXPECT_TRUE(CaughtErrors().empty());
+    EXPECT_TRUE(ShownFailures().empty());
 }
 
 TEST_F(FileListTest, OnlyPlainFilesUnlessFileTypeAsksForMore) {

@@ -1,41 +1,31 @@
-// Runs the browser tests inside a QApplication whose notify() catches what
-// event handlers throw, the way the application shows it in a message box.
+// Runs the browser tests inside a QApplication, with the message boxes
+// recorded instead of shown.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <exception>
 
 #include "browser_test_support.h"
+#include "widgets/window_look/user_message.h"
 
 namespace ottomix {
 
-std::vector<std::string>& CaughtErrors() {
-    static std::vector<std::string> errors;
-    return errors;
+std::vector<std::string>& ShownFailures() {
+    static std::vector<std::string> failures;
+    return failures;
 }
 
 }  // namespace ottomix
 
-namespace {
-
-class CatchingApplication : public QApplication {
-  public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            ottomix::CaughtErrors().push_back(error.what());
-            return false;
-        }
-    }
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    CatchingApplication app(argc, argv);
+    QApplication app(argc, argv);
+    // The browser shows nothing but failures: the stop icon and the title.
+    ottomix::setMessageHook(
+        [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+            EXPECT_EQ(icon, QMessageBox::Critical);
+            EXPECT_EQ(caption.toStdString(), ottomix::kApplicationTitle);
+            ottomix::ShownFailures().push_back(text.toStdString());
+        });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
