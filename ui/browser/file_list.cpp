@@ -79,22 +79,15 @@ void FileList::reread() {
         // Every pattern over the one reading of the directory, left to right:
         // a name that two patterns match is listed twice.
         std::vector<const DirEntry*> found;
-        size_t start = 0;
-        while (true) {
-            const size_t end = std::min(mask_.find(';', start), mask_.size());
-            const std::string pattern = mask_.substr(start, end - start);
-            if (!pattern.empty()) {
-                for (size_t i = 0; i < entries.size(); ++i) {
-                    if ((i & 1023) == 1023) busy.check();
-                    const DirEntry& entry = entries[i];
-                    if ((entry.attributes & excluded) != 0) continue;
-                    if (!normal && (entry.attributes & search) == 0) continue;
-                    if (!maskMatches(pattern, entry.name)) continue;
-                    found.push_back(&entry);
-                }
+        for (const std::string& pattern : maskPatterns(mask_)) {
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if ((i & 1023) == 1023) busy.check();
+                const DirEntry& entry = entries[i];
+                if ((entry.attributes & excluded) != 0) continue;
+                if (!normal && (entry.attributes & search) == 0) continue;
+                if (!maskMatches(pattern, entry.name)) continue;
+                found.push_back(&entry);
             }
-            if (end == mask_.size()) break;
-            start = end + 1;
         }
 
         std::vector<BrowserRow> rows(found.size());
