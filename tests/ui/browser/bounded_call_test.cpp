@@ -20,15 +20,15 @@ using Clock = std::chrono::steady_clock;
 struct Gate {
     std::promise<void> promise;
     std::shared_future<void> opened = promise.get_future().share();
-    void Open() { promise.set_value(); }
+    void open() { promise.set_value(); }
 };
 
-milliseconds Since(Clock::time_point start) {
+milliseconds since(Clock::time_point start) {
     return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
 }
 
 // Waits (briefly) until every helper has returned.
-void WaitForHelpers() {
+void waitForHelpers() {
     const auto end = Clock::now() + std::chrono::seconds(5);
     while (runningHelpers() > 0 && Clock::now() < end) {
         std::this_thread::sleep_for(milliseconds(5));
@@ -37,28 +37,28 @@ void WaitForHelpers() {
 
 TEST(BoundedCall, ResultInTime) {
     EXPECT_EQ(callWithin(milliseconds(1000), [] { return 42; }), 42);
-    WaitForHelpers();
+    waitForHelpers();
 }
 
 TEST(BoundedCall, BlockedCallIsGivenUpAndItsKeyStaysBlocked) {
     auto gate = std::make_shared<Gate>();
     auto started = std::make_shared<std::atomic<int>>(0);
     auto late = std::make_shared<std::atomic<int>>(-1);
-    auto blocked_call = [gate, started] {
+    auto blockedCall = [gate, started] {
         ++*started;
         gate->opened.wait();
         return 7;
     };
     auto start = Clock::now();
-    EXPECT_EQ(callWithin(milliseconds(200), blocked_call, "dead", [late](int r) { *late = r; }),
+    EXPECT_EQ(callWithin(milliseconds(200), blockedCall, "dead", [late](int r) { *late = r; }),
               std::nullopt);
-    EXPECT_GE(Since(start), milliseconds(200));
-    EXPECT_LT(Since(start), milliseconds(1000));
+    EXPECT_GE(since(start), milliseconds(200));
+    EXPECT_LT(since(start), milliseconds(1000));
 
     // The same key again: no answer at once, and no second helper.
     start = Clock::now();
-    EXPECT_EQ(callWithin(milliseconds(2000), blocked_call, "dead"), std::nullopt);
-    EXPECT_LT(Since(start), milliseconds(1000));
+    EXPECT_EQ(callWithin(milliseconds(2000), blockedCall, "dead"), std::nullopt);
+    EXPECT_LT(since(start), milliseconds(1000));
     EXPECT_EQ(started->load(), 1);
     // Another key is not held up.
     EXPECT_EQ(callWithin(
@@ -67,13 +67,13 @@ TEST(BoundedCall, BlockedCallIsGivenUpAndItsKeyStaysBlocked) {
 
     // The blocked call returns at last: its result goes to `discard` and
     // the key is free again.
-    gate->Open();
-    WaitForHelpers();
+    gate->open();
+    waitForHelpers();
     EXPECT_EQ(late->load(), 7);
     EXPECT_EQ(callWithin(
                   milliseconds(1000), [] { return 3; }, "dead"),
               3);
-    WaitForHelpers();
+    waitForHelpers();
 }
 
 TEST(BoundedCall, BatchGoesOnPastAStuckCallWithOneDeadline) {
@@ -88,7 +88,7 @@ TEST(BoundedCall, BatchGoesOnPastAStuckCallWithOneDeadline) {
         },
         milliseconds(500), [](std::size_t i) { return "batch/" + std::to_string(i); },
         [&progress] { ++progress; });
-    const milliseconds took = Since(start);
+    const milliseconds took = since(start);
     EXPECT_GE(took, milliseconds(500));
     EXPECT_LT(took, milliseconds(1500));  // one deadline, not one per stuck call
     EXPECT_GT(progress, 0);
@@ -101,15 +101,15 @@ TEST(BoundedCall, BatchGoesOnPastAStuckCallWithOneDeadline) {
         }
     }
     // Read again while they are stuck: the two are left out at once.
-    const auto again_start = Clock::now();
+    const auto againStart = Clock::now();
     const auto again = callAllWithin(
         20, [](std::size_t i) { return static_cast<int>(i); }, milliseconds(2000),
         [](std::size_t i) { return "batch/" + std::to_string(i); });
-    EXPECT_LT(Since(again_start), milliseconds(1000));
+    EXPECT_LT(since(againStart), milliseconds(1000));
     EXPECT_EQ(again[2], std::nullopt);
     EXPECT_EQ(again[3], 3);
-    gate->Open();
-    WaitForHelpers();
+    gate->open();
+    waitForHelpers();
 }
 
 }  // namespace

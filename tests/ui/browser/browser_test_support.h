@@ -29,19 +29,19 @@
 namespace ottomix {
 
 // The text of every failure box shown, full stop and all.
-std::vector<std::string>& ShownFailures();
+std::vector<std::string>& shownFailures();
 
-inline std::string Cwd() {
+inline std::string cwd() {
     return FileSystem().currentDirectory();
 }
 
 // Lets queued calls run: a failure box waits for the event loop.
-inline void RunPostedEvents() {
+inline void runPostedEvents() {
     QCoreApplication::processEvents();
 }
 
 // A parent with the main window's font: 8-point sans at 96 dpi.
-inline std::unique_ptr<QWidget> MainWindowLike() {
+inline std::unique_ptr<QWidget> mainWindowLike() {
     auto window = std::make_unique<QWidget>();
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(11);
@@ -52,83 +52,83 @@ inline std::unique_ptr<QWidget> MainWindowLike() {
 class BrowserTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_cwd_ = Cwd();
+        savedCwd_ = cwd();
         char pattern[] = "/tmp/ottomix-browser-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         char real[PATH_MAX];
         ASSERT_NE(realpath(pattern, real), nullptr);
         root_ = real;
-        ShownFailures().clear();
-        UseFileSystem(FileSystem::Options{});
+        shownFailures().clear();
+        useFileSystem(FileSystem::Options{});
     }
     void TearDown() override {
         window_.reset();
-        FileSystem::install(previous_fs_);
-        ASSERT_EQ(chdir(saved_cwd_.c_str()), 0);
+        FileSystem::install(previousFs_);
+        ASSERT_EQ(chdir(savedCwd_.c_str()), 0);
         std::filesystem::remove_all(root_);
     }
 
-    void UseFileSystem(FileSystem::Options options) {
+    void useFileSystem(FileSystem::Options options) {
         fs_ = std::make_unique<FileSystem>(std::move(options));
         FileSystem* previous = FileSystem::install(fs_.get());
-        if (!installed_) previous_fs_ = previous;
+        if (!installed_) previousFs_ = previous;
         installed_ = true;
     }
 
-    std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
-    void MakeDir(const std::string& relative) const {
-        std::filesystem::create_directories(Path(relative));
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    void makeDir(const std::string& relative) const {
+        std::filesystem::create_directories(path(relative));
     }
-    void MakeFile(const std::string& relative, const std::string& content = "x") const {
-        std::ofstream(Path(relative), std::ios::binary) << content;
+    void makeFile(const std::string& relative, const std::string& content = "x") const {
+        std::ofstream(path(relative), std::ios::binary) << content;
     }
-    void Enter(const std::string& relative) const { ASSERT_EQ(chdir(Path(relative).c_str()), 0); }
+    void enter(const std::string& relative) const { ASSERT_EQ(chdir(path(relative).c_str()), 0); }
 
     // The main window's browser: tree, list and selector created in that
     // order at their layout positions, connected, then shown.
-    void CreateBrowser(const std::string& mask = "*.txt", bool show = true) {
-        window_ = MainWindowLike();
+    void createBrowser(const std::string& mask = "*.txt", bool show = true) {
+        window_ = mainWindowLike();
         window_->resize(500, 306);
-        tree = new DirectoryTree(window_.get());
-        tree->setGeometry(40, 24, 201, 129);
-        list = new FileList(window_.get());
-        list->setGeometry(256, 24, 185, 129);
-        list->setMask(mask);
-        drives = new DriveSelector(window_.get());
-        drives->setGeometry(40, 168, 201, 19);
-        connectBrowser(drives, tree, list);
+        tree_ = new DirectoryTree(window_.get());
+        tree_->setGeometry(40, 24, 201, 129);
+        list_ = new FileList(window_.get());
+        list_->setGeometry(256, 24, 185, 129);
+        list_->setMask(mask);
+        drives_ = new DriveSelector(window_.get());
+        drives_->setGeometry(40, 168, 201, 19);
+        connectBrowser(drives_, tree_, list_);
         if (show) window_->show();
     }
 
-    std::vector<std::string> ListRows() const {
+    std::vector<std::string> listRows() const {
         std::vector<std::string> rows;
-        for (int i = 0; i < list->count(); ++i) rows.push_back(list->itemName(i));
+        for (int i = 0; i < list_->count(); ++i) rows.push_back(list_->itemName(i));
         return rows;
     }
-    std::vector<std::string> TreeRows() const {
+    std::vector<std::string> treeRows() const {
         std::vector<std::string> rows;
-        for (int i = 0; i < tree->count(); ++i) rows.push_back(tree->itemName(i));
+        for (int i = 0; i < tree_->count(); ++i) rows.push_back(tree_->itemName(i));
         return rows;
     }
 
     // The contract with the cipher job: the process sits where the list looks.
-    void ExpectCwdMatchesList() const {
-        EXPECT_EQ(Cwd(), list->currentDir());
-        if (tree != nullptr) {
-            EXPECT_EQ(tree->currentDir(), list->currentDir());
+    void expectCwdMatchesList() const {
+        EXPECT_EQ(cwd(), list_->currentDir());
+        if (tree_ != nullptr) {
+            EXPECT_EQ(tree_->currentDir(), list_->currentDir());
         }
     }
 
     std::string root_;
     std::unique_ptr<QWidget> window_;
-    DirectoryTree* tree = nullptr;
-    FileList* list = nullptr;
-    DriveSelector* drives = nullptr;
+    DirectoryTree* tree_ = nullptr;
+    FileList* list_ = nullptr;
+    DriveSelector* drives_ = nullptr;
 
   private:
-    std::string saved_cwd_;
+    std::string savedCwd_;
     std::unique_ptr<FileSystem> fs_;
-    FileSystem* previous_fs_ = nullptr;
+    FileSystem* previousFs_ = nullptr;
     bool installed_ = false;
 };
 

@@ -14,27 +14,27 @@ class BusyPointerTest : public BrowserTest {
     void SetUp() override {
         BrowserTest::SetUp();
         FileSystem::Options options;
-        options.clock = [this] { return now; };
-        UseFileSystem(options);
+        options.clock = [this] { return now_; };
+        useFileSystem(options);
     }
-    static bool PointerIsBusy() {
+    static bool pointerIsBusy() {
         const QCursor* cursor = QApplication::overrideCursor();
         return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
     }
-    FileSystem::Clock::time_point now{};
+    FileSystem::Clock::time_point now_{};
 };
 
 TEST_F(BusyPointerTest, UpAfterTheDelayAndBackWhenTheReadEnds) {
     {
         BusyPointer busy;
-        now += std::chrono::milliseconds(99);
+        now_ += std::chrono::milliseconds(99);
         busy.check();
         EXPECT_FALSE(busy.isUp());
-        EXPECT_FALSE(PointerIsBusy());
-        now += std::chrono::milliseconds(1);
+        EXPECT_FALSE(pointerIsBusy());
+        now_ += std::chrono::milliseconds(1);
         busy.check();
         EXPECT_TRUE(busy.isUp());
-        EXPECT_TRUE(PointerIsBusy());
+        EXPECT_TRUE(pointerIsBusy());
         busy.check();  // once is enough: one pointer to put back
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -43,9 +43,9 @@ TEST_F(BusyPointerTest, UpAfterTheDelayAndBackWhenTheReadEnds) {
 TEST_F(BusyPointerTest, PutBackWhenTheReadThrows) {
     try {
         BusyPointer busy;
-        now += std::chrono::seconds(1);
+        now_ += std::chrono::seconds(1);
         busy.check();
-        ASSERT_TRUE(PointerIsBusy());
+        ASSERT_TRUE(pointerIsBusy());
         throw BrowserError(2);
     } catch (const BrowserError&) {
     }
@@ -53,11 +53,11 @@ TEST_F(BusyPointerTest, PutBackWhenTheReadThrows) {
 }
 
 TEST_F(BusyPointerTest, LongReadReportsProgressWhileItReads) {
-    MakeDir("many");
-    for (int i = 0; i < 5000; ++i) MakeFile("many/f" + std::to_string(i));
+    makeDir("many");
+    for (int i = 0; i < 5000; ++i) makeFile("many/f" + std::to_string(i));
     std::vector<DirEntry> entries;
     int reports = 0;
-    ASSERT_EQ(FileSystem::instance().readDirectory(Path("many"), false, &entries,
+    ASSERT_EQ(FileSystem::instance().readDirectory(path("many"), false, &entries,
                                                    [&reports] { ++reports; }),
               0);
     EXPECT_EQ(entries.size(), 5002u);

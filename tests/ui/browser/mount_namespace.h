@@ -25,14 +25,14 @@ namespace ottomix {
 // The child's exit status for "skipped"; the reason goes through a pipe.
 inline constexpr int kSkippedStatus = 77;
 
-inline int& SkipReasonPipe() {
+inline int& skipReasonPipe() {
     static int fd = -1;
     return fd;
 }
 
 // Ends the child, reporting the test as skipped for `why`.
-[[noreturn]] inline void SkipChild(const std::string& why) {
-    if (SkipReasonPipe() >= 0 && write(SkipReasonPipe(), why.data(), why.size()) < 0) {
+[[noreturn]] inline void skipChild(const std::string& why) {
+    if (skipReasonPipe() >= 0 && write(skipReasonPipe(), why.data(), why.size()) < 0) {
         std::perror("skip reason");
     }
     std::fflush(stdout);
@@ -40,7 +40,7 @@ inline int& SkipReasonPipe() {
     _exit(kSkippedStatus);
 }
 
-inline std::string ErrnoText(const char* what) {
+inline std::string errnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
@@ -49,31 +49,31 @@ class DeadFuseMount {
     DeadFuseMount() = default;
     DeadFuseMount(const DeadFuseMount&) = delete;
     DeadFuseMount& operator=(const DeadFuseMount&) = delete;
-    ~DeadFuseMount() { Abort(); }
+    ~DeadFuseMount() { abortConnection(); }
 
     // Mounts the file system at `dir` as type fuse.deadtest; false, with
     // the reason, when /dev/fuse or the mount is not to be had.
-    bool Mount(const std::string& dir, std::string* why) {
+    bool mountAt(const std::string& dir, std::string* why) {
         // Close-on-exec: a program started meanwhile must not keep the
-        // connection alive after Abort().
+        // connection alive after abortConnection().
         fd_ = open("/dev/fuse", O_RDWR | O_CLOEXEC);
         if (fd_ < 0) {
-            *why = ErrnoText("/dev/fuse");
+            *why = errnoText("/dev/fuse");
             return false;
         }
         const std::string options =
             "fd=" + std::to_string(fd_) + ",rootmode=40000,user_id=0,group_id=0";
-        if (mount("deadtest", dir.c_str(), "fuse.deadtest", MS_NOSUID | MS_NODEV,
+        if (::mount("deadtest", dir.c_str(), "fuse.deadtest", MS_NOSUID | MS_NODEV,
                   options.c_str()) != 0) {
-            *why = ErrnoText("mount fuse.deadtest");
-            Abort();
+            *why = errnoText("mount fuse.deadtest");
+            abortConnection();
             return false;
         }
         return true;
     }
     // Ends the connection: every request waiting on it fails, so the threads
     // blocked on it return.
-    void Abort() {
+    void abortConnection() {
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
     }
@@ -88,20 +88,20 @@ class DeadFuseMount {
 // SkipChild() skips the test; a child that has not finished within
 // `limit` is killed and fails it. Where no namespace can be had (not root)
 // the test is skipped.
-inline void RunWithPrivateMounts(const std::function<void()>& body,
+inline void runWithPrivateMounts(const std::function<void()>& body,
                                  std::chrono::seconds limit = std::chrono::seconds(60)) {
     int reason[2];
     ASSERT_EQ(pipe2(reason, O_CLOEXEC), 0);
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t child = fork();
-    ASSERT_GE(child, 0) << ErrnoText("fork");
+    ASSERT_GE(child, 0) << errnoText("fork");
     if (child == 0) {
         close(reason[0]);
-        SkipReasonPipe() = reason[1];
-        if (unshare(CLONE_NEWNS) != 0) SkipChild(ErrnoText("unshare(CLONE_NEWNS), needs root"));
+        skipReasonPipe() = reason[1];
+        if (unshare(CLONE_NEWNS) != 0) skipChild(errnoText("unshare(CLONE_NEWNS), needs root"));
         if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            SkipChild(ErrnoText("making / private"));
+            skipChild(errnoText("making / private"));
         }
         body();
         const bool failed = ::testing::Test::HasFailure();

@@ -111,7 +111,7 @@ const char* const kLaptopWithStick =
 790 23 7:0 / /mnt/iso ro,relatime shared:480 - iso9660 /dev/loop0 ro,nojoliet,check=s,map=n,blocksize=2048,iocharset=utf8
 )";
 
-std::vector<std::pair<std::string, VolumeType>> Offered(const char* table) {
+std::vector<std::pair<std::string, VolumeType>> offeredVolumes(const char* table) {
     FileSystem::Options options;
     options.mountTable = table;
     options.labelsDir = "/nonexistent";
@@ -162,7 +162,7 @@ TEST(MountTable, NetworkAndFuseVolumesAreNeverAsked) {
 
 TEST(MountTable, DesktopOffersDisksShareAndUserMountsOnly) {
     EXPECT_THAT(
-        Offered(kDesktop),
+        offeredVolumes(kDesktop),
         ElementsAre(Pair("/", VolumeType::Fixed), Pair("/boot/efi", VolumeType::Fixed),
                     Pair("/home", VolumeType::Fixed), Pair("/home/anna/gdrive", VolumeType::Remote),
                     Pair("/home/anna/remote", VolumeType::Remote),
@@ -172,7 +172,7 @@ TEST(MountTable, DesktopOffersDisksShareAndUserMountsOnly) {
 }
 
 TEST(MountTable, ContainerHostHidesEngineStorage) {
-    const auto offered = Offered(kContainerHost);
+    const auto offered = offeredVolumes(kContainerHost);
     EXPECT_THAT(offered, ElementsAre(Pair("/", VolumeType::Fixed), Pair("/data", VolumeType::Fixed),
                                      Pair("/mnt/backup", VolumeType::Remote),
                                      Pair("/srv/shared", VolumeType::Fixed)));
@@ -180,7 +180,7 @@ TEST(MountTable, ContainerHostHidesEngineStorage) {
 }
 
 TEST(MountTable, LaptopOffersTheStickAsRemovable) {
-    EXPECT_THAT(Offered(kLaptopWithStick),
+    EXPECT_THAT(offeredVolumes(kLaptopWithStick),
                 ElementsAre(Pair("/", VolumeType::Fixed), Pair("/boot", VolumeType::Fixed),
                             Pair("/boot/efi", VolumeType::Fixed), Pair("/home", VolumeType::Fixed),
                             Pair("/media/anna/CAMERA", VolumeType::Removable),

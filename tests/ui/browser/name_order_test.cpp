@@ -45,36 +45,36 @@ class NameOrderTest : public BrowserTest {
     void SetUp() override {
         BrowserTest::SetUp();
         for (const auto& name : kNames) {
-            MakeDir("dirs/" + name);
-            MakeDir("files");
-            MakeFile("files/" + name);
+            makeDir("dirs/" + name);
+            makeDir("files");
+            makeFile("files/" + name);
         }
-        Enter("dirs");
+        enter("dirs");
     }
     void TearDown() override {
         QLocale::setDefault(QLocale::system());
         BrowserTest::TearDown();
     }
     // The tree's rows below the current directory.
-    std::vector<std::string> Subdirectories() const {
-        const std::vector<std::string> rows = TreeRows();
-        const int current = tree->selectedRow();
+    std::vector<std::string> subdirectories() const {
+        const std::vector<std::string> rows = treeRows();
+        const int current = tree_->selectedRow();
         return std::vector<std::string>(rows.begin() + current + 1, rows.end());
     }
     // The list's rows, as names, brackets of directories taken off.
-    std::vector<std::string> ListNames() const {
+    std::vector<std::string> listNames() const {
         std::vector<std::string> names;
-        for (std::string row : ListRows()) {
+        for (std::string row : listRows()) {
             if (row.size() > 2 && row.front() == '[') row = row.substr(1, row.size() - 2);
             names.push_back(row);
         }
         return names;
     }
-    static int Place(const std::vector<std::string>& order, const std::string& name) {
+    static int place(const std::vector<std::string>& order, const std::string& name) {
         return static_cast<int>(std::find(order.begin(), order.end(), name) - order.begin());
     }
     // Each case pair stands together, the upper-case one (smaller bytes) first.
-    static void ExpectCasePairsTogether(const std::vector<std::string>& order) {
+    static void expectCasePairsTogether(const std::vector<std::string>& order) {
         const std::pair<const char*, const char*> pairs[] = {
             {"\xc3\x84pfel", "\xc3\xa4pfel"},
             {"\xc3\x89"
@@ -88,50 +88,50 @@ class NameOrderTest : public BrowserTest {
             {"\xce\xa3\xce\x99\xce\x93\xce\x9c\xce\x91",
              "\xcf\x83\xce\xb9\xce\xb3\xce\xbc\xce\xb1"}};
         for (const auto& [upper, lower] : pairs) {
-            EXPECT_EQ(Place(order, upper) + 1, Place(order, lower)) << upper << " / " << lower;
+            EXPECT_EQ(place(order, upper) + 1, place(order, lower)) << upper << " / " << lower;
         }
     }
 };
 
 TEST_F(NameOrderTest, TreeAndListOrderNamesAlike) {
-    CreateBrowser("*");
-    const std::vector<std::string> tree_order = Subdirectories();
-    ASSERT_EQ(tree_order.size(), kNames.size());
-    ExpectCasePairsTogether(tree_order);
-    EXPECT_LT(Place(tree_order, "ab"), Place(tree_order, "ab1"));
-    EXPECT_LT(Place(tree_order, "ab1"), Place(tree_order, "Ab2"));
+    createBrowser("*");
+    const std::vector<std::string> treeOrder = subdirectories();
+    ASSERT_EQ(treeOrder.size(), kNames.size());
+    expectCasePairsTogether(treeOrder);
+    EXPECT_LT(place(treeOrder, "ab"), place(treeOrder, "ab1"));
+    EXPECT_LT(place(treeOrder, "ab1"), place(treeOrder, "Ab2"));
 
     // The same names as directories in the list...
-    list->setFileTypes(FileTypeFlag::Directory);
-    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
+    list_->setFileTypes(FileTypeFlag::Directory);
+    EXPECT_THAT(listNames(), ElementsAreArray(treeOrder));
     // ... and as files in another directory.
-    list->setFileTypes(FileTypeFlag::Normal);
-    list->setCurrentDir(Path("files"));
-    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
-    EXPECT_EQ(Cwd(), list->currentDir());
+    list_->setFileTypes(FileTypeFlag::Normal);
+    list_->setCurrentDir(path("files"));
+    EXPECT_THAT(listNames(), ElementsAreArray(treeOrder));
+    EXPECT_EQ(cwd(), list_->currentDir());
 }
 
 TEST_F(NameOrderTest, AccentsSortByTheLocale) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CreateBrowser("*");
-    const std::vector<std::string> tree_order = Subdirectories();
-    ExpectCasePairsTogether(tree_order);
+    createBrowser("*");
+    const std::vector<std::string> treeOrder = subdirectories();
+    expectCasePairsTogether(treeOrder);
     // German: an accent counts after the letters, so "éclair" goes with "eclair".
-    EXPECT_LT(Place(tree_order, "eclair"), Place(tree_order,
+    EXPECT_LT(place(treeOrder, "eclair"), place(treeOrder,
                                                  "\xc3\x89"
                                                  "clair"));
-    EXPECT_LT(Place(tree_order,
+    EXPECT_LT(place(treeOrder,
                     "\xc3\xa9"
                     "clair"),
-              Place(tree_order,
+              place(treeOrder,
                     "\xc3\xa9"
                     "crit"));
-    EXPECT_LT(Place(tree_order,
+    EXPECT_LT(place(treeOrder,
                     "\xc3\xbc"
                     "ber"),
-              Place(tree_order, "Zebra"));
-    list->setCurrentDir(Path("files"));
-    EXPECT_THAT(ListNames(), ElementsAreArray(tree_order));
+              place(treeOrder, "Zebra"));
+    list_->setCurrentDir(path("files"));
+    EXPECT_THAT(listNames(), ElementsAreArray(treeOrder));
 }
 
 // Both ways of keeping keys: the C locale's bytes and a collating locale's.
@@ -152,18 +152,18 @@ TEST(NameOrder, EqualKeysFallBackToBytesThenPlace) {
         order.sort(&rows);
         std::vector<std::string> names;
         for (const auto& row : rows) names.push_back(row.name);
-        const std::string locale_name = locale.name().toStdString();
+        const std::string localeName = locale.name().toStdString();
         auto place = [&names](const std::string& name) {
             return std::find(names.begin(), names.end(), name) - names.begin();
         };
-        EXPECT_LT(place("a"), place("B")) << locale_name;
+        EXPECT_LT(place("a"), place("B")) << localeName;
         // "B", then the two "b" in the order they came.
-        const auto upper_b = place("B");
-        ASSERT_LT(upper_b + 2, static_cast<long>(rows.size()));
-        EXPECT_EQ(rows[upper_b + 1].indent, 0) << locale_name;
-        EXPECT_EQ(rows[upper_b + 2].indent, 3) << locale_name;
-        EXPECT_LT(upper_b, place("c")) << locale_name;
-        EXPECT_EQ(place("\xc3\x84pfel") + 1, place("\xc3\xa4pfel")) << locale_name;
+        const auto upperB = place("B");
+        ASSERT_LT(upperB + 2, static_cast<long>(rows.size()));
+        EXPECT_EQ(rows[upperB + 1].indent, 0) << localeName;
+        EXPECT_EQ(rows[upperB + 2].indent, 3) << localeName;
+        EXPECT_LT(upperB, place("c")) << localeName;
+        EXPECT_EQ(place("\xc3\x84pfel") + 1, place("\xc3\xa4pfel")) << localeName;
     }
     QLocale::setDefault(QLocale::system());
 }

@@ -19,17 +19,17 @@ namespace ottomix {
 namespace {
 
 // The main thread's state letter and the kernel function it sleeps in.
-std::string MainThreadWait(pid_t pid) {
+std::string mainThreadWait(pid_t pid) {
     const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
-    std::ifstream stat_file(task + "/stat");
-    std::string stat_line;
-    std::getline(stat_file, stat_line);
+    std::ifstream statFile(task + "/stat");
+    std::string statLine;
+    std::getline(statFile, statLine);
     // "pid (comm) S ...": the state follows the last ')'.
-    const size_t paren = stat_line.rfind(')');
-    const std::string state = paren == std::string::npos ? "?" : stat_line.substr(paren + 2, 1);
-    std::ifstream wchan_file(task + "/wchan");
+    const size_t paren = statLine.rfind(')');
+    const std::string state = paren == std::string::npos ? "?" : statLine.substr(paren + 2, 1);
+    std::ifstream wchanFile(task + "/wchan");
     std::string wchan;
-    std::getline(wchan_file, wchan);
+    std::getline(wchanFile, wchan);
     return state + " " + wchan;
 }
 
@@ -37,13 +37,13 @@ TEST(StartupBesideDeadVolume, ProgramComesUpAndStaysResponsive) {
     char pattern[] = "/tmp/ottomix-startup-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string root = pattern;
-    RunWithPrivateMounts([&root] {
+    runWithPrivateMounts([&root] {
         mkdir((root + "/dead").c_str(), 0755);
         mkdir((root + "/work").c_str(), 0755);
         std::ofstream(root + "/work/notes.txt") << "x";
         DeadFuseMount dead;
         std::string why;
-        if (!dead.Mount(root + "/dead", &why)) SkipChild(why);
+        if (!dead.mountAt(root + "/dead", &why)) skipChild(why);
         ASSERT_EQ(symlink((root + "/dead/x.txt").c_str(), (root + "/work/link.txt").c_str()), 0);
 
         const pid_t program = fork();
@@ -61,7 +61,7 @@ TEST(StartupBesideDeadVolume, ProgramComesUpAndStaysResponsive) {
         // Sampled a few times: never waiting on FUSE (or, where the kernel
         // does not name the function, never in an uninterruptible wait).
         for (int i = 0; i < 5; ++i) {
-            const std::string wait = MainThreadWait(program);
+            const std::string wait = mainThreadWait(program);
             const std::string function = wait.substr(2);
             if (function.empty() || function == "0") {
                 EXPECT_NE(wait[0], 'D') << wait;
@@ -81,7 +81,7 @@ TEST(StartupBesideDeadVolume, ProgramComesUpAndStaysResponsive) {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        dead.Abort();
+        dead.abortConnection();
     });
     std::filesystem::remove_all(root);
 }

@@ -9,7 +9,7 @@
 
 namespace ottomix {
 
-std::vector<std::string>& ShownFailures() {
+std::vector<std::string>& shownFailures() {
     static std::vector<std::string> failures;
     return failures;
 }
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         [](QMessageBox::Icon icon, const QString& caption, const QString& text) {
             EXPECT_EQ(icon, QMessageBox::Critical);
             EXPECT_EQ(caption.toStdString(), ottomix::kApplicationTitle);
-            ottomix::ShownFailures().push_back(text.toStdString());
+            ottomix::shownFailures().push_back(text.toStdString());
         });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
