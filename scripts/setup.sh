@@ -11,7 +11,8 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick x11-utils libxcb1-dev openbox wmctrl
   desktop-file-utils
   dpkg-dev file appstream groff-base man-db lintian
-  xdg-utils libglib2.0-bin
+  xdg-utils libglib2.0-bin qt6-gtk-platformtheme
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi weston qt6-wayland
 )
 
 # `setup.sh fuzz`: also clang and libFuzzer's runtime, for make fuzz;

@@ -75,7 +75,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("About Mirrowen Software..."));
     setFont(windowFont());
-    setPalette(lightPalette());
+    useLightPalette(this);
     setFixedSize(359, 175);
     giveFixedFrame(this);
     move(292, 214);

@@ -169,7 +169,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFont(windowFont());
-    setPalette(lightPalette());
+    useLightPalette(this);
 
     client_ = new QWidget(this);
     client_->setFixedSize(kClientWidth, kClientHeight);

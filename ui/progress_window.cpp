@@ -64,7 +64,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setObjectName(QStringLiteral("progressWindow"));
     setWindowTitle(QStringLiteral("Working..."));
     setFont(windowFont());
-    setPalette(lightPalette());
+    useLightPalette(this);
     // The client area of the 376 x 159 window with a classic frame and title.
     resize(368, 132);
     giveFixedFrame(this);

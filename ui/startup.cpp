@@ -16,8 +16,10 @@ namespace ottomix {
 
 namespace {
 
-constexpr char kUsageLine[] = "Usage: ottomix [--help | --version] [--] [FILE | DIRECTORY]\n";
-constexpr char kHelp[] =
+constexpr const char* kUsageLine = QT_TRANSLATE_NOOP(
+    "ottomix::Startup", "Usage: ottomix [--help | --version] [--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n");
+constexpr const char* kHelp = QT_TRANSLATE_NOOP(
+    "ottomix::Startup",
     "\n"
     "Opens the Ottomix window, which scrambles and unscrambles one file at a\n"
     "time. With FILE the browser starts in FILE's directory with FILE selected,\n"
@@ -28,6 +30,8 @@ constexpr char kHelp[] =
     "  --          end of options: what follows is the path\n"
     "  -h, --help  show this text\n"
     "  --version   show the version\n"
+    "  --encrypt FILE, --decrypt FILE\n"
+    "              open FILE as above and encrypt or decrypt it at once\n"
     "\n"
     "The toolkit's standard options are taken too, for example -style fusion,\n"
     "-platform wayland or -reverse.\n";
@@ -40,6 +44,8 @@ constexpr CommandLineReader::Option kOptions[] = {
     {"platform", 0, true, true},
     {"platformpluginpath", 0, true, true},
     {"platformtheme", 0, true, true},
+    {"encrypt"},
+    {"decrypt"},
     {"plugin", 0, true, true},
     {"qwindowgeometry", 0, true, true},
     {"qwindowicon", 0, true, true},
@@ -89,12 +95,26 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         option.append(name);
         line.toolkitArgs.push_back(option);
         if (item.option->takesValue) line.toolkitArgs.push_back(item.text);
+        if (name == "encrypt" || name == "decrypt") {
+            const auto job =
+                name == "encrypt" ? CommandLine::Job::Encrypt : CommandLine::Job::Decrypt;
+            if (line.job != CommandLine::Job::None && line.job != job)
+                return usageError(QCoreApplication::translate(
+                                      "ottomix::Startup", "--encrypt and --decrypt exclude each other")
+                                      .toStdString());
+            line.job = job;
+            continue;
+        }
     }
     return line;
 }
 
 int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started) {
     const CommandLine command = parseCommandLine(argc, argv);
+    if (line.job != CommandLine::Job::None && !line.path)
+        return usageError(QCoreApplication::translate("ottomix::Startup",
+                                                      "--encrypt and --decrypt need the FILE to work on")
+                              .toStdString());
     switch (command.action) {
         case CommandLine::Action::Help:
             std::fputs(kUsageLine, stdout);
@@ -176,3 +196,5 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
 }
 
 }  // namespace ottomix
+                if (command.job == CommandLine::Job::Encrypt) mainWindow.encryptSelectedFile();
+                if (command.job == CommandLine::Job::Decrypt) mainWindow.decryptSelectedFile();

@@ -20,6 +20,10 @@ struct CommandLine {
     std::string error;
     // Run: the toolkit's own options (-style fusion, -platform xcb ...), for it.
     std::vector<std::string> toolkitArgs;
+    // Run: --encrypt or --decrypt FILE (a file manager's action): the job
+    // runs on the file as soon as it is open, with the progress window.
+    enum class Job { None, Encrypt, Decrypt };
+    Job job = Job::None;
 };
 
 // Reads the arguments after the program's name. "--" ends the options;

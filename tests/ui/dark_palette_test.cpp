@@ -1,8 +1,11 @@
-// Every text of every window stays legible under a dark desktop palette
-// (Fusion with light text on dark grey): each is drawn with at least the
-// contrast of 4.5 : 1 against what lies under it. The text's colour and its
-// background are read from the window as drawn: once as it is, once with
-// that one text made transparent.
+// Every text of every window stays legible whatever the desktop's theme:
+// each is drawn with at least the contrast of 4.5 : 1 against what lies
+// under it. The text's colour and its background are read from the window
+// as drawn: once as it is, once with that one text made transparent.
+// OTTOMIX_TEST_THEME picks the theme: "breeze-dark" (the default: Fusion with
+// a Breeze-like dark palette), "light" (Fusion's own), or "platform" (what
+// the platform theme gives, e.g. GTK's Adwaita dark under Xvfb; the test
+// then checks that the theme's palette is dark indeed).
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -47,31 +50,33 @@ double contrast(QRgb a, QRgb b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+// KDE Breeze Dark's colours.
 QPalette darkPalette() {
     QPalette p;
-    const QColor window(53, 53, 53), base(35, 35, 35), light(230, 230, 230);
+    const QColor window(49, 54, 59), base(35, 38, 41), text(239, 240, 241);
     p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, light);
+    p.setColor(QPalette::WindowText, text);
     p.setColor(QPalette::Base, base);
     p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, light);
-    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
-    p.setColor(QPalette::Text, light);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(161, 169, 177));
+    p.setColor(QPalette::Text, text);
     p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, light);
-    p.setColor(QPalette::BrightText, Qt::red);
-    p.setColor(QPalette::Link, QColor(42, 130, 218));
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::black);
-    p.setColor(QPalette::Light, QColor(80, 80, 80));
-    p.setColor(QPalette::Midlight, QColor(66, 66, 66));
-    p.setColor(QPalette::Mid, QColor(40, 40, 40));
-    p.setColor(QPalette::Dark, QColor(25, 25, 25));
-    p.setColor(QPalette::Shadow, Qt::black);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(127, 127, 127));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, QColor(255, 255, 255));
+    p.setColor(QPalette::Link, QColor(41, 128, 185));
+    p.setColor(QPalette::LinkVisited, QColor(127, 140, 141));
+    p.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    p.setColor(QPalette::HighlightedText, QColor(252, 252, 252));
+    p.setColor(QPalette::Light, QColor(64, 70, 76));
+    p.setColor(QPalette::Midlight, QColor(54, 59, 64));
+    p.setColor(QPalette::Mid, QColor(43, 47, 52));
+    p.setColor(QPalette::Dark, QColor(29, 32, 35));
+    p.setColor(QPalette::Shadow, QColor(18, 20, 21));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(101, 101, 101));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(101, 101, 101));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(101, 101, 101));
     return p;
 }
 
@@ -227,8 +232,15 @@ class DarkPaletteTest : public QObject {
 
   private slots:
     void initTestCase() {
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-        QApplication::setPalette(darkPalette());
+        const QString theme = qEnvironmentVariable("OTTOMIX_TEST_THEME", "breeze-dark");
+        if (theme == u"platform") {
+            // Else the test would pass without the theme it is meant for.
+            QVERIFY2(QApplication::palette().color(QPalette::Window).lightness() < 128,
+                     "the platform theme's palette is not dark");
+        } else {
+            QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+            if (theme == u"breeze-dark") QApplication::setPalette(darkPalette());
+        }
         QVERIFY(folder_.ok());
         windows_ = std::make_unique<testing::ProgramWindows>(folder_);
     }

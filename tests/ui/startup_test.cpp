@@ -302,6 +302,16 @@ TEST(CommandLine, ToolkitOptionsGoToTheToolkit) {
     EXPECT_THAT(parse({"-style"}).error, ::testing::HasSubstr("-style needs a value"));
 }
 
+TEST(CommandLine, EncryptAndDecryptNeedTheFileAndExcludeEachOther) {
+    using Job = ottomix::CommandLine::Job;
+    EXPECT_EQ(parse({"--encrypt", "a.bin"}).job, Job::Encrypt);
+    EXPECT_EQ(parse({"a.bin", "--decrypt", "--decrypt"}).job, Job::Decrypt);
+    EXPECT_EQ(parse({"a.bin"}).job, Job::None);
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {"--encrypt"}, {"--decrypt", "--"}, {"--encrypt", "--decrypt", "a"}})
+        EXPECT_EQ(parse(args).action, ottomix::CommandLine::Action::UsageError) << args[0];
+}
+
 TEST(CommandLine, OtherOptionsAndASecondPathAreUsageErrors) {
     for (const char* option : {"-x", "--bogus", "--help=1", "-reverse=1"}) {
         const ottomix::CommandLine line = parse({option, "a.txt"});
@@ -376,8 +386,8 @@ Ran runRealProgram(const std::vector<std::string>& args, const std::string& dir 
 TEST(RealProgram, HelpPrintsTheUsageAndExitsZeroWithoutADisplay) {
     const Ran ran = runRealProgram({"--help"});
     EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_THAT(ran.out, ::testing::StartsWith("Usage: ottomix [--help | --version] [--] "
-                                               "[FILE | DIRECTORY]\n"));
+    EXPECT_THAT(ran.out, ::testing::StartsWith("Usage: ottomix [--help | --version] "
+                                               "[--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n"));
     EXPECT_THAT(ran.out, ::testing::HasSubstr("Binary Mode"));
     EXPECT_THAT(ran.out, ::testing::HasSubstr("--version"));
     EXPECT_EQ(ran.err, "");
@@ -493,6 +503,20 @@ TEST_F(OpenAtStartTest, OtherFileStartsInBinaryModeSelected) {
                ::testing::AllOf(
                    noBox(), ::testing::HasSubstr(state("Binary", path("docs"), path(name), ""))));
     }
+}
+
+TEST_F(OpenAtStartTest, EncryptOptionRunsTheJobOnTheFileOpened) {
+    const auto closeWhenDone = [](MainWindow& window) {
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, [&window] {
+            if (!window.isJobRunning()) window.close();
+        });
+        poll->start(20);
+    };
+    EXPECT_EXIT(runProgramWith(dir(), {"--encrypt", path("docs/data.bin")}, closeWhenDone),
+                ::testing::ExitedWithCode(0), noBox());
+    std::ifstream out(path("docs/encrypt.exe"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}), std::string("\1\2\3", 3));
 }
 
 TEST_F(OpenAtStartTest, RelativePathsCountFromTheStartDirectory) {

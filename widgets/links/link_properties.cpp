@@ -61,7 +61,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromLatin1(kLinkPropertiesTitle));
     setFont(windowFont());
-    setPalette(lightPalette());
+    useLightPalette(this);
     setFixedSize(390, 250);
     giveFixedFrame(this);
 
