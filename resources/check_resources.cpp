@@ -116,11 +116,15 @@ int main(int argc, char** argv) {
     if (!icon.isNull()) Check(AllVga(icon), "icon: only VGA colours");
     Load("PROPBMP", QSize(32, 32));
     Load("ottomix-48", QSize(48, 48));
+    Load("ottomix-64", QSize(64, 64));
     Load("ottomix-128", QSize(128, 128));
 
     // The background and the logo are full-colour pictures without transparency.
+    // Each also drawn at twice the size for dense screens.
     for (auto [name, size] : {std::pair<const char*, QSize>{"background", QSize(508, 352)},
-                              std::pair<const char*, QSize>{"logo", QSize(73, 66)}}) {
+                              std::pair<const char*, QSize>{"logo", QSize(73, 66)},
+                              std::pair<const char*, QSize>{"background@2x", QSize(1016, 704)},
+                              std::pair<const char*, QSize>{"logo@2x", QSize(146, 132)}}) {
         const QImage img = Load(name, size);
         if (img.isNull()) continue;
         Check(!QImage(QString(":/ottomix/%1.png").arg(name)).hasAlphaChannel(),

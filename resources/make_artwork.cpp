@@ -634,18 +634,20 @@ QImage IconLarge(int size) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// About logo, 73 x 66, 24-bit: the mark on a deep blue field with the product name.
+// About logo, 73 x 66, 24-bit: the mark on a deep blue field with the product name; `s`
+// times as large for screens of that device pixel ratio.
 
-QImage Logo() {
+QImage Logo(int s = 1) {
     const int f = 4;  // painted at four times the size, then reduced, for smooth edges
-    QImage big(73 * f, 66 * f, QImage::Format_RGB32);
+    QImage big(73 * f * s, 66 * f * s, QImage::Format_RGB32);
     {
         QPainter p(&big);
+        p.scale(s, s);
         p.setRenderHint(QPainter::Antialiasing, true);
-        QLinearGradient sky(QPointF(0, 0), QPointF(0, big.height()));
+        QLinearGradient sky(QPointF(0, 0), QPointF(0, 66 * f));
         sky.setColorAt(0.0, QColor(16, 40, 104));
         sky.setColorAt(1.0, QColor(8, 92, 112));
-        p.fillRect(big.rect(), sky);
+        p.fillRect(QRect(0, 0, 73 * f, 66 * f), sky);
         // Faint columns of scrambled characters behind the mark.
         QFont mono("DejaVu Sans Mono");
         mono.setPixelSize(7 * f);
@@ -661,9 +663,10 @@ QImage Logo() {
         p.translate(12 * f, 1 * f);
         PaintMark(p, 1.45 * f, false);
     }
-    QImage img = big.scaled(73, 66, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage img = big.scaled(73 * s, 66 * s, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     {
         QPainter p(&img);
+        p.scale(s, s);
         p.setRenderHint(QPainter::TextAntialiasing, true);
         QFont font("Liberation Serif");
         font.setPixelSize(14);
@@ -697,13 +700,14 @@ void Groove(QPainter& p, const QRect& r, const QColor& light, const QColor& dark
     p.drawLine(r.topRight() + QPoint(0, 1), r.bottomRight());
 }
 
-QImage Background() {
-    QImage img(508, 352, QImage::Format_RGB32);
+QImage Background(int s = 1) {
+    QImage img(508 * s, 352 * s, QImage::Format_RGB32);
     QPainter p(&img);
+    p.scale(s, s);
     QLinearGradient wash(QPointF(0, 0), QPointF(120, 352));
     wash.setColorAt(0.0, QColor(206, 214, 224));
     wash.setColorAt(1.0, QColor(170, 183, 199));
-    p.fillRect(img.rect(), wash);
+    p.fillRect(QRect(0, 0, 508, 352), wash);
 
     // A fine linen weave (two faint diagonals) and an ordered dither keep the wash from banding
     // while staying small on disk; no randomness, so every run gives the same file.
@@ -923,6 +927,10 @@ int main(int argc, char** argv) {
         {"ottomix-128", IconLarge(128)},
         {"logo", Logo()},
         {"background", Background()},
+        // For screens at twice the density: drawn, not enlarged.
+        {"ottomix-64", IconLarge(64)},
+        {"logo@2x", Logo(2)},
+        {"background@2x", Background(2)},
     };
 
     for (const Output& o : outputs) {

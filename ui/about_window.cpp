@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "widgets/links/hyperlink_label.h"
+#include "widgets/window_look/artwork.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 #include "widgets/window_look/light_palette.h"
@@ -86,11 +87,12 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
 
     logo_ = new QLabel(this);
     logo_->setObjectName(QStringLiteral("logo"));
-    const QPixmap logo(QStringLiteral(":/ottomix/logo.png"));
+    logo_->setAccessibleName(tr("Ottomix logo"));
+    const QPixmap logo = artworkPixmap(QStringLiteral(":/ottomix/logo.png"), this);
     logo_->setGeometry(8, 8, 73, 66);
     if (!logo.isNull()) {
         logo_->setPixmap(logo);
-        logo_->resize(logo.size());
+        logo_->resize(logo.deviceIndependentSize().toSize());
     }
 
     logoBevel_ = new LoweredBox(this);

@@ -45,6 +45,7 @@
 #include "widgets/window_look/enter_presses_button.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
+#include "widgets/window_look/artwork.h"
 #include "widgets/window_look/light_palette.h"
 #include "widgets/window_look/user_message.h"
 #include "widgets/window_look/window_font.h"
@@ -104,7 +105,8 @@ class FaceGroupBox : public QGroupBox {
 QIcon programIcon() {
     QIcon icon;
     for (const char* name :
-         {":/ottomix/icon.png", ":/ottomix/ottomix-48.png", ":/ottomix/ottomix-128.png"}) {
+         {":/ottomix/icon.png", ":/ottomix/ottomix-48.png", ":/ottomix/ottomix-64.png",
+          ":/ottomix/ottomix-128.png"}) {
         const QPixmap pm(QString::fromLatin1(name));
         if (!pm.isNull()) icon.addPixmap(pm);
     }
@@ -177,11 +179,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
 
     backgroundImage_ = new QLabel(client_);
     backgroundImage_->setObjectName(QStringLiteral("backgroundImage"));
-    const QPixmap background(QStringLiteral(":/ottomix/background.png"));
+    backgroundImage_->setAccessibleName(tr("Ottomix background picture"));
+    const QPixmap background = artworkPixmap(QStringLiteral(":/ottomix/background.png"), this);
     backgroundImage_->setPixmap(background);
     backgroundImage_->setGeometry(-8, -32, 508, 352);
     if (!background.isNull())
-        backgroundImage_->resize(background.size());  // sizes itself to the picture
+        backgroundImage_->resize(background.deviceIndependentSize().toSize());  // sizes itself to the picture
     backgroundImage_->lower();
 
     viewer_ = new TextViewer(client_);

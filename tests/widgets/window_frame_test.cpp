@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "widgets/window_look/artwork.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 
@@ -15,6 +16,18 @@ class WindowFrameTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // Run also with QT_SCALE_FACTOR=2: the sharp version then, at the same size.
+    void artworkMatchesTheScreensDensity() {
+        QWidget window;
+        const bool dense = window.devicePixelRatioF() >= 2.0;
+        QCOMPARE(dense, qEnvironmentVariable("QT_SCALE_FACTOR") == u"2");
+        for (const char* name : {":/ottomix/logo.png", ":/ottomix/background.png"}) {
+            const QPixmap picture = artworkPixmap(QString::fromLatin1(name), &window);
+            QVERIFY2(!picture.isNull(), name);
+            QCOMPARE(picture.devicePixelRatio(), dense ? 2.0 : 1.0);
+            QCOMPARE(picture.deviceIndependentSize().toSize(), QPixmap(name).size());
+        }
+    }
     void maximiseGoesTheOtherButtonsStay() {
         QWidget window(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                     Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
