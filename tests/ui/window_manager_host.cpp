@@ -1,9 +1,13 @@
-// The real program with one of its windows up, for window_manager_test.sh:
-//   window_manager_host main|about|progress|properties
+// The real program with one of its windows up, for window_manager_test.sh
+// and wayland_test.sh:
+//   window_manager_host main|about|progress|job|properties
 // Starts as the program does, opens the window as a user would reach it
-// (About through the menu, the progress window through a job's report, the
-// link properties from the About window's home-page link) and, once the
-// window manager has mapped it, prints its X window id on standard output.
+// (About through the menu, the progress window through a job's report or,
+// with `job`, through Encrypt on a file of the current directory, the link
+// properties from the About window's home-page link) and, once the window
+// manager has mapped it, prints its X window id on standard output, then a
+// line "transient-for main" or "transient-for none": whether the window
+// system was told it belongs to the main window.
 // It then keeps running until killed, or ends by itself after a minute.
 #include <QApplication>
 #include <QTimer>
@@ -13,6 +17,7 @@
 #include <string>
 
 #include "ui/about_window.h"
+#include "ui/glyph_button.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/startup.h"
@@ -27,7 +32,8 @@ QWidget* findWindow(const std::string& which) {
         if (!w->isVisible()) continue;
         if (which == "main" && qobject_cast<ottomix::MainWindow*>(w)) return w;
         if (which == "about" && qobject_cast<ottomix::AboutWindow*>(w)) return w;
-        if (which == "progress" && qobject_cast<ottomix::ProgressWindow*>(w)) return w;
+        if ((which == "progress" || which == "job") && qobject_cast<ottomix::ProgressWindow*>(w))
+            return w;
         if (which == "properties" && qobject_cast<ottomix::LinkProperties*>(w)) return w;
     }
     return nullptr;
@@ -44,20 +50,25 @@ T* hiddenWindow() {
 
 int main(int argc, char** argv) {
     const std::string which = argc > 1 ? argv[1] : "";
-    if (which != "main" && which != "about" && which != "progress" && which != "properties") {
-        std::fprintf(stderr, "usage: %s main|about|progress|properties\n", argv[0]);
+    if (which != "main" && which != "about" && which != "progress" && which != "job" &&
+        which != "properties") {
+        std::fprintf(stderr, "usage: %s main|about|progress|job|properties\n", argv[0]);
         return 2;
     }
     int qtArgc = 1;
     return ottomix::runOttomix(qtArgc, argv, [which](ottomix::MainWindow& mainWindow) {
         // Reports the window once it is mapped, whichever loop is running.
         auto* poll = new QTimer(&mainWindow);
-        QObject::connect(poll, &QTimer::timeout, [which, poll] {
+        QObject::connect(poll, &QTimer::timeout, [which, poll, &mainWindow] {
             QWidget* w = findWindow(which);
             if (w == nullptr || w->windowHandle() == nullptr || !w->windowHandle()->isExposed())
                 return;
             poll->stop();
-            std::printf("%llu\n", static_cast<unsigned long long>(w->winId()));
+            const QWindow* parent = w->windowHandle()->transientParent();
+            std::printf("%llu\ntransient-for %s\n", static_cast<unsigned long long>(w->winId()),
+                        parent == nullptr                     ? "none"
+                        : parent == mainWindow.windowHandle() ? "main"
+                                                              : "another");
             std::fflush(stdout);
         });
         poll->start(20);
@@ -75,6 +86,9 @@ int main(int argc, char** argv) {
                     });
                 }
                 mainWindow.aboutAction()->trigger();
+            } else if (which == "job") {
+                mainWindow.openPath("sample.txt");
+                mainWindow.encryptButton()->click();
             } else if (which == "progress") {
                 auto* progress = hiddenWindow<ottomix::ProgressWindow>();
                 if (progress == nullptr) return;
