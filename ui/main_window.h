@@ -162,6 +162,7 @@ class MainWindow : public QMainWindow {
     QAction* aboutAction_;
 
     bool textMode_ = true;
+    bool modeToggledInClick_ = false;  // a mode button became checked since its press
     std::int64_t progressTotal_ = 0;
     JobProgress* progress_;
     NullProgress noProgress_;

@@ -12,12 +12,14 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTextEdit>
 #include <QtTest>
 #include <set>
 
 #include "tests/ui/window_test_support.h"
+#include "ui/glyph_button.h"
 
 namespace ottomix {
 
@@ -108,6 +110,8 @@ void walk(QAccessibleInterface* node, const QString& path, Census* census, int d
     }
     if (role == QAccessible::Graphic && node->state().focusable)
         census->problems << here + QStringLiteral(": a picture that takes the focus");
+    if (role == QAccessible::Graphic && !node->state().invisible && name.isEmpty())
+        census->problems << here + QStringLiteral(": a picture without a name");
 
     for (int i = 0; i < node->childCount(); ++i) {
         QAccessibleInterface* child = node->child(i);
@@ -169,6 +173,128 @@ class AccessibilityTest : public QObject {
                  qPrintable(QString::number(census.interactive)));
         QVERIFY2(census.rows >= minimumRows, qPrintable(QString::number(census.rows)));
         QCOMPARE(census.links, links);
+    }
+
+    // A screen reader announces a window by its role and title; a window
+    // presented as anything else (a "filler") is not announced at all.
+    void everyWindowIsAWindowWithItsTitle_data() {
+        QTest::addColumn<QWidget*>("window");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("main window")
+            << static_cast<QWidget*>(&windows_->main) << int(QAccessible::Window)
+            << QStringLiteral("Ottomix V2.1b - Mirrowen Software");
+        QTest::newRow("About window")
+            << static_cast<QWidget*>(&windows_->about) << int(QAccessible::Dialog)
+            << QStringLiteral("About Mirrowen Software...");
+        QTest::newRow("progress window")
+            << static_cast<QWidget*>(&windows_->progress) << int(QAccessible::Window)
+            << QStringLiteral("Working...");
+        QTest::newRow("link properties")
+            << static_cast<QWidget*>(windows_->properties.get()) << int(QAccessible::Dialog)
+            << windows_->properties->windowTitle();
+    }
+    void everyWindowIsAWindowWithItsTitle() {
+        QFETCH(QWidget*, window);
+        QFETCH(int, role);
+        QFETCH(QString, title);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window);
+        QVERIFY(accessible != nullptr);
+        QCOMPARE(int(accessible->role()), role);
+        QVERIFY(!title.isEmpty());
+        QCOMPARE(accessible->text(QAccessible::Name), title);
+    }
+
+    // Pictures are named, so a screen reader says what they show.
+    void picturesHaveNames_data() {
+        QTest::addColumn<QWidget*>("picture");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("main window background")
+            << static_cast<QWidget*>(windows_->main.backgroundImage())
+            << QStringLiteral("Ottomix background picture");
+        QTest::newRow("About logo")
+            << static_cast<QWidget*>(windows_->about.logo()) << QStringLiteral("Ottomix logo");
+    }
+    void picturesHaveNames() {
+        QFETCH(QWidget*, picture);
+        QFETCH(QString, name);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(picture);
+        QVERIFY(accessible != nullptr);
+        QCOMPARE(accessible->role(), QAccessible::Graphic);
+        QCOMPARE(accessible->text(QAccessible::Name), name);
+    }
+
+    // A screen reader's Toggle action checks a mode button without a click;
+    // the mode must follow it as it follows the mouse and the keys, and each
+    // way must read the list as often as one switch does, not twice.
+    void everyWayOfCheckingAModeButtonSwitchesTheModeOnce_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("toText");
+        for (const char* way : {"mouse", "space", "arrow", "toggle action", "setChecked"}) {
+            for (const bool toText : {false, true}) {
+                const QString row =
+                    QStringLiteral("%1 to %2")
+                        .arg(QLatin1String(way), QLatin1String(toText ? "Text" : "Binary"));
+                QTest::newRow(qPrintable(row)) << QString::fromLatin1(way) << toText;
+            }
+        }
+    }
+    void everyWayOfCheckingAModeButtonSwitchesTheModeOnce() {
+        QFETCH(QString, way);
+        QFETCH(bool, toText);
+        int oneSwitch = 0;
+        {
+            MainWindow reference;
+            reference.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&reference));
+            if (toText) reference.selectBinaryMode();
+            QSignalSpy reads(reference.fileList(), &FileList::changed);
+            toText ? reference.selectTextMode() : reference.selectBinaryMode();
+            oneSwitch = static_cast<int>(reads.count());
+            QVERIFY(oneSwitch > 0);
+        }
+
+        MainWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QRadioButton* from = toText ? window.binaryModeButton() : window.textModeButton();
+        QRadioButton* to = toText ? window.textModeButton() : window.binaryModeButton();
+        if (toText) QTest::mouseClick(from, Qt::LeftButton);
+        QCOMPARE(window.isTextMode(), !toText);
+        QSignalSpy reads(window.fileList(), &FileList::changed);
+
+        if (way == QLatin1String("mouse")) {
+            QTest::mouseClick(to, Qt::LeftButton);
+        } else if (way == QLatin1String("space")) {
+            to->setFocus();
+            QTest::keyClick(to, Qt::Key_Space);
+        } else if (way == QLatin1String("arrow")) {
+            from->setFocus();
+            QTest::keyClick(from, toText ? Qt::Key_Up : Qt::Key_Down);
+        } else if (way == QLatin1String("toggle action")) {
+            QAccessibleActionInterface* actions =
+                QAccessible::queryAccessibleInterface(to)->actionInterface();
+            QVERIFY(actions != nullptr);
+            QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+            actions->doAction(QAccessibleActionInterface::toggleAction());
+        } else {
+            to->setChecked(true);
+        }
+        QCoreApplication::processEvents();
+
+        QVERIFY(to->isChecked());
+        QCOMPARE(window.isTextMode(), toText);
+        QCOMPARE(window.fileList()->mask(), std::string(toText ? "*.txt" : "*.*"));
+        QCOMPARE(window.viewButton()->isHidden(), !toText);
+        QCOMPARE(static_cast<int>(reads.count()), oneSwitch);
+
+        // A click on the button already checked keeps the mode and reads the
+        // list once more, as it always has.
+        reads.clear();
+        QTest::mouseClick(to, Qt::LeftButton);
+        QCOMPARE(window.isTextMode(), toText);
+        QCOMPARE(static_cast<int>(reads.count()), 1);
     }
 
     void listsNameTheirRowsAsShown() {
