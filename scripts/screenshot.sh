@@ -53,8 +53,10 @@ geometry() {
 }
 geometry
 # The second row of the file list: the list sits at 256,24 in the 500 x 306
-# client area under the menu bar, its rows 13 pixels high.
-xdotool mousemove $((cx + 300)) $((cy + ch - 306 + 24 + 13 + 6)) click 1
+# client area under the menu bar, its rows 13 pixels high; all of it times
+# QT_SCALE_FACTOR when that is set (a whole number).
+f=${QT_SCALE_FACTOR:-1}
+xdotool mousemove $((cx + 300 * f)) $((cy + ch - (306 - 24 - 13 - 6) * f)) click 1
 xdotool mousemove 0 0
 sleep 0.5
 
