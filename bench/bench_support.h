@@ -27,9 +27,9 @@ namespace ottomix_bench {
 namespace fs = std::filesystem;
 
 struct Run {
-    double seconds = 0;      // wall clock, start to reaped
+    double seconds = 0;     // wall clock, start to reaped
     double cpuSeconds = 0;  // user + system time of the child
-    long maxRssKib = 0;    // the child's peak resident set
+    long maxRssKib = 0;     // the child's peak resident set
 };
 
 inline double seconds(const timeval& tv) {

@@ -136,13 +136,14 @@ int main(int argc, char** argv) {
         options.mountTable = containerHostTable(200);
         const ottomix::FileSystem fs(options);
         size_t listed = 0;
-        timeIt("drive list, 200-entry mount table", runs * 20, [&] { listed = fs.volumes().size(); });
+        timeIt("drive list, 200-entry mount table", runs * 20,
+               [&] { listed = fs.volumes().size(); });
         std::printf("drive list: %zu of 200 mounts offered\n", listed);
         timeIt("volumeOf, 200-entry mount table", runs * 20,
-             [&] { listed = fs.volumeOf("/data/projects/x").size(); });
+               [&] { listed = fs.volumeOf("/data/projects/x").size(); });
         const ottomix::FileSystem live;
         timeIt("drive list, this machine's mount table", runs * 20,
-             [&] { listed = live.volumes().size(); });
+               [&] { listed = live.volumes().size(); });
     }
 
     std::string pattern = parent + "/ottomix-bench-XXXXXX";

@@ -226,8 +226,7 @@ int main(int argc, char** argv) {
             for (const bool encrypt : {true, false})
                 for (Contender* j : jobs) {
                     ++checks;
-                    if (!bench.check(*j, floorRef, Job{encrypt, text}, path, what))
-                        ++checkFailures;
+                    if (!bench.check(*j, floorRef, Job{encrypt, text}, path, what)) ++checkFailures;
                 }
     std::printf("Output check on %zu small files: %d of %d jobs identical to the floor%s\n",
                 checkFiles.size(), checks - checkFailures, checks,

@@ -170,8 +170,7 @@ int main(int argc, char** argv) {
         const char* name = text ? "text encrypt" : "binary encrypt";
         const std::string& input = text ? txt : bin;
         const std::string fixed = dir + "/" + (text ? "encrypt.txt" : "encrypt.exe");
-        const std::vector<std::string> cliArgs{cli, "encrypt", text ? "--text" : "--binary",
-                                                input};
+        const std::vector<std::string> cliArgs{cli, "encrypt", text ? "--text" : "--binary", input};
         ottomix::JobRequest request;
         request.direction = ottomix::Direction::Encrypt;
         request.mode = mode;

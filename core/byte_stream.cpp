@@ -27,14 +27,13 @@ struct Entry {
 
 struct StreamTableAccess {
     static ByteReader* newReader(int fd, bool text) {
-        auto buffer = std::unique_ptr<std::uint8_t[]>(new (std::nothrow)
-                                                          std::uint8_t[kStreamBufferSize]);
+        auto buffer =
+            std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[kStreamBufferSize]);
         if (buffer == nullptr) return nullptr;
         return new (std::nothrow) ByteReader(fd, text, std::move(buffer));
     }
     static ByteWriter* newWriter(int fd, bool text, std::size_t capacity) {
-        auto buffer =
-            std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[capacity]);
+        auto buffer = std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[capacity]);
         if (buffer == nullptr) return nullptr;
         std::unique_ptr<std::uint8_t[]> stage;
         if (text) {
@@ -311,8 +310,7 @@ std::int64_t ByteReader::fileOffsetOf(std::uint64_t deliveredIndex) const {
     // Asked at most once per job, so a scratch copy is fine here.
     const std::unique_ptr<std::uint8_t[]> raw(new (std::nothrow) std::uint8_t[chunkLength_ + 1]);
     if (raw == nullptr) return -1;
-    const ssize_t got =
-        ::pread(fd_, raw.get(), chunkLength_, static_cast<off_t>(chunkOffset_));
+    const ssize_t got = ::pread(fd_, raw.get(), chunkLength_, static_cast<off_t>(chunkOffset_));
     std::size_t seen = 0;
     for (ssize_t i = 0; i < got; ++i) {
         if (raw[i] == 0x0D) continue;
@@ -388,8 +386,7 @@ bool ByteWriter::flush() {
     const std::size_t n = count_;
     count_ = 0;  // the buffer is empty afterwards, whether the write worked or not
     if (n == 0) return true;
-    const bool ok =
-        text_ ? passText(buf_.get(), n) : writeAll(fd_, buf_.get(), n, &errno_, stop_);
+    const bool ok = text_ ? passText(buf_.get(), n) : writeAll(fd_, buf_.get(), n, &errno_, stop_);
     if (!ok) failed_ = true;
     return ok;
 }

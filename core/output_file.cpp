@@ -95,8 +95,7 @@ void removeStaleTemporaries(int dirfd, const std::string& base) {
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() != prefix.size() + kTemporaryRandom || name.rfind(prefix, 0) != 0)
-            continue;
+        if (name.size() != prefix.size() + kTemporaryRandom || name.rfind(prefix, 0) != 0) continue;
         const int fd = ::openat(dirfd, name.c_str(),
                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) continue;
@@ -244,7 +243,7 @@ int OutputFile::createTemporary(std::string_view mode) {
         bool keptGroup = gid_ == ::getegid();
         if (uid_ != ::geteuid() || !keptGroup) {
             keptGroup = ::fchown(fd, uid_, gid_) == 0 ||
-                         ::fchown(fd, static_cast<uid_t>(-1), gid_) == 0 || keptGroup;
+                        ::fchown(fd, static_cast<uid_t>(-1), gid_) == 0 || keptGroup;
         }
         copyExtendedAttributes("/proc/self/fd/" + std::to_string(dirfd_) + "/" + base_, fd);
         // Another group must not get the access the file's group had.

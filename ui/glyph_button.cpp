@@ -53,8 +53,8 @@ void GlyphButton::contentRects(const QRect& contents, QRect* glyph, QRect* capti
                                 origin.y() + (all.height() - textSize.height()) / 2),
                          textSize);
     } else {  // caption on top, glyph below
-        *caption = QRect(QPoint(origin.x() + (all.width() - textSize.width()) / 2, origin.y()),
-                         textSize);
+        *caption =
+            QRect(QPoint(origin.x() + (all.width() - textSize.width()) / 2, origin.y()), textSize);
         *glyph = QRect(QPoint(origin.x() + (all.width() - glyphSize_.width()) / 2,
                               caption->bottom() + 1 + kSpacing),
                        glyphSize_);

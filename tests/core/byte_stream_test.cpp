@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <random>
 
@@ -134,13 +134,13 @@ TEST(ByteReader, OnlyCrsOutsideCrLfPairsCountAsLost) {
         std::uint64_t dropped, lone;
     };
     const Case cases[] = {
-        {"a\r\nb\r\n", 2, 0},                        // DOS line ends come back as CR LF
-        {"a\rb\r\r\nc\r", 4, 3},                     // lone, doubled and final CRs
+        {"a\r\nb\r\n", 2, 0},                           // DOS line ends come back as CR LF
+        {"a\rb\r\r\nc\r", 4, 3},                        // lone, doubled and final CRs
         {std::string(kB - 1, 'a') + "\r\nb", 1, 0},     // pair split between chunks
         {std::string(kB - 1, 'a') + "\rb", 1, 1},       // lone CR ending a chunk
         {std::string(kB - 1, 'a') + "\r\x1a\n", 1, 1},  // CR before the mark
         {std::string(2 * kB - 1, 'a') + "\r", 1, 1},    // CR ending the file
-        {std::string(kB, '\r') + "\n", kB, kB - 1},       // a chunk of CRs, then LF
+        {std::string(kB, '\r') + "\n", kB, kB - 1},     // a chunk of CRs, then LF
     };
     for (const Case& c : cases) {
         writeFile("in", toBytes(c.raw));
@@ -328,12 +328,14 @@ TEST(ByteWriter, FullDiskLosesThePassAndStoresOnlyWhileThereIsRoom) {
     ASSERT_EQ(::symlink("/dev/full", "full"), 0);
     ByteWriter* w = ByteWriter::open("full", "wb");
     ASSERT_NE(w, nullptr);
-    for (std::size_t i = 0; i < kB; ++i) ASSERT_EQ(w->writeByte(static_cast<int>(i)), int(i & 0xFF));
+    for (std::size_t i = 0; i < kB; ++i)
+        ASSERT_EQ(w->writeByte(static_cast<int>(i)), int(i & 0xFF));
     EXPECT_FALSE(w->failed());
     EXPECT_EQ(w->writeByte(7), -1) << "the write that caused the failed pass";
     EXPECT_TRUE(w->failed());
     EXPECT_EQ(w->errorCode(), ENOSPC);
-    for (std::size_t i = 0; i < kB; ++i) ASSERT_EQ(w->writeByte(1), 1) << "room after the lost pass";
+    for (std::size_t i = 0; i < kB; ++i)
+        ASSERT_EQ(w->writeByte(1), 1) << "room after the lost pass";
     EXPECT_TRUE(w->room().empty()) << "a failed writer gives no more room once full";
     EXPECT_EQ(w->writeByte(2), -1);
     EXPECT_EQ(w->writeByte(3), -1);

@@ -4,9 +4,9 @@
 #include "core/output_file.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <grp.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>

@@ -11,7 +11,7 @@ namespace ottomix::test {
 struct ModelRead {
     std::vector<std::uint8_t> delivered;
     std::vector<std::int64_t> positions;  // file offset of each delivered byte
-    std::int64_t firstLoneCr = -1;      // file offset of the first lone CR
+    std::int64_t firstLoneCr = -1;        // file offset of the first lone CR
     std::uint64_t crDropped = 0;
     std::uint64_t loneCr = 0;      // CRs not directly followed by LF
     std::uint64_t afterMark = 0;   // bytes from the first Ctrl-Z on

@@ -196,8 +196,8 @@ TEST_F(MainWindowTest, StartsInTextModeOnTheBrowsePageWithTheLayoutsGeometry) {
              f.viewButton()})
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
     // The mode buttons' rows share a pixel line, as the layout has them.
-    EXPECT_EQ(ottomix::test::layoutFaults(f.client(), {f.backgroundImage(), f.textModeButton(),
-                                                        f.binaryModeButton()})
+    EXPECT_EQ(ottomix::test::layoutFaults(
+                  f.client(), {f.backgroundImage(), f.textModeButton(), f.binaryModeButton()})
                   .join('\n')
                   .toStdString(),
               "");

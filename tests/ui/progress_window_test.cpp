@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 #include <QThread>
+#include <QTimer>
 #include <cmath>
 #include <fstream>
 #include <functional>

@@ -12,12 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QApplication>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -86,7 +86,8 @@ std::string readAll(const std::string& path) {
 
 // A job runs on a thread of its own; its report comes through the event loop.
 void waitForJob(MainWindow& window) {
-    while (window.isJobRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (window.isJobRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
 }
 
 void select(MainWindow& window, const char* name) {
@@ -128,21 +129,21 @@ TEST_F(StartUpTest, CloseBoxDuringAJobStopsItAndEnds) {
         big.seekp((std::int64_t{1} << 30) - 1);
         big.put('x');
     }
-    EXPECT_EXIT(runProgram(dir(),
-                           [](MainWindow& window) {
-                               QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
-                               select(window, "big.bin");
-                               auto* watch = new QTimer(&window);
-                               QObject::connect(watch, &QTimer::timeout, [&window] {
-                                   for (QWidget* w : QApplication::topLevelWidgets())
-                                       if (qobject_cast<ottomix::ProgressWindow*>(w) &&
-                                           w->isVisible())
-                                           window.close();
-                               });
-                               watch->start(0);
-                               QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
-                           }),
-                ::testing::ExitedWithCode(0), noBox());
+    EXPECT_EXIT(
+        runProgram(dir(),
+                   [](MainWindow& window) {
+                       QTest::mouseClick(window.binaryModeButton(), Qt::LeftButton);
+                       select(window, "big.bin");
+                       auto* watch = new QTimer(&window);
+                       QObject::connect(watch, &QTimer::timeout, [&window] {
+                           for (QWidget* w : QApplication::topLevelWidgets())
+                               if (qobject_cast<ottomix::ProgressWindow*>(w) && w->isVisible())
+                                   window.close();
+                       });
+                       watch->start(0);
+                       QTest::mouseClick(window.encryptButton(), Qt::LeftButton);
+                   }),
+        ::testing::ExitedWithCode(0), noBox());
     EXPECT_EQ(readAll(path("encrypt.exe")), "earlier");
     EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral(".*")}, QDir::Hidden | QDir::Files),
               QStringList());
@@ -296,8 +297,8 @@ TEST(CommandLine, ToolkitOptionsGoToTheToolkit) {
         parse({"-style", "fusion", "--platform=offscreen", "-reverse", "a.txt"});
     EXPECT_EQ(line.action, ottomix::CommandLine::Action::Run);
     EXPECT_EQ(line.path.value_or(""), "a.txt");
-    EXPECT_EQ(line.toolkitArgs, (std::vector<std::string>{"-style", "fusion", "-platform",
-                                                          "offscreen", "-reverse"}));
+    EXPECT_EQ(line.toolkitArgs,
+              (std::vector<std::string>{"-style", "fusion", "-platform", "offscreen", "-reverse"}));
     EXPECT_EQ(parse({"-h"}).action, ottomix::CommandLine::Action::Help);
     EXPECT_THAT(parse({"-style"}).error, ::testing::HasSubstr("-style needs a value"));
 }
@@ -386,8 +387,9 @@ Ran runRealProgram(const std::vector<std::string>& args, const std::string& dir 
 TEST(RealProgram, HelpPrintsTheUsageAndExitsZeroWithoutADisplay) {
     const Ran ran = runRealProgram({"--help"});
     EXPECT_EQ(ran.status, 0) << ran.err;
-    EXPECT_THAT(ran.out, ::testing::StartsWith("Usage: ottomix [--help | --version] "
-                                               "[--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n"));
+    EXPECT_THAT(ran.out,
+                ::testing::StartsWith("Usage: ottomix [--help | --version] "
+                                      "[--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n"));
     EXPECT_THAT(ran.out, ::testing::HasSubstr("Binary Mode"));
     EXPECT_THAT(ran.out, ::testing::HasSubstr("--version"));
     EXPECT_EQ(ran.err, "");

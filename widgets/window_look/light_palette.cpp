@@ -57,10 +57,11 @@ void useLightPalette(QWidget* window) {
         QApplication::setPalette(light);
         // The classes Qt gives a platform theme's palettes of their own.
         for (const char* className :
-             {"QAbstractButton", "QToolButton", "QCheckBox", "QRadioButton", "QComboBox",
-              "QHeaderView", "QAbstractItemView", "QMessageBoxLabel", "QTabBar", "QLabel",
-              "QGroupBox", "QMenu", "QMenuBar", "QTextEdit", "QTextControl", "QLineEdit",
-              "QAbstractSpinBox", "QPlainTextEdit", "QProgressBar", "QScrollBar"})
+             {"QAbstractButton",  "QToolButton",    "QCheckBox",         "QRadioButton",
+              "QComboBox",        "QHeaderView",    "QAbstractItemView", "QMessageBoxLabel",
+              "QTabBar",          "QLabel",         "QGroupBox",         "QMenu",
+              "QMenuBar",         "QTextEdit",      "QTextControl",      "QLineEdit",
+              "QAbstractSpinBox", "QPlainTextEdit", "QProgressBar",      "QScrollBar"})
             QApplication::setPalette(light, className);
         QToolTip::setPalette(light);
         return true;

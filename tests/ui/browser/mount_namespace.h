@@ -64,7 +64,7 @@ class DeadFuseMount {
         const std::string options =
             "fd=" + std::to_string(fd_) + ",rootmode=40000,user_id=0,group_id=0";
         if (::mount("deadtest", dir.c_str(), "fuse.deadtest", MS_NOSUID | MS_NODEV,
-                  options.c_str()) != 0) {
+                    options.c_str()) != 0) {
             *why = errnoText("mount fuse.deadtest");
             abortConnection();
             return false;

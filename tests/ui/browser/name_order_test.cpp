@@ -118,8 +118,8 @@ TEST_F(NameOrderTest, AccentsSortByTheLocale) {
     expectCasePairsTogether(treeOrder);
     // German: an accent counts after the letters, so "éclair" goes with "eclair".
     EXPECT_LT(place(treeOrder, "eclair"), place(treeOrder,
-                                                 "\xc3\x89"
-                                                 "clair"));
+                                                "\xc3\x89"
+                                                "clair"));
     EXPECT_LT(place(treeOrder,
                     "\xc3\xa9"
                     "clair"),

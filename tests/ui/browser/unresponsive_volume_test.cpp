@@ -78,7 +78,7 @@ TEST_F(UnresponsiveVolumeTest, DriveListIsBuiltFromTheTableAlone) {
         EXPECT_LT(timer.elapsed(), 2500);
         EXPECT_EQ(drives_
                       ->itemText(drives_->findText(QString::fromStdString(path("dead")),
-                                                  Qt::MatchStartsWith))
+                                                   Qt::MatchStartsWith))
                       .toStdString(),
                   path("dead") + " deadtest");
         expectCwdMatchesList();

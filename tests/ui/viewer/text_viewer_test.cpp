@@ -105,8 +105,9 @@ TEST_F(ViewerTest, ByteOrderMarksChooseTheEncodingAndAreNotShown) {
         const char* name;
         std::string bytes;
     } files[] = {
-        {"utf8-bom.txt", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-                         "e \xE2\x82\xAC\r\nx"s},
+        {"utf8-bom.txt",
+         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC\r\nx"s},
         {"utf16le.txt", "\xFF\xFEG\0r\0\xFC\0\xDF\0e\0 \0\xAC\x20\r\0\n\0x\0"s},
         {"utf16be.txt", "\xFE\xFF\0G\0r\0\xFC\0\xDF\0e\0 \x20\xAC\0\r\0\n\0x"s},
     };
