@@ -9,6 +9,7 @@
 #include <span>
 
 #include "core/byte_stream.h"
+#include "core/error_text.h"
 #include "core/output_file.h"
 
 namespace ottomix {
@@ -55,7 +56,7 @@ JobResult fail(JobStatus status, std::string message, int err) {
     JobResult r;
     r.status = status;
     r.message = std::move(message);
-    if (err != 0) r.reason = std::strerror(err);
+    if (err != 0) r.reason = errorText(err);
     return r;
 }
 
