@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils libxcb1-dev openbox wmctrl

@@ -18,10 +18,11 @@
 
 namespace ottomix {
 
-const char* const AboutWindow::kThankYouText =
+const char* const AboutWindow::kThankYouText = QT_TRANSLATE_NOOP(
+    "ottomix::AboutWindow",
     "Thank you for trying Ottomix 2.  We hope you are happy with this product and we would "
     "appreciate and feedback from you whether it is positive or negative.  Please either e-mail "
-    "us or fill in the form on our homepage, there are links below.";
+    "us or fill in the form on our homepage, there are links below.");
 const char* const AboutWindow::kEmailAddress = "feedback@mirrowen.example";
 const char* const AboutWindow::kHomePage = "www.mirrowen.example";
 
@@ -74,7 +75,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("About Mirrowen Software..."));
+    setWindowTitle(tr("About Mirrowen Software..."));
     setFont(windowFont());
     useLightPalette(this);
     setFixedSize(359, 175);
@@ -100,7 +101,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     logoBevel_->setGeometry(8, 8, 73, 67);
     logoBevel_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    thanksLabel_ = new QLabel(QString::fromLatin1(kThankYouText), this);
+    thanksLabel_ = new QLabel(tr(kThankYouText), this);
     thanksLabel_->setObjectName(QStringLiteral("thanksLabel"));
     thanksLabel_->setFont(windowFont(true));
     thanksLabel_->setGeometry(96, 8, 257, 113);
@@ -108,16 +109,16 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     thanksLabel_->setWordWrap(true);
     thanksLabel_->setTextFormat(Qt::PlainText);
 
-    emailCaption_ = boldLabel(this, QStringLiteral("E-Mail:"), {16, 136, 40, 13});
+    emailCaption_ = boldLabel(this, tr("E-Mail:"), {16, 136, 40, 13});
     emailCaption_->setObjectName(QStringLiteral("emailCaption"));
-    homePageCaption_ = boldLabel(this, QStringLiteral("Homepage:"), {16, 152, 65, 13});
+    homePageCaption_ = boldLabel(this, tr("Homepage:"), {16, 152, 65, 13});
     homePageCaption_->setObjectName(QStringLiteral("homePageCaption"));
 
     homePageLink_ = makeLink(this, {80, 152, 253, 17}, LinkType::Http,
                              QString::fromLatin1(kHomePage), QString());
     homePageLink_->setObjectName(QStringLiteral("homePageLink"));
 
-    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_ = new QPushButton(tr("OK"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(152, 104, 75, 25);
     // Neither default nor cancel: Enter presses it only because it holds the focus.

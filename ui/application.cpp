@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include <QCoreApplication>
 #include <exception>
 
 #include "ui/browser/display_name.h"
@@ -19,7 +20,7 @@ QString currentExceptionMessage() {
     } catch (const std::exception& e) {
         return displayName(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown exception");
+        return QCoreApplication::translate("ottomix::Application", "Unknown exception");
     }
 }
 

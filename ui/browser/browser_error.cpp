@@ -1,10 +1,31 @@
 #include "ui/browser/browser_error.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 #include "ui/browser/display_name.h"
 
 namespace ottomix {
+
+namespace {
+
+// The context of the messages' translations.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ottomix::BrowserError)
+};
+
+// messageFor()'s texts, for the translations.
+[[maybe_unused]] constexpr const char* kMessages[] = {
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "File not found"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "Invalid filename"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "Too many open files"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "File access denied"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "Read beyond end of file"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "Disk full"),
+    QT_TRANSLATE_NOOP("ottomix::BrowserError", "Invalid numeric input"),
+};
+
+}  // namespace
 
 BrowserError::BrowserError(int code) : std::runtime_error(messageFor(code)), code_(code) {}
 
@@ -12,13 +33,23 @@ BrowserError::BrowserError(int code, const std::string& message)
     : std::runtime_error(message), code_(code) {}
 
 QString BrowserError::text() const {
-    return displayName(what());
+    if (silentPath_) {
+        return silentPath_->empty()
+                   ? Text::tr("The volume does not respond")
+                   : Text::tr("%1 does not respond").arg(displayName(*silentPath_));
+    }
+    const std::string message = messageFor(code_);
+    if (message != what()) return displayName(what());
+    if (message.starts_with("I/O error ")) return Text::tr("I/O error %1").arg(code_);
+    return Text::tr(message.c_str());
 }
 
 BrowserError BrowserError::notResponding(const std::string& path) {
     const std::string what =
         path.empty() ? std::string("The volume") : displayName(path).toStdString();
-    return BrowserError(codeFromErrno(ETIMEDOUT), what + " does not respond");
+    BrowserError error(codeFromErrno(ETIMEDOUT), what + " does not respond");
+    error.silentPath_ = path;
+    return error;
 }
 
 std::string BrowserError::messageFor(int code) {

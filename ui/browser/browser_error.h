@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,8 +17,8 @@ class BrowserError : public std::runtime_error {
     explicit BrowserError(int code);
     BrowserError(int code, const std::string& message);
     int code() const { return code_; }
-    // The message as the user reads it: a path in it shown as displayName()
-    // shows names.
+    // The message as the user reads it, in the user's language: a path in it
+    // shown as displayName() shows names.
     QString text() const;
 
     // "File not found" (2), "Invalid filename" (3), ..., "I/O error %d".
@@ -30,6 +31,8 @@ class BrowserError : public std::runtime_error {
 
   private:
     int code_;
+    // For notResponding(): the path it names.
+    std::optional<std::string> silentPath_;
 };
 
 // Throws the BrowserError for `error` unless it is 0; takes what the

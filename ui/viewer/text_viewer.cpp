@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -19,15 +20,26 @@ namespace ottomix {
 
 namespace {
 
+// The context of the viewer's texts.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ottomix::TextViewer)
+};
+
 // Reads at most limit + 1 bytes, so the caller can tell a cut file.
 QByteArray readFile(const std::string& name, qint64 limit) {
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw ViewerError("Cannot open file " + name);
+    if (fd < 0) {
+        // The name goes in as the bytes it is; the box shows them as names are shown.
+        std::string message = Text::tr("Cannot open file %1").toStdString();
+        if (const auto at = message.find("%1"); at != std::string::npos)
+            message.replace(at, 2, name);
+        throw ViewerError(message);
+    }
     struct stat st {};
     // A directory, pipe or device is nothing the viewer can show.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw ViewerError("Failed to Load Stream");
+        throw ViewerError(Text::tr("Failed to Load Stream").toStdString());
     }
     QByteArray data;
     data.resize(static_cast<qsizetype>(std::min<qint64>(st.st_size, limit) + 1));
@@ -37,7 +49,7 @@ QByteArray readFile(const std::string& name, qint64 limit) {
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             ::close(fd);
-            throw ViewerError("Failed to Load Stream");
+            throw ViewerError(Text::tr("Failed to Load Stream").toStdString());
         }
         if (r == 0) break;
         got += r;
@@ -89,17 +101,16 @@ bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_
     c.insertBlock(block, note);
     QString what;
     if (lines_cut) {
-        what = QStringLiteral("has more than %1 lines").arg(limits.lines);
+        what = Text::tr("has more than %1 lines").arg(limits.lines);
     } else if (runs_cut) {
-        what = QStringLiteral("has more than %1 changes of format").arg(limits.runs);
+        what = Text::tr("has more than %1 changes of format").arg(limits.runs);
     } else {
         const qint64 mib = 1024 * 1024;
-        what =
-            QStringLiteral("is longer than %1")
-                .arg(limits.bytes % mib == 0 ? QStringLiteral("%1 MiB").arg(limits.bytes / mib)
-                                             : QStringLiteral("%1 KiB").arg(limits.bytes / 1024));
+        what = Text::tr("is longer than %1")
+                   .arg(limits.bytes % mib == 0 ? Text::tr("%1 MiB").arg(limits.bytes / mib)
+                                                : Text::tr("%1 KiB").arg(limits.bytes / 1024));
     }
-    c.insertText(QStringLiteral("[The file %1: only its beginning is shown.]").arg(what), note);
+    c.insertText(Text::tr("[The file %1: only its beginning is shown.]").arg(what), note);
     return true;
 }
 

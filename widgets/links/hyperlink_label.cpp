@@ -24,6 +24,15 @@ namespace ottomix {
 
 namespace {
 
+// The header's English texts, for the translation tools.
+[[maybe_unused]] constexpr const char* kTranslatedTexts[] = {
+    QT_TRANSLATE_NOOP("ottomix::HyperlinkLabel", "&Open"),
+    QT_TRANSLATE_NOOP("ottomix::HyperlinkLabel", "Open with..."),
+    QT_TRANSLATE_NOOP("ottomix::HyperlinkLabel", "Copy Url to clipboard"),
+    QT_TRANSLATE_NOOP("ottomix::HyperlinkLabel", "&Properties"),
+    QT_TRANSLATE_NOOP("ottomix::HyperlinkLabel", "Could not write to clipboard"),
+};
+
 // Places one axis of the link, [start, start + length), in the parent's area
 // on that axis: between both edges, against one, or left where it is.
 void dockAxis(int& start, int& length, int areaStart, int areaLength, bool atStart, bool atEnd) {
@@ -204,7 +213,7 @@ void HyperlinkLabel::copyUrlToClipboard() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(target);
     // The clipboard gives no error of its own; reading back tells whether it took the text.
-    if (clipboard->text() != target) showMessage(QString::fromLatin1(kClipboardFailedMessage));
+    if (clipboard->text() != target) showMessage(tr(kClipboardFailedMessage));
 }
 
 void HyperlinkLabel::setBeforeOpenHandler(OpenRequestHandler handler) {
@@ -223,24 +232,22 @@ void HyperlinkLabel::buildPopupMenu() {
     popup_->clear();
     if (!menuItems_) return;
     if (menuItems_.testFlag(LinkMenuItem::Open)) {
-        QAction* open =
-            popup_->addAction(QString::fromLatin1(kOpenEntry), this, [this] { click(); });
+        QAction* open = popup_->addAction(tr(kOpenEntry), this, [this] { click(); });
         QFont bold = open->font();
         bold.setBold(true);
         open->setFont(bold);
         popup_->setDefaultAction(open);
     }
     if (menuItems_.testFlag(LinkMenuItem::OpenWith)) {
-        popup_->addAction(QString::fromLatin1(kOpenWithEntry), this,
+        popup_->addAction(tr(kOpenWithEntry), this,
                           [this] { LinkRegistry::instance().chooseApplication(this); });
     }
     if (menuItems_.testFlag(LinkMenuItem::CopyUrl)) {
-        popup_->addAction(QString::fromLatin1(kCopyUrlEntry), this,
-                          [this] { copyUrlToClipboard(); });
+        popup_->addAction(tr(kCopyUrlEntry), this, [this] { copyUrlToClipboard(); });
     }
     if (menuItems_.testFlag(LinkMenuItem::Properties)) {
         popup_->addSeparator();
-        popup_->addAction(QString::fromLatin1(kPropertiesEntry), this,
+        popup_->addAction(tr(kPropertiesEntry), this,
                           [this] { LinkRegistry::instance().showLinkProperties(this); });
     }
 }

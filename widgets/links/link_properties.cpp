@@ -16,6 +16,10 @@ namespace ottomix {
 
 namespace {
 
+// The header's title, for the translation tools.
+[[maybe_unused]] constexpr const char* kTranslatedTitle =
+    QT_TRANSLATE_NOOP("ottomix::LinkProperties", "HyperLink Properties...");
+
 // A bevel showing only its bottom line, lowered: shadow above highlight.
 class BottomLineBevel : public QWidget {
   public:
@@ -59,7 +63,7 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromLatin1(kLinkPropertiesTitle));
+    setWindowTitle(tr(kLinkPropertiesTitle));
     setFont(windowFont());
     useLightPalette(this);
     setFixedSize(390, 250);
@@ -73,8 +77,8 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     pages->setGeometry(5, 5, 380, 207);
     auto* sheet = new QWidget;
     // Controls without text of their own are named for assistive technology.
-    sheet->setAccessibleName(QStringLiteral("Common"));
-    pages->addTab(sheet, QStringLiteral("Common"));
+    sheet->setAccessibleName(tr("Common"));
+    pages->addTab(sheet, tr("Common"));
     pages->setCurrentWidget(sheet);
 
     new BottomLineBevel(sheet, QRect(10, 40, 350, 18));
@@ -82,33 +86,32 @@ LinkProperties::LinkProperties(const HyperlinkLabel& link, const QString& progra
     picture->setObjectName(QStringLiteral("picture"));
     picture->setGeometry(10, 13, 32, 32);
     picture->setPixmap(QPixmap(QStringLiteral(":/ottomix/PROPBMP.png")));
-    picture->setAccessibleName(QStringLiteral("Hyperlink"));
+    picture->setAccessibleName(tr("Hyperlink"));
 
     const QString target = link.launchTarget();
     const QString shown = link.alias().isEmpty() ? link.caption() : link.alias();
     addLabel(sheet, {76, 24, 280, 13}, shown + QStringLiteral(" (") + target + QStringLiteral(")"),
              QStringLiteral("titleLabel"));
-    addCaption(sheet, {10, 68}, QStringLiteral("Service:"), QStringLiteral("serviceCaption"));
-    addCaption(sheet, {10, 91}, QStringLiteral("Address:"), QStringLiteral("addressCaption"));
-    addCaption(sheet, {10, 152}, QStringLiteral("Visited:"), QStringLiteral("visitedCaption"));
-    addCaption(sheet, {10, 113}, QStringLiteral("Open with:"), QStringLiteral("programCaption"));
+    addCaption(sheet, {10, 68}, tr("Service:"), QStringLiteral("serviceCaption"));
+    addCaption(sheet, {10, 91}, tr("Address:"), QStringLiteral("addressCaption"));
+    addCaption(sheet, {10, 152}, tr("Visited:"), QStringLiteral("visitedCaption"));
+    addCaption(sheet, {10, 113}, tr("Open with:"), QStringLiteral("programCaption"));
     new BottomLineBevel(sheet, QRect(10, 128, 350, 18));
 
     addLabel(sheet, {76, 68, 280, 13}, linkServiceName(link.linkType()),
-             QStringLiteral("serviceLabel"), QStringLiteral("The service of the THyperLink"));
+             QStringLiteral("serviceLabel"), tr("The service of the THyperLink"));
     addLabel(sheet, {76, 91, 280, 13}, link.caption(), QStringLiteral("addressLabel"),
-             QStringLiteral("The address the HyperLink points to"));
+             tr("The address the HyperLink points to"));
     addLabel(sheet, {76, 113, 280, 13},
-             program.isEmpty() ? QStringLiteral("Associated Application (Registry)") : program,
+             program.isEmpty() ? tr("Associated Application (Registry)") : program,
              QStringLiteral("programLabel"),
-             QStringLiteral("The application will be used to open the HyperLink"));
-    addLabel(sheet, {76, 153, 280, 13},
-             link.isVisited() ? QStringLiteral("Yes") : QStringLiteral("No"),
+             tr("The application will be used to open the HyperLink"));
+    addLabel(sheet, {76, 153, 280, 13}, link.isVisited() ? tr("Yes") : tr("No"),
              QStringLiteral("visitedLabel"));
 
     auto* strip = new QWidget(outer);
     strip->setGeometry(5, 212, 380, 33);
-    okButton_ = new QPushButton(QStringLiteral("OK"), strip);
+    okButton_ = new QPushButton(tr("OK"), strip);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(156, 7, 75, 23);
     okButton_->setDefault(true);

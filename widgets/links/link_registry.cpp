@@ -1,5 +1,6 @@
 #include "widgets/links/link_registry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -17,6 +18,19 @@
 namespace ottomix {
 
 namespace {
+
+// The context of the registry's texts.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ottomix::LinkRegistry)
+};
+
+// The header's English texts, for the translation tools.
+[[maybe_unused]] constexpr const char* kTranslatedTexts[] = {
+    QT_TRANSLATE_NOOP("ottomix::LinkRegistry", "Detaching Control that is not registered?"),
+    QT_TRANSLATE_NOOP("ottomix::LinkRegistry", "Could not save to file:"),
+    QT_TRANSLATE_NOOP("ottomix::LinkRegistry", "SaveFileError"),
+    QT_TRANSLATE_NOOP("ottomix::LinkRegistry", "Select application for ..."),
+};
 
 int indexOfCaption(const QStringList& list, const QString& caption) {
     for (int i = 0; i < list.size(); ++i) {
@@ -106,7 +120,7 @@ void LinkRegistry::registerLink(HyperlinkLabel* link) {
 
 void LinkRegistry::unregisterLink(HyperlinkLabel* link) {
     const auto at = std::find(links_.begin(), links_.end(), link);
-    if (at == links_.end()) throw std::runtime_error(kNotRegisteredError);
+    if (at == links_.end()) throw std::runtime_error(Text::tr(kNotRegisteredError).toStdString());
     links_.erase(at);
     const QString& caption = link->caption_;
     const bool shared = std::any_of(links_.begin(), links_.end(), [&](const HyperlinkLabel* other) {
@@ -203,15 +217,15 @@ void LinkRegistry::openLink(HyperlinkLabel* link) {
 std::unique_ptr<QFileDialog> LinkRegistry::createChooser() const {
     auto chooser = std::make_unique<QFileDialog>(nullptr);
     chooser->setOption(QFileDialog::DontUseNativeDialog);
-    chooser->setWindowTitle(QString::fromLatin1(kChooserTitle));
+    chooser->setWindowTitle(Text::tr(kChooserTitle));
     chooser->setAcceptMode(QFileDialog::AcceptOpen);
     chooser->setFileMode(QFileDialog::ExistingFile);
     // Programs carry no extension here: the first filter lists folders and
     // executable files. The file model would read QDir::Executable alone as
     // "hide whatever is readable or writable"; with all three permission
     // flags it hides nothing, and the proxy picks the programs.
-    const QString programs = QStringLiteral("Applications (*)");
-    chooser->setNameFilters({programs, QStringLiteral("All files (*)")});
+    const QString programs = Text::tr("Applications (*)");
+    chooser->setNameFilters({programs, Text::tr("All files (*)")});
     chooser->selectNameFilter(programs);
     const QDir::Filters anyFile = QDir::AllDirs | QDir::Files | QDir::NoDot;
     const QDir::Filters anyProgram = anyFile | QDir::PermissionMask;
@@ -269,8 +283,8 @@ void LinkRegistry::saveCaptionList(bool notVisited, const QString& fileName) {
     if (ok) ok = file.flush();
     file.close();
     if (!ok) {
-        showMessage(QString::fromLatin1(kSaveFailedMessage) + fileName);
-        throw std::runtime_error(kSaveFileError);
+        showMessage(Text::tr(kSaveFailedMessage) + fileName);
+        throw std::runtime_error(Text::tr(kSaveFileError).toStdString());
     }
 }
 

@@ -1,8 +1,15 @@
 #include "widgets/links/link_types.h"
 
+#include <QCoreApplication>
+
 namespace ottomix {
 
 namespace {
+
+// The context of the service names' translations.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ottomix::LinkTypes)
+};
 
 QString& sharedCustomPrefix() {
     static QString prefix;
@@ -38,23 +45,23 @@ QString linkPrefix(LinkType type) {
 QString linkServiceName(LinkType type) {
     switch (type) {
         case LinkType::Email:
-            return QStringLiteral("Email Service");
+            return Text::tr("Email Service");
         case LinkType::File:
-            return QStringLiteral("Local File Service");
+            return Text::tr("Local File Service");
         case LinkType::Gopher:
-            return QStringLiteral("Gopher Service");
+            return Text::tr("Gopher Service");
         case LinkType::Http:
-            return QStringLiteral("Hypertext Transport Protocol (HTTP)");
+            return Text::tr("Hypertext Transport Protocol (HTTP)");
         case LinkType::News:
-            return QStringLiteral("Newsgroups (News)");
+            return Text::tr("Newsgroups (News)");
         case LinkType::Wais:
-            return QStringLiteral("WAIS Service");
+            return Text::tr("WAIS Service");
         case LinkType::Telnet:
-            return QStringLiteral("Telnet Service");
+            return Text::tr("Telnet Service");
         case LinkType::Ftp:
-            return QStringLiteral("File Transfer Protocol (FTP)");
+            return Text::tr("File Transfer Protocol (FTP)");
         case LinkType::Custom:
-            return QStringLiteral("Customer Service");
+            return Text::tr("Customer Service");
     }
     return {};
 }

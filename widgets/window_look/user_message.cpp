@@ -1,11 +1,16 @@
 #include "widgets/window_look/user_message.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <utility>
 
 namespace ottomix {
 
 namespace {
+
+// The header's title, for the translation tools.
+[[maybe_unused]] constexpr const char* kTranslatedTitle =
+    QT_TRANSLATE_NOOP("ottomix::UserMessage", "Ottomix 98");
 
 MessageHook& messageHook() {
     static MessageHook hook;
@@ -63,7 +68,8 @@ void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& capt
 }
 
 void showFailure(QWidget* parent, const QString& message) {
-    showMessageBox(parent, QMessageBox::Critical, QString::fromLatin1(kApplicationTitle),
+    showMessageBox(parent, QMessageBox::Critical,
+                   QCoreApplication::translate("ottomix::UserMessage", kApplicationTitle),
                    message + u'.');
 }
 
