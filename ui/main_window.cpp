@@ -19,11 +19,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "core/job_stopper.h"
 #include "ui/about_window.h"
@@ -39,13 +41,14 @@
 #include "ui/glyph_button.h"
 #include "ui/job_report.h"
 #include "ui/job_runner.h"
+#include "ui/message_text.h"
 #include "ui/path_to_open.h"
 #include "ui/progress_window.h"
 #include "ui/viewer/text_viewer.h"
+#include "widgets/window_look/artwork.h"
 #include "widgets/window_look/enter_presses_button.h"
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
-#include "widgets/window_look/artwork.h"
 #include "widgets/window_look/light_palette.h"
 #include "widgets/window_look/user_message.h"
 #include "widgets/window_look/window_font.h"
@@ -123,7 +126,7 @@ class ShowingFailuresProgress : public JobProgress {
         pass([this] { receiver_->reset(); });
     }
     void started(const std::string& caption, std::int64_t total) override {
-        pass([&] { receiver_->started(caption, total); });
+        pass([&] { receiver_->started(shown(caption), total); });
     }
     void progressed(std::uint64_t done) override {
         pass([&] { receiver_->progressed(done); });
@@ -132,13 +135,16 @@ class ShowingFailuresProgress : public JobProgress {
         pass([this] { receiver_->finished(); });
     }
     void failed(const std::string& caption, const std::string& message) override {
-        pass([&] { receiver_->failed(caption, message); });
+        pass([&] { receiver_->failed(shown(caption), shown(message)); });
     }
     void cancelled(const std::string& caption) override {
-        pass([&] { receiver_->cancelled(caption); });
+        pass([&] { receiver_->cancelled(shown(caption)); });
     }
 
   private:
+    // The core's English, translated; the receiver takes UTF-8.
+    static std::string shown(const std::string& english) { return coreText(english).toStdString(); }
+
     template <typename Call>
     void pass(Call call) {
         try {
@@ -152,9 +158,9 @@ class ShowingFailuresProgress : public JobProgress {
     JobProgress* receiver_;
 };
 
-GlyphButton* makeGlyphButton(QWidget* parent, const char* caption, const char* glyph,
+GlyphButton* makeGlyphButton(QWidget* parent, const QString& caption, const char* glyph,
                              GlyphLayout layout, int x, int y, int w, int h) {
-    auto* button = new GlyphButton(QString::fromLatin1(caption), layout, parent);
+    auto* button = new GlyphButton(caption, layout, parent);
     button->setGlyph(QPixmap(QString::fromLatin1(glyph)));
     button->setGeometry(x, y, w, h);
     return button;
@@ -164,7 +170,7 @@ GlyphButton* makeGlyphButton(QWidget* parent, const char* caption, const char* g
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProgress_) {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QStringLiteral("Ottomix V2.1b - Mirrowen Software"));
+    setWindowTitle(tr("Ottomix V2.1b - Mirrowen Software"));
     setWindowIcon(programIcon());
     // System menu and minimise; no maximise, and the size is fixed below.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -207,24 +213,24 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     driveSelector_->setObjectName(QStringLiteral("driveSelector"));
     driveSelector_->setGeometry(40, 168, 201, 19);
 
-    exitButton_ = makeGlyphButton(client_, "Exit", ":/ottomix/glyph_exit.png", GlyphLayout::Left,
-                                  448, 280, 49, 25);
+    exitButton_ = makeGlyphButton(client_, tr("Exit"), ":/ottomix/glyph_exit.png",
+                                  GlyphLayout::Left, 448, 280, 49, 25);
     exitButton_->setObjectName(QStringLiteral("exitButton"));
-    encryptButton_ = makeGlyphButton(client_, "Encrypt", ":/ottomix/glyph_encrypt.png",
+    encryptButton_ = makeGlyphButton(client_, tr("Encrypt"), ":/ottomix/glyph_encrypt.png",
                                      GlyphLayout::Bottom, 32, 232, 75, 41);
     encryptButton_->setObjectName(QStringLiteral("encryptButton"));
-    decryptButton_ = makeGlyphButton(client_, "Decrypt", ":/ottomix/glyph_decrypt.png",
+    decryptButton_ = makeGlyphButton(client_, tr("Decrypt"), ":/ottomix/glyph_decrypt.png",
                                      GlyphLayout::Bottom, 112, 232, 75, 41);
     decryptButton_->setObjectName(QStringLiteral("decryptButton"));
 
-    modeGroup_ = new FaceGroupBox(QStringLiteral("Mode"), client_);
+    modeGroup_ = new FaceGroupBox(tr("Mode"), client_);
     modeGroup_->setObjectName(QStringLiteral("modeGroup"));
     modeGroup_->setGeometry(336, 168, 97, 73);
-    textModeButton_ = new QRadioButton(QStringLiteral("Text Mode"), modeGroup_);
+    textModeButton_ = new QRadioButton(tr("Text Mode"), modeGroup_);
     textModeButton_->setObjectName(QStringLiteral("textModeButton"));
     textModeButton_->setGeometry(8, 24, 73, 17);
     textModeButton_->setChecked(true);
-    binaryModeButton_ = new QRadioButton(QStringLiteral("Binary Mode"), modeGroup_);
+    binaryModeButton_ = new QRadioButton(tr("Binary Mode"), modeGroup_);
     binaryModeButton_->setObjectName(QStringLiteral("binaryModeButton"));
     binaryModeButton_->setGeometry(8, 40, 81, 17);
     auto* radioStyle = new CompactRadioStyle;
@@ -232,21 +238,21 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     textModeButton_->setStyle(radioStyle);
     binaryModeButton_->setStyle(radioStyle);
 
-    viewButton_ = makeGlyphButton(client_, "View", ":/ottomix/glyph_view.png", GlyphLayout::Bottom,
-                                  192, 232, 75, 41);
+    viewButton_ = makeGlyphButton(client_, tr("View"), ":/ottomix/glyph_view.png",
+                                  GlyphLayout::Bottom, 192, 232, 75, 41);
     viewButton_->setObjectName(QStringLiteral("viewButton"));
 
     // Controls that show no name of their own are named for assistive
     // technology; the others are known by their captions.
-    viewer_->setAccessibleName(QStringLiteral("Viewer"));
-    directoryTree_->setAccessibleName(QStringLiteral("Folders"));
-    fileList_->setAccessibleName(QStringLiteral("Files"));
-    driveSelector_->setAccessibleName(QStringLiteral("Drive"));
+    viewer_->setAccessibleName(tr("Viewer"));
+    directoryTree_->setAccessibleName(tr("Folders"));
+    fileList_->setAccessibleName(tr("Files"));
+    driveSelector_->setAccessibleName(tr("Drive"));
     // Qt on Linux names a combo box by its choice: the description says what it is.
-    driveSelector_->setAccessibleDescription(QStringLiteral("The drive whose folders are listed"));
-    driveSelector_->view()->setAccessibleName(QStringLiteral("Drives"));
+    driveSelector_->setAccessibleDescription(tr("The drive whose folders are listed"));
+    driveSelector_->view()->setAccessibleName(tr("Drives"));
 
-    okButton_ = new QPushButton(QStringLiteral("Ok"), client_);
+    okButton_ = new QPushButton(tr("Ok"), client_);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(208, 264, 75, 25);
     okButton_->hide();
@@ -272,30 +278,46 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     QWidget::setTabOrder(okButton_, viewer_);
 
     // The menu bar: the System menu, and About... as a command of its own.
-    systemMenu_ = menuBar()->addMenu(QStringLiteral("System"));
+    systemMenu_ = menuBar()->addMenu(tr("System"));
     // A popup is a window of its own: it does not inherit font or palette.
     systemMenu_->setFont(font());
     systemMenu_->setPalette(palette());
     systemMenu_->setObjectName(QStringLiteral("systemMenu"));
     systemMenu_->setAccessibleName(systemMenu_->title());
-    quitAction_ = systemMenu_->addAction(QStringLiteral("&Quit"));
+    quitAction_ = systemMenu_->addAction(tr("&Quit"));
     quitAction_->setObjectName(QStringLiteral("quitAction"));
-    aboutAction_ = menuBar()->addAction(QStringLiteral("About..."));
+    aboutAction_ = menuBar()->addAction(tr("About..."));
     aboutAction_->setObjectName(QStringLiteral("aboutAction"));
 
     // A handler's failure is shown before control goes back to the toolkit,
     // whose code does not expect exceptions.
-    const auto bind = [this](auto* sender, auto signal, void (MainWindow::*handler)()) {
-        connect(sender, signal, this, [this, handler] {
-            try {
-                (this->*handler)();
-            } catch (...) {
-                showFailure(this, currentExceptionMessage());
-            }
-        });
+    const auto run = [this](void (MainWindow::*handler)()) {
+        try {
+            (this->*handler)();
+        } catch (...) {
+            showFailure(this, currentExceptionMessage());
+        }
     };
-    bind(textModeButton_, &QRadioButton::clicked, &MainWindow::selectTextMode);
-    bind(binaryModeButton_, &QRadioButton::clicked, &MainWindow::selectBinaryMode);
+    const auto bind = [this, run](auto* sender, auto signal, void (MainWindow::*handler)()) {
+        connect(sender, signal, this, [run, handler] { run(handler); });
+    };
+    // The mode switches when a mode button becomes checked, however that
+    // happens: mouse, keys, setChecked() or assistive technology's Toggle
+    // action, which checks it without a click. A click on the button already
+    // checked switches nothing but still reads the list again.
+    for (QRadioButton* button : {textModeButton_, binaryModeButton_}) {
+        const auto select =
+            button == textModeButton_ ? &MainWindow::selectTextMode : &MainWindow::selectBinaryMode;
+        connect(button, &QAbstractButton::pressed, this, [this] { modeToggledInClick_ = false; });
+        connect(button, &QAbstractButton::toggled, this, [this, run, select](bool checked) {
+            if (!checked) return;
+            modeToggledInClick_ = true;
+            run(select);
+        });
+        connect(button, &QAbstractButton::clicked, this, [this, run, select] {
+            if (!std::exchange(modeToggledInClick_, false)) run(select);
+        });
+    }
     bind(fileList_, &FileList::userSelected, &MainWindow::loadSelectedFileIntoViewer);
     bind(exitButton_, &QPushButton::clicked, &MainWindow::exitProgram);
     bind(encryptButton_, &QPushButton::clicked, &MainWindow::encryptSelectedFile);
@@ -497,7 +519,8 @@ void MainWindow::lockWhileJobRuns(bool locked) {
 
 void MainWindow::openPath(const std::string& path) {
     // The list and the process's directory must stay as the job found them.
-    if (isJobRunning()) throw std::runtime_error("Cannot open " + path + ": A job is running");
+    if (isJobRunning())
+        throw std::runtime_error(fillIn(tr("Cannot open %1: A job is running"), {path}));
     const PathToOpen target = resolvePathToOpen(path, FileSystem::instance().currentDirectory());
     if (!target.ok()) throw std::runtime_error(target.error);
     directoryTree_->changeDir(target.directory);
@@ -507,7 +530,12 @@ void MainWindow::openPath(const std::string& path) {
     }
     if (textMode_ && !maskListsName(kTextMask, target.fileName)) {
         if (!viewer_->isHidden()) showBrowser();
-        binaryModeButton_->setChecked(true);
+        {
+            // Switched here rather than by the button's signal, so that the
+            // list's errors pass through to the caller.
+            const QSignalBlocker quiet(binaryModeButton_);
+            binaryModeButton_->setChecked(true);
+        }
         selectBinaryMode();
     } else {
         fileList_->reread();
@@ -515,7 +543,9 @@ void MainWindow::openPath(const std::string& path) {
     int row = -1;
     for (int i = 0; i < fileList_->count() && row < 0; ++i)
         if (fileList_->itemName(i) == target.fileName) row = i;
-    if (row < 0) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(ENOENT));
+    if (row < 0)
+        throw std::runtime_error(
+            fillIn(tr("Cannot open %1: %2"), {path, systemErrorText(ENOENT).toStdString()}));
     fileList_->setSelectedRow(row);
     fileList_->notifyChange();
     loadSelectedFileIntoViewer();

@@ -16,6 +16,7 @@
 #include "widgets/window_look/fixed_frame.h"
 #include "widgets/window_look/frame_placement.h"
 #include "widgets/window_look/light_palette.h"
+#include "widgets/window_look/window_accessibility.h"
 #include "widgets/window_look/window_font.h"
 
 namespace ottomix {
@@ -60,9 +61,10 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      status_(QStringLiteral("Processing")) {
+      status_(tr("Processing")) {
+    presentWindowsAsWindows();  // else a plain widget's window is a nameless filler
     setObjectName(QStringLiteral("progressWindow"));
-    setWindowTitle(QStringLiteral("Working..."));
+    setWindowTitle(tr("Working..."));
     setFont(windowFont());
     useLightPalette(this);
     // The client area of the 376 x 159 window with a classic frame and title.
@@ -75,12 +77,12 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     big.setPixelSize(27);
     captionLabel_->setFont(big);
     captionLabel_->resize(145, 32);
-    statusCaption_ = makeLabel(this, "statusCaption", QStringLiteral("Status:"), 16, 112);
+    statusCaption_ = makeLabel(this, "statusCaption", tr("Status:"), 16, 112);
     statusLabel_ = makeLabel(this, "statusLabel", status_, 56, 112);
 
     progressBar_ = new CountingProgressBar(this);
     progressBar_->setObjectName(QStringLiteral("progressBar"));
-    progressBar_->setAccessibleName(QStringLiteral("Progress"));
+    progressBar_->setAccessibleName(tr("Progress"));
     progressBar_->setGeometry(72, 64, 209, 25);
     progressBar_->setTextVisible(false);
     progressBar_->setFocusPolicy(Qt::NoFocus);
@@ -92,7 +94,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     progressBar_->setRange(0, 100);
     progressBar_->setValue(0);
 
-    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_ = new QPushButton(tr("OK"), this);
     okButton_->setObjectName(QStringLiteral("okButton"));
     okButton_->setGeometry(280, 104, 75, 25);
     makeEnterPressButton(okButton_);
@@ -171,7 +173,7 @@ void ProgressWindow::progressed(std::uint64_t done) {
 
 void ProgressWindow::finished() {
     running_ = false;
-    status_ = QStringLiteral("Complete");
+    status_ = tr("Complete");
     statusLabel_->setText(status_);
     statusLabel_->adjustSize();
     done_ = static_cast<std::uint64_t>(std::max<std::int64_t>(maximum_, 0));
@@ -189,7 +191,7 @@ void ProgressWindow::cancelled(const std::string& caption) {
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     captionLabel_->adjustSize();
-    statusLabel_->setText(QStringLiteral("Cancelled"));
+    statusLabel_->setText(tr("Cancelled"));
     statusLabel_->adjustSize();
     okButton_->show();
     jobEnded();
@@ -202,12 +204,12 @@ void ProgressWindow::failed(const std::string& caption, const std::string& messa
     done_ = reached;
     showBar(reached);
     failure_ = QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
-    if (failure_.isEmpty()) failure_ = QStringLiteral("The job did not complete.");
+    if (failure_.isEmpty()) failure_ = tr("The job did not complete.");
     // The caption no longer claims success.
     captionLabel_->setText(
         QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
     captionLabel_->adjustSize();
-    statusLabel_->setText(QStringLiteral("Failed"));
+    statusLabel_->setText(tr("Failed"));
     statusLabel_->adjustSize();
     statusLabel_->setToolTip(plainTip(failure_));
     showFailure();

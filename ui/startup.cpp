@@ -1,5 +1,6 @@
 #include "ui/startup.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +10,9 @@
 #include "ui/about_window.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
+#include "ui/message_text.h"
 #include "ui/progress_window.h"
+#include "ui/translations.h"
 #include "widgets/window_look/user_message.h"
 
 namespace ottomix {
@@ -27,25 +30,25 @@ constexpr const char* kHelp = QT_TRANSLATE_NOOP(
     "the browser starts there. A path that cannot be opened is reported, and\n"
     "the window starts as without one.\n"
     "\n"
+    "  --encrypt FILE, --decrypt FILE\n"
+    "              open FILE as above and encrypt or decrypt it at once\n"
     "  --          end of options: what follows is the path\n"
     "  -h, --help  show this text\n"
     "  --version   show the version\n"
-    "  --encrypt FILE, --decrypt FILE\n"
-    "              open FILE as above and encrypt or decrypt it at once\n"
     "\n"
     "The toolkit's standard options are taken too, for example -style fusion,\n"
-    "-platform wayland or -reverse.\n";
+    "-platform wayland or -reverse.\n");
 
 // -h/--help, --version, and the toolkit's standard options, which take one
 // dash as well as two.
 constexpr CommandLineReader::Option kOptions[] = {
     {"help", 'h'},
     {"version"},
+    {"encrypt"},
+    {"decrypt"},
     {"platform", 0, true, true},
     {"platformpluginpath", 0, true, true},
     {"platformtheme", 0, true, true},
-    {"encrypt"},
-    {"decrypt"},
     {"plugin", 0, true, true},
     {"qwindowgeometry", 0, true, true},
     {"qwindowicon", 0, true, true},
@@ -79,8 +82,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (item.kind == Kind::Error) return usageError(item.text);
         if (item.kind == Kind::Operand) {
             if (line.path) {
-                return usageError("one file or directory at most, not both " + *line.path +
-                                  " and " + item.text);
+                return usageError(fillIn(
+                    QCoreApplication::translate("ottomix::Startup",
+                                                "one file or directory at most, not both %1 and %2"),
+                    {*line.path, item.text}));
             }
             line.path = item.text;
             continue;
@@ -90,11 +95,6 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.action = name == "help" ? CommandLine::Action::Help : CommandLine::Action::Version;
             return line;
         }
-        // Handed to the toolkit as it reads them: -name [value].
-        std::string option(1, '-');
-        option.append(name);
-        line.toolkitArgs.push_back(option);
-        if (item.option->takesValue) line.toolkitArgs.push_back(item.text);
         if (name == "encrypt" || name == "decrypt") {
             const auto job =
                 name == "encrypt" ? CommandLine::Job::Encrypt : CommandLine::Job::Decrypt;
@@ -105,28 +105,59 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             line.job = job;
             continue;
         }
+        // Handed to the toolkit as it reads them: -name [value].
+        std::string option(1, '-');
+        option.append(name);
+        line.toolkitArgs.push_back(option);
+        if (item.option->takesValue) line.toolkitArgs.push_back(item.text);
     }
-    return line;
-}
-
-int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started) {
-    const CommandLine command = parseCommandLine(argc, argv);
     if (line.job != CommandLine::Job::None && !line.path)
         return usageError(QCoreApplication::translate("ottomix::Startup",
                                                       "--encrypt and --decrypt need the FILE to work on")
                               .toStdString());
+    return line;
+}
+
+int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& started) {
+    static char fallbackName[] = "ottomix";
+    // Outlives the application objects that use it.
+    static Translations* translations = nullptr;
+    Translations loadedTranslations;
+    translations = &loadedTranslations;
+    // What is said before the window's application object exists is said
+    // under one of its own, which carries the translations.
+    std::optional<QCoreApplication> early;
+    const auto speak = [&] {
+        static int earlyArgc = 1;
+        static char* earlyArgv[] = {fallbackName, nullptr};
+        early.emplace(earlyArgc, earlyArgv);
+        translations->install();
+    };
+    const auto print = [](const QString& text, FILE* to) {
+        std::fputs(text.toLocal8Bit().constData(), to);
+        std::fflush(to);
+    };
+
+    CommandLine command = parseCommandLine(argc, argv);
     switch (command.action) {
         case CommandLine::Action::Help:
-            std::fputs(kUsageLine, stdout);
-            std::fputs(kHelp, stdout);
-            std::fflush(stdout);
+            speak();
+            print(QCoreApplication::translate("ottomix::Startup", kUsageLine) +
+                      QCoreApplication::translate("ottomix::Startup", kHelp),
+                  stdout);
             return 0;
         case CommandLine::Action::Version:
             std::printf("ottomix %s\n", OTTOMIX_VERSION);
             std::fflush(stdout);
             return 0;
         case CommandLine::Action::UsageError:
-            std::fputs(usageErrorText("ottomix", command.error).c_str(), stderr);
+            speak();
+            // Read again, now that its messages can be translated.
+            command = parseCommandLine(argc, argv);
+            print(QCoreApplication::translate("ottomix::Startup",
+                                              "%1: %2\nTry '%1 --help' for more information.\n")
+                      .arg(QStringLiteral("ottomix"), coreText(command.error)),
+                  stderr);
             return 2;
         case CommandLine::Action::Run:
             break;
@@ -134,7 +165,6 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
 
     // Qt sees its own options only, as they were read here: a file named
     // like one of them must not be taken for one.
-    static char fallbackName[] = "ottomix";
     static std::vector<std::string> toolkitArgs;
     toolkitArgs = command.toolkitArgs;
     static std::vector<char*> qtArgv;
@@ -148,9 +178,11 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
     int qtArgc = static_cast<int>(qtArgv.size()) - 1;
     if (!platformGiven && std::getenv("DISPLAY") == nullptr &&
         std::getenv("WAYLAND_DISPLAY") == nullptr) {
-        std::fputs("ottomix: no display to open the window on (DISPLAY and WAYLAND_DISPLAY "
-                   "are not set)\n",
-                   stderr);
+        speak();
+        print(QCoreApplication::translate("ottomix::Startup",
+                                          "ottomix: no display to open the window on (DISPLAY "
+                                          "and WAYLAND_DISPLAY are not set)\n"),
+              stderr);
         return 1;
     }
     // A display that cannot be opened ends Qt with a fatal message after a
@@ -164,17 +196,21 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
                 return;
             }
             const QString why = (held.isEmpty() ? message : held.first()).section(u'\n', 0, 0);
-            std::fprintf(stderr, "ottomix: cannot open the window: %s\n",
-                         qPrintable(why.trimmed()));
+            const QString text =
+                translations->translate("ottomix::Startup", "ottomix: cannot open the window: %1\n");
+            std::fputs(qPrintable(text.arg(why.trimmed())), stderr);
             std::_Exit(1);
         });
     Application app(qtArgc, qtArgv.data());
+    translations->install();
     qInstallMessageHandler(previous);
     for (const QString& message : held) qWarning().noquote() << message;
     try {
         MainWindow mainWindow;
-        AboutWindow aboutWindow;
-        ProgressWindow progressWindow;
+        // Windows of their own, but the main window's: transient for it, so
+        // window managers (and Wayland compositors) keep them in front of it.
+        AboutWindow aboutWindow(&mainWindow);
+        ProgressWindow progressWindow(&mainWindow);
         mainWindow.setAboutWindow(&aboutWindow);
         mainWindow.setProgressWindow(&progressWindow);
         if (started) started(mainWindow);
@@ -184,6 +220,8 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
         if (command.path) {
             try {
                 mainWindow.openPath(*command.path);
+                if (command.job == CommandLine::Job::Encrypt) mainWindow.encryptSelectedFile();
+                if (command.job == CommandLine::Job::Decrypt) mainWindow.decryptSelectedFile();
             } catch (...) {
                 showFailure(&mainWindow, currentExceptionMessage());
             }
@@ -196,5 +234,3 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
 }
 
 }  // namespace ottomix
-                if (command.job == CommandLine::Job::Encrypt) mainWindow.encryptSelectedFile();
-                if (command.job == CommandLine::Job::Decrypt) mainWindow.decryptSelectedFile();
