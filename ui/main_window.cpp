@@ -107,9 +107,8 @@ class FaceGroupBox : public QGroupBox {
 
 QIcon programIcon() {
     QIcon icon;
-    for (const char* name :
-         {":/ottomix/icon.png", ":/ottomix/ottomix-48.png", ":/ottomix/ottomix-64.png",
-          ":/ottomix/ottomix-128.png"}) {
+    for (const char* name : {":/ottomix/icon.png", ":/ottomix/ottomix-48.png",
+                             ":/ottomix/ottomix-64.png", ":/ottomix/ottomix-128.png"}) {
         const QPixmap pm(QString::fromLatin1(name));
         if (!pm.isNull()) icon.addPixmap(pm);
     }
@@ -190,7 +189,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), progress_(&noProg
     backgroundImage_->setPixmap(background);
     backgroundImage_->setGeometry(-8, -32, 508, 352);
     if (!background.isNull())
-        backgroundImage_->resize(background.deviceIndependentSize().toSize());  // sizes itself to the picture
+        backgroundImage_->resize(
+            background.deviceIndependentSize().toSize());  // sizes itself to the picture
     backgroundImage_->lower();
 
     viewer_ = new TextViewer(client_);

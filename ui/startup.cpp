@@ -20,24 +20,25 @@ namespace ottomix {
 namespace {
 
 constexpr const char* kUsageLine = QT_TRANSLATE_NOOP(
-    "ottomix::Startup", "Usage: ottomix [--help | --version] [--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n");
-constexpr const char* kHelp = QT_TRANSLATE_NOOP(
     "ottomix::Startup",
-    "\n"
-    "Opens the Ottomix window, which scrambles and unscrambles one file at a\n"
-    "time. With FILE the browser starts in FILE's directory with FILE selected,\n"
-    "in Binary Mode when Text Mode (*.txt) would not list it. With DIRECTORY\n"
-    "the browser starts there. A path that cannot be opened is reported, and\n"
-    "the window starts as without one.\n"
-    "\n"
-    "  --encrypt FILE, --decrypt FILE\n"
-    "              open FILE as above and encrypt or decrypt it at once\n"
-    "  --          end of options: what follows is the path\n"
-    "  -h, --help  show this text\n"
-    "  --version   show the version\n"
-    "\n"
-    "The toolkit's standard options are taken too, for example -style fusion,\n"
-    "-platform wayland or -reverse.\n");
+    "Usage: ottomix [--help | --version] [--encrypt | --decrypt] [--] [FILE | DIRECTORY]\n");
+constexpr const char* kHelp =
+    QT_TRANSLATE_NOOP("ottomix::Startup",
+                      "\n"
+                      "Opens the Ottomix window, which scrambles and unscrambles one file at a\n"
+                      "time. With FILE the browser starts in FILE's directory with FILE selected,\n"
+                      "in Binary Mode when Text Mode (*.txt) would not list it. With DIRECTORY\n"
+                      "the browser starts there. A path that cannot be opened is reported, and\n"
+                      "the window starts as without one.\n"
+                      "\n"
+                      "  --encrypt FILE, --decrypt FILE\n"
+                      "              open FILE as above and encrypt or decrypt it at once\n"
+                      "  --          end of options: what follows is the path\n"
+                      "  -h, --help  show this text\n"
+                      "  --version   show the version\n"
+                      "\n"
+                      "The toolkit's standard options are taken too, for example -style fusion,\n"
+                      "-platform wayland or -reverse.\n");
 
 // -h/--help, --version, and the toolkit's standard options, which take one
 // dash as well as two.
@@ -83,8 +84,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (item.kind == Kind::Operand) {
             if (line.path) {
                 return usageError(fillIn(
-                    QCoreApplication::translate("ottomix::Startup",
-                                                "one file or directory at most, not both %1 and %2"),
+                    QCoreApplication::translate(
+                        "ottomix::Startup", "one file or directory at most, not both %1 and %2"),
                     {*line.path, item.text}));
             }
             line.path = item.text;
@@ -99,9 +100,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             const auto job =
                 name == "encrypt" ? CommandLine::Job::Encrypt : CommandLine::Job::Decrypt;
             if (line.job != CommandLine::Job::None && line.job != job)
-                return usageError(QCoreApplication::translate(
-                                      "ottomix::Startup", "--encrypt and --decrypt exclude each other")
-                                      .toStdString());
+                return usageError(
+                    QCoreApplication::translate("ottomix::Startup",
+                                                "--encrypt and --decrypt exclude each other")
+                        .toStdString());
             line.job = job;
             continue;
         }
@@ -112,9 +114,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (item.option->takesValue) line.toolkitArgs.push_back(item.text);
     }
     if (line.job != CommandLine::Job::None && !line.path)
-        return usageError(QCoreApplication::translate("ottomix::Startup",
-                                                      "--encrypt and --decrypt need the FILE to work on")
-                              .toStdString());
+        return usageError(
+            QCoreApplication::translate("ottomix::Startup",
+                                        "--encrypt and --decrypt need the FILE to work on")
+                .toStdString());
     return line;
 }
 
@@ -196,8 +199,8 @@ int runOttomix(int& argc, char** argv, const std::function<void(MainWindow&)>& s
                 return;
             }
             const QString why = (held.isEmpty() ? message : held.first()).section(u'\n', 0, 0);
-            const QString text =
-                translations->translate("ottomix::Startup", "ottomix: cannot open the window: %1\n");
+            const QString text = translations->translate("ottomix::Startup",
+                                                         "ottomix: cannot open the window: %1\n");
             std::fputs(qPrintable(text.arg(why.trimmed())), stderr);
             std::_Exit(1);
         });
