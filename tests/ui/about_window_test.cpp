@@ -21,7 +21,7 @@ using ModalResult = ottomix::AboutWindow::ModalResult;
 
 // Runs `whileOpen` once the window is shown modally; closes it after a while
 // whatever happens, so a failing check cannot hang the run.
-ModalResult showModallyAndRun(AboutWindow& window, std::function<void()> whileOpen) {
+ModalResult showModallyAndRun(AboutWindow& window, const std::function<void()>& whileOpen) {
     QTimer::singleShot(0, &window, [&window, whileOpen] {
         if (QApplication::activeModalWidget() == &window) whileOpen();
     });

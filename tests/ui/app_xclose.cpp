@@ -8,7 +8,7 @@
 
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
     const auto cookie = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name);
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
     xcb_atom_t atom = XCB_ATOM_NONE;
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = window;
-    event.type = Atom(c, "WM_PROTOCOLS");
-    event.data.data32[0] = Atom(c, "WM_DELETE_WINDOW");
+    event.type = internAtom(c, "WM_PROTOCOLS");
+    event.data.data32[0] = internAtom(c, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     // A round trip before leaving: the server has then handled the request.

@@ -80,8 +80,9 @@ std::string readAll(const std::string& path) {
     }));
 }
 
-[[noreturn]] void runProgram(const std::string& dir, std::function<void(MainWindow&)> script) {
-    runProgramWith(dir, {}, std::move(script));
+[[noreturn]] void runProgram(const std::string& dir,
+                             const std::function<void(MainWindow&)>& script) {
+    runProgramWith(dir, {}, script);
 }
 
 // A job runs on a thread of its own; its report comes through the event loop.

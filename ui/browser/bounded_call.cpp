@@ -125,8 +125,8 @@ std::vector<std::optional<int>> runBatch(std::size_t count, std::function<int(st
     // deadline; a pause this long after it ends the wait.
     const milliseconds stall = std::clamp(timeout / 10, milliseconds(10), milliseconds(100));
     const auto start = Clock::now();
-    auto last_progress = start;
-    auto last_helper = start;
+    auto lastProgress = start;
+    auto lastHelper = start;
     std::size_t seen = 0;
     int helpers = startHelper(batch) ? 1 : 0;
     std::unique_lock lock(batch->mutex);
@@ -135,17 +135,17 @@ std::vector<std::optional<int>> runBatch(std::size_t count, std::function<int(st
         const auto now = Clock::now();
         if (batch->finished != seen) {
             seen = batch->finished;
-            last_progress = now;
+            lastProgress = now;
         }
         if (batch->finished == n) break;
-        if (now - last_progress >= timeout) break;
-        if (now - start >= timeout && now - last_progress >= stall) break;
-        if (now - std::max(last_progress, last_helper) >= stall && batch->next < n &&
+        if (now - lastProgress >= timeout) break;
+        if (now - start >= timeout && now - lastProgress >= stall) break;
+        if (now - std::max(lastProgress, lastHelper) >= stall && batch->next < n &&
             helpers < kMaxHelpersPerBatch) {
             lock.unlock();
             if (startHelper(batch)) ++helpers;
             lock.lock();
-            last_helper = now;
+            lastHelper = now;
         }
         if (progress) {
             lock.unlock();

@@ -234,7 +234,7 @@ void DriveSelector::paintEntry(QPainter* painter, const QRect& rect, int index,
 }
 
 QString DriveSelector::fittedText(int index, int width) const {
-    const QString full = itemText(index);
+    QString full = itemText(index);
     const QFontMetrics metrics(font());
     if (metrics.horizontalAdvance(full) <= width) return full;
     const QString point = itemData(index, kPointTextRole).toString();

@@ -7,8 +7,8 @@ namespace ottomix {
 namespace {
 
 bool wildMatch(const char* p, const char* pe, const char* s, const char* se) {
-    const char* star_p = nullptr;
-    const char* star_s = nullptr;
+    const char* starP = nullptr;
+    const char* starS = nullptr;
     while (s < se) {
         if (p < pe && *p == '?') {
             // One character, which in UTF-8 may be several bytes.
@@ -21,11 +21,11 @@ bool wildMatch(const char* p, const char* pe, const char* s, const char* se) {
             ++p;
             ++s;
         } else if (p < pe && *p == '*') {
-            star_p = ++p;
-            star_s = s;
-        } else if (star_p != nullptr) {
-            p = star_p;
-            s = ++star_s;
+            starP = ++p;
+            starS = s;
+        } else if (starP != nullptr) {
+            p = starP;
+            s = ++starS;
         } else {
             return false;
         }

@@ -79,7 +79,7 @@ int probeDirectory(const std::string& path) {
     }
     if (chdir(path.c_str()) != 0) return errno;
     if (DIR* listing = opendir(".")) {
-        readdir(listing);
+        (void)readdir(listing);
         closedir(listing);
     }
     return 0;
@@ -95,9 +95,9 @@ int resolveOnHelper(const std::string& full, Resolution* out) {
     const size_t slash = full.rfind('/');
     std::string dir = slash == 0 ? "/" : full.substr(0, slash);
     const std::string file = full.substr(slash + 1);
-    const bool own_directory = unshare(CLONE_FS) == 0;
-    auto enter = [own_directory](const std::string& path) {
-        if (own_directory) return chdir(path.c_str()) == 0 ? 0 : errno;
+    const bool ownDirectory = unshare(CLONE_FS) == 0;
+    auto enter = [ownDirectory](const std::string& path) {
+        if (ownDirectory) return chdir(path.c_str()) == 0 ? 0 : errno;
         struct stat st;
         if (stat(path.c_str(), &st) != 0) return errno;
         if (!S_ISDIR(st.st_mode)) return ENOTDIR;
@@ -117,7 +117,7 @@ int resolveOnHelper(const std::string& full, Resolution* out) {
     }
     char buffer[PATH_MAX];
     const char* where =
-        own_directory ? getcwd(buffer, sizeof buffer) : realpath(dir.c_str(), buffer);
+        ownDirectory ? getcwd(buffer, sizeof buffer) : realpath(dir.c_str(), buffer);
     out->dir = dir;
     out->real = where != nullptr ? where : dir;
     return 0;
@@ -304,7 +304,7 @@ int FileSystem::readDirectory(const std::string& dir, bool wantReadOnly,
     // are classified on helpers. So are directories when access is asked,
     // as one may be a mount point.
     auto asked = std::make_shared<SharedDirectory>();
-    std::vector<size_t> asked_index;
+    std::vector<size_t> askedIndex;
     while (const dirent* entry = readdir(stream)) {
         DirEntry out;
         out.name = entry->d_name;
@@ -316,7 +316,7 @@ int FileSystem::readDirectory(const std::string& dir, bool wantReadOnly,
         if (needs != 0) {
             asked->names.push_back(out.name);
             asked->needs.push_back(needs);
-            asked_index.push_back(entries->size());
+            askedIndex.push_back(entries->size());
         }
         if (type == DT_DIR) {
             out.attributes |= kAttrDirectory;
@@ -329,20 +329,20 @@ int FileSystem::readDirectory(const std::string& dir, bool wantReadOnly,
         entries->push_back(std::move(out));
         if (progress && (entries->size() & 1023) == 0) progress();
     }
-    if (!asked_index.empty()) {
+    if (!askedIndex.empty()) {
         asked->fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
         const std::vector<std::optional<int>> found =
             asked->fd < 0
-                ? std::vector<std::optional<int>>(asked_index.size())
+                ? std::vector<std::optional<int>>(askedIndex.size())
                 : callAllWithin(
-                      asked_index.size(), [asked](std::size_t i) { return classify(*asked, i); },
+                      askedIndex.size(), [asked](std::size_t i) { return classify(*asked, i); },
                       options_.responseTimeout,
                       [&](std::size_t i) { return where + "/" + asked->names[i]; }, progress);
-        std::vector<bool> left_out(entries->size(), false);
-        for (size_t i = 0; i < asked_index.size(); ++i) {
-            DirEntry& entry = (*entries)[asked_index[i]];
+        std::vector<bool> leftOut(entries->size(), false);
+        for (size_t i = 0; i < askedIndex.size(); ++i) {
+            DirEntry& entry = (*entries)[askedIndex[i]];
             if (!found[i]) {
-                left_out[asked_index[i]] = true;
+                leftOut[askedIndex[i]] = true;
                 continue;
             }
             const int bits = *found[i];
@@ -357,7 +357,7 @@ int FileSystem::readDirectory(const std::string& dir, bool wantReadOnly,
         }
         size_t kept = 0;
         for (size_t i = 0; i < entries->size(); ++i) {
-            if (left_out[i]) continue;
+            if (leftOut[i]) continue;
             if (kept != i) (*entries)[kept] = std::move((*entries)[i]);
             ++kept;
         }

@@ -174,14 +174,14 @@ bool isBrowsableMount(const MountEntry& entry) {
 }
 
 std::vector<MountEntry> listedMounts(const std::vector<MountEntry>& all) {
-    std::map<std::string, MountEntry> by_point;
+    std::map<std::string, MountEntry> byPoint;
     for (const auto& entry : all) {
-        if (isBrowsableMount(entry)) by_point[entry.mountPoint] = entry;
+        if (isBrowsableMount(entry)) byPoint[entry.mountPoint] = entry;
     }
-    if (by_point.count("/") == 0) by_point["/"] = MountEntry{"", "/", "", "/"};
+    if (byPoint.count("/") == 0) byPoint["/"] = MountEntry{"", "/", "", "/"};
     std::vector<MountEntry> out;
-    out.reserve(by_point.size());
-    for (auto& [point, entry] : by_point) out.push_back(entry);
+    out.reserve(byPoint.size());
+    for (auto& [point, entry] : byPoint) out.push_back(entry);
     return out;  // std::map order puts "/" first: every other point is longer
 }
 

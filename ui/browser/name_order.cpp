@@ -56,9 +56,9 @@ void NameOrder::add(const QString& text) {
 void NameOrder::sort(std::vector<BrowserRow>* rows) const {
     std::vector<uint32_t> order(rows->size());
     std::iota(order.begin(), order.end(), uint32_t{0});
-    auto by_name = [rows](uint32_t a, uint32_t b) {
-        const int by_bytes = (*rows)[a].name.compare((*rows)[b].name);
-        return by_bytes != 0 ? by_bytes < 0 : a < b;
+    auto byName = [rows](uint32_t a, uint32_t b) {
+        const int byBytes = (*rows)[a].name.compare((*rows)[b].name);
+        return byBytes != 0 ? byBytes < 0 : a < b;
     };
     if (byBytes_) {
         auto key = [this](uint32_t i) {
@@ -67,15 +67,15 @@ void NameOrder::sort(std::vector<BrowserRow>* rows) const {
         std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
             if (heads_[a] != heads_[b]) return heads_[a] < heads_[b];
             // Equal heads: equal first eight bytes, or keys that short.
-            const std::string_view key_a = key(a), key_b = key(b);
-            const size_t skip = std::min<size_t>({8, key_a.size(), key_b.size()});
-            const int by_key = key_a.substr(skip).compare(key_b.substr(skip));
-            return by_key != 0 ? by_key < 0 : by_name(a, b);
+            const std::string_view keyA = key(a), keyB = key(b);
+            const size_t skip = std::min<size_t>({8, keyA.size(), keyB.size()});
+            const int byKey = keyA.substr(skip).compare(keyB.substr(skip));
+            return byKey != 0 ? byKey < 0 : byName(a, b);
         });
     } else {
         std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-            const int by_key = collated_[a].compare(collated_[b]);
-            return by_key != 0 ? by_key < 0 : by_name(a, b);
+            const int byKey = collated_[a].compare(collated_[b]);
+            return byKey != 0 ? byKey < 0 : byName(a, b);
         });
     }
     std::vector<BrowserRow> sorted;

@@ -65,15 +65,15 @@ bool looksLikeRtf(const QByteArray& data) {
     return data.startsWith("{\\rtf");
 }
 
-RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs) {
+RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 maxLines, qint64 maxRuns) {
     doc.clear();
-    RtfReader reader(data, doc, max_lines, max_runs);
+    RtfReader reader(data, doc, maxLines, maxRuns);
     reader.run();
     return reader.cut();
 }
 
-RtfReader::RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs)
-    : input_(data), cursor_(&doc), maxLines_(max_lines), maxRuns_(max_runs) {}
+RtfReader::RtfReader(const QByteArray& data, QTextDocument& doc, qint64 maxLines, qint64 maxRuns)
+    : input_(data), cursor_(&doc), maxLines_(maxLines), maxRuns_(maxRuns) {}
 
 void RtfReader::run() {
     // One edit of the document rather than one per run of text: several
@@ -126,7 +126,7 @@ void RtfReader::readControl() {
         if (w.size() < 32) w += input_[pos_];
         ++pos_;
     }
-    bool has_param = false;
+    bool hasParam = false;
     bool negative = false;
     long long param = 0;
     if (pos_ + 1 < n && input_[pos_] == '-' && isDigit(input_[pos_ + 1])) {
@@ -134,12 +134,12 @@ void RtfReader::readControl() {
         ++pos_;
     }
     while (pos_ < n && isDigit(input_[pos_])) {
-        has_param = true;
+        hasParam = true;
         if (param < 1'000'000'000) param = param * 10 + (input_[pos_] - '0');
         ++pos_;
     }
     if (pos_ < n && input_[pos_] == ' ') ++pos_;  // the delimiter belongs to the word
-    word(w, has_param, static_cast<int>(negative ? -param : param));
+    word(w, hasParam, static_cast<int>(negative ? -param : param));
 }
 
 void RtfReader::symbol(char c) {
@@ -191,9 +191,9 @@ void RtfReader::symbol(char c) {
     }
 }
 
-void RtfReader::word(const std::string& w, bool has_param, int p) {
+void RtfReader::word(const std::string& w, bool hasParam, int p) {
     if (w == "bin") {  // raw binary data follows; never text
-        if (has_param && p > 0) pos_ = std::min<qsizetype>(input_.size(), pos_ + p);
+        if (hasParam && p > 0) pos_ = std::min<qsizetype>(input_.size(), pos_ + p);
         return;
     }
     if (pendingSkip_ > 0) {
@@ -218,7 +218,7 @@ void RtfReader::word(const std::string& w, bool has_param, int p) {
     }
     if (state_.destination != Destination::Text) return;
 
-    const bool on = !has_param || p != 0;
+    const bool on = !hasParam || p != 0;
     Format& f = state_.format;
     if (w == "par" || w == "sect" || w == "page" || w == "row") {
         paragraph();
@@ -236,16 +236,14 @@ void RtfReader::word(const std::string& w, bool has_param, int p) {
     } else if (w == "ulnone") {
         f.underline = false;
     } else if (w == "fs") {
-        f.halfPoints = has_param ? std::clamp(p, 2, 400) : 24;
+        f.halfPoints = hasParam ? std::clamp(p, 2, 400) : 24;
     } else if (w == "cf") {
         f.color = std::max(p, 0);
     } else if (w == "highlight" || w == "cb") {
         f.highlight = std::max(p, 0);
     } else if (w == "plain") {
         f = Format{};
-    } else if (w == "pard") {
-        state_.align = Qt::AlignLeft;
-    } else if (w == "ql") {
+    } else if (w == "pard" || w == "ql") {
         state_.align = Qt::AlignLeft;
     } else if (w == "qr") {
         state_.align = Qt::AlignRight;

@@ -27,16 +27,16 @@ enum class RtfCut { None, Lines, Runs };
 // colour tables, style sheets, pictures, document info and {\*...} groups are
 // skipped. Malformed input is read as far as it makes sense; nothing throws.
 //
-// Text past `max_lines` lines, or past `max_runs` runs of text in one format,
+// Text past `maxLines` lines, or past `maxRuns` runs of text in one format,
 // is left out, and the result says which limit it was. Every paragraph and
 // every line break (\line, and characters such as \'0a, \u8232 and \u8233
 // that QTextDocument breaks at) counts as a line.
-RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
+RtfCut readRtf(const QByteArray& data, QTextDocument& doc, qint64 maxLines, qint64 maxRuns);
 
 // Reads one document into a text cursor's document, as readRtf() describes.
 class RtfReader {
   public:
-    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 max_lines, qint64 max_runs);
+    RtfReader(const QByteArray& data, QTextDocument& doc, qint64 maxLines, qint64 maxRuns);
 
     void run();
     // Whether, and why, text past a limit was left out.
@@ -64,7 +64,7 @@ class RtfReader {
 
     void readControl();
     void symbol(char c);
-    void word(const std::string& w, bool has_param, int p);
+    void word(const std::string& w, bool hasParam, int p);
     void byte(unsigned char b);
     void append(char16_t ch);
     void addToRun(char16_t ch);

@@ -46,8 +46,8 @@ QString breakLines(const QString& in) {
     const auto* src = reinterpret_cast<const char16_t*>(in.constData());
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
     char16_t* p = begin;
-    char16_t* line_start = begin;
-    char16_t* last_space = nullptr;
+    char16_t* lineStart = begin;
+    char16_t* lastSpace = nullptr;
     for (qsizetype i = 0; i < n; ++i) {
         char16_t c = withoutFrameMarker(src[i]);
         if (c == u'\r') {
@@ -58,32 +58,32 @@ QString breakLines(const QString& in) {
         }
         if (c == u'\n') {
             *p++ = c;
-            line_start = p;
-            last_space = nullptr;
+            lineStart = p;
+            lastSpace = nullptr;
             continue;
         }
-        if (p - line_start >= kMaxParagraph) {
-            if (last_space) {
-                *last_space = u'\n';
-                line_start = last_space + 1;
+        if (p - lineStart >= kMaxParagraph) {
+            if (lastSpace) {
+                *lastSpace = u'\n';
+                lineStart = lastSpace + 1;
             } else {
                 *p++ = u'\n';
-                line_start = p;
+                lineStart = p;
             }
-            last_space = nullptr;
+            lastSpace = nullptr;
         }
-        if (c == u' ') last_space = p;
+        if (c == u' ') lastSpace = p;
         *p++ = c;
     }
     out.truncate(p - begin);
     return out;
 }
 
-// The first `utf8_length` bytes as UTF-8 when they are valid UTF-8, else
+// The first `utf8Length` bytes as UTF-8 when they are valid UTF-8, else
 // all of `data` as Windows-1252.
-QString utf8OrWindows1252(const QByteArray& data, qsizetype utf8_length) {
+QString utf8OrWindows1252(const QByteArray& data, qsizetype utf8Length) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(data).first(utf8_length));
+    QString text = utf8.decode(QByteArrayView(data).first(utf8Length));
     if (utf8.hasError()) text = decodeWindows1252(data);
     return text;
 }

@@ -63,17 +63,17 @@ QByteArray readFile(const std::string& name, qint64 limit) {
 
 }  // namespace
 
-bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
+bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytesCut,
                          const ViewerLimits& limits) {
     doc.setUndoRedoEnabled(false);
-    bool lines_cut = false;
-    bool runs_cut = false;
+    bool linesCut = false;
+    bool runsCut = false;
     if (looksLikeRtf(data)) {
         const RtfCut cut = readRtf(data, doc, limits.lines, limits.runs);
-        lines_cut = cut == RtfCut::Lines;
-        runs_cut = cut == RtfCut::Runs;
+        linesCut = cut == RtfCut::Lines;
+        runsCut = cut == RtfCut::Runs;
     } else {
-        QString text = decodePlainText(data, bytes_cut);
+        QString text = decodePlainText(data, bytesCut);
         // The end of the last line allowed; anything after it is left out.
         qsizetype end = -1;
         for (qint64 line = 0; line < limits.lines; ++line) {
@@ -82,13 +82,13 @@ bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_
         }
         if (limits.lines <= 0 || (end >= 0 && end + 1 < text.size())) {
             text.truncate(std::max<qsizetype>(end, 0));
-            lines_cut = true;
-        } else if (bytes_cut && text.endsWith(u'\n')) {
+            linesCut = true;
+        } else if (bytesCut && text.endsWith(u'\n')) {
             text.chop(1);  // the note starts the next line; an empty one would be one too many
         }
         doc.setPlainText(text);
     }
-    if (!bytes_cut && !lines_cut && !runs_cut) return false;
+    if (!bytesCut && !linesCut && !runsCut) return false;
 
     QTextCursor c(&doc);
     c.movePosition(QTextCursor::End);
@@ -100,9 +100,9 @@ bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_
     block.setTopMargin(6);
     c.insertBlock(block, note);
     QString what;
-    if (lines_cut) {
+    if (linesCut) {
         what = Text::tr("has more than %1 lines").arg(limits.lines);
-    } else if (runs_cut) {
+    } else if (runsCut) {
         what = Text::tr("has more than %1 changes of format").arg(limits.runs);
     } else {
         const qint64 mib = 1024 * 1024;
@@ -123,13 +123,13 @@ TextViewer::TextViewer(QWidget* parent) : QTextEdit(parent) {
 
 void TextViewer::loadFromFile(const std::string& name) {
     QByteArray data = readFile(name, limits_.bytes);
-    const bool bytes_cut = data.size() > limits_.bytes;
-    if (bytes_cut) data.truncate(static_cast<qsizetype>(limits_.bytes));
+    const bool bytesCut = data.size() > limits_.bytes;
+    if (bytesCut) data.truncate(static_cast<qsizetype>(limits_.bytes));
 
     // Built aside and swapped in, so a failure leaves the old content shown.
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font());
-    const bool cut = buildViewerDocument(*doc, data, bytes_cut, limits_);
+    const bool cut = buildViewerDocument(*doc, data, bytesCut, limits_);
 
     // QTextEdit::setDocument() deletes only the document QTextEdit made
     // itself; the ones set here are the viewer's to delete, or every file

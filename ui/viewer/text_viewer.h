@@ -34,10 +34,10 @@ struct ViewerLimits {
 };
 
 // Fills `doc`, which must be empty, with what the viewer shows of a file whose
-// first bytes are `data` (`bytes_cut`: the file goes on after them, being
+// first bytes are `data` (`bytesCut`: the file goes on after them, being
 // longer than `limits.bytes`): RTF or plain text within the limits, and a note
 // at the end when anything was left out. Returns whether anything was.
-bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytes_cut,
+bool buildViewerDocument(QTextDocument& doc, const QByteArray& data, bool bytesCut,
                          const ViewerLimits& limits);
 
 class TextViewer : public QTextEdit {

@@ -28,39 +28,39 @@ using ottomix::ViewerError;
 
 class ViewerTest : public ::testing::Test {
   protected:
-    std::string Write(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
+    std::string writeFile(const std::string& name, const std::string& bytes) {
+        std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    QString Text() const { return view_.document()->toPlainText(); }
+    QString shownText() const { return view_.document()->toPlainText(); }
     // The character format in force at the first occurrence of `needle`.
-    QTextCharFormat FormatAt(const QString& needle) const {
+    QTextCharFormat formatAt(const QString& needle) const {
         const QTextCursor found = view_.document()->find(needle);
         EXPECT_FALSE(found.isNull()) << needle.toStdString();
         QTextCursor c(view_.document());
         c.setPosition(found.selectionStart() + 1);
         return c.charFormat();
     }
-    QTextBlockFormat BlockAt(const QString& needle) const {
+    QTextBlockFormat blockAt(const QString& needle) const {
         return view_.document()->find(needle).blockFormat();
     }
     // The lines the document makes: its blocks, and the line separators in them.
-    qsizetype Lines() const {
+    qsizetype shownLines() const {
         return view_.document()->blockCount() +
                view_.document()->toRawText().count(QChar(ottomix::kLineSeparator));
     }
     // With a limit of three: the loaded file shows `first` and then the cut note.
-    void ExpectCutAfterThreeLines(const QStringList& first) const {
+    void expectCutAfterThreeLines(const QStringList& first) const {
         EXPECT_TRUE(view_.isTruncated());
-        const QStringList lines = Text().split(u'\n');
-        ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+        const QStringList lines = shownText().split(u'\n');
+        ASSERT_EQ(lines.size(), 4) << shownText().toStdString();
         EXPECT_EQ(lines.mid(0, 3), first);
         EXPECT_TRUE(lines[3].contains(QStringLiteral("more than 3 lines")))
             << lines[3].toStdString();
     }
     // `lines` numbered lines ("l1", "l2", ...), each but the last followed by `end`.
-    static std::string NumberedLines(int lines, const std::string& end) {
+    static std::string numberedLines(int lines, const std::string& end) {
         std::string s;
         for (int i = 1; i <= lines; ++i) {
             s += 'l';
@@ -77,26 +77,26 @@ class ViewerTest : public ::testing::Test {
 TEST_F(ViewerTest, StartsEmptyReadOnlyWithVerticalScrollBarAlwaysOn) {
     EXPECT_TRUE(view_.isReadOnly());
     EXPECT_EQ(view_.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_TRUE(Text().isEmpty());
+    EXPECT_TRUE(shownText().isEmpty());
 }
 
 TEST_F(ViewerTest, PlainTextBreaksAtEveryCrLfLoneCrAndLoneLf) {
-    view_.loadFromFile(Write("a.txt", "one\r\ntwo\rthree\nfour\n\rfive"));
-    EXPECT_EQ(Text(), QStringLiteral("one\ntwo\nthree\nfour\n\nfive"));
+    view_.loadFromFile(writeFile("a.txt", "one\r\ntwo\rthree\nfour\n\rfive"));
+    EXPECT_EQ(shownText(), QStringLiteral("one\ntwo\nthree\nfour\n\nfive"));
     EXPECT_EQ(view_.document()->blockCount(), 6);
     EXPECT_FALSE(view_.isTruncated());
 }
 
 TEST_F(ViewerTest, PlainTextIsUtf8WhenValidElseWindows1252) {
-    view_.loadFromFile(Write("u.txt",
-                             "Gr\xC3\xBC\xC3\x9F"
-                             "e \xE2\x82\xAC"));
-    EXPECT_EQ(Text(), QStringLiteral(u"Grüße €"));
+    view_.loadFromFile(writeFile("u.txt",
+                                 "Gr\xC3\xBC\xC3\x9F"
+                                 "e \xE2\x82\xAC"));
+    EXPECT_EQ(shownText(), QStringLiteral(u"Grüße €"));
     // The same letters in Windows-1252 are no valid UTF-8.
-    view_.loadFromFile(Write("w.txt",
-                             "Gr\xFC\xDF"
-                             "e \x80 \x93q\x94 \x81"));
-    EXPECT_EQ(Text(), QStringLiteral(u"Grüße € “q” \u0081"));
+    view_.loadFromFile(writeFile("w.txt",
+                                 "Gr\xFC\xDF"
+                                 "e \x80 \x93q\x94 \x81"));
+    EXPECT_EQ(shownText(), QStringLiteral(u"Grüße € “q” \u0081"));
 }
 
 TEST_F(ViewerTest, ByteOrderMarksChooseTheEncodingAndAreNotShown) {
@@ -112,8 +112,8 @@ TEST_F(ViewerTest, ByteOrderMarksChooseTheEncodingAndAreNotShown) {
         {"utf16be.txt", "\xFE\xFF\0G\0r\0\xFC\0\xDF\0e\0 \x20\xAC\0\r\0\n\0x"s},
     };
     for (const auto& f : files) {
-        view_.loadFromFile(Write(f.name, f.bytes));
-        EXPECT_EQ(Text(), QStringLiteral(u"Grüße €\nx")) << f.name;
+        view_.loadFromFile(writeFile(f.name, f.bytes));
+        EXPECT_EQ(shownText(), QStringLiteral(u"Grüße €\nx")) << f.name;
     }
 }
 
@@ -131,28 +131,28 @@ TEST_F(ViewerTest, RtfIsReadWithFormattingAndWithoutItsTables) {
         "\\u8364?\\uc2\\u8212xx end\\par\n"
         "\\pard tab\\tab stop\\line next {\\*\\unknown hidden} \\{braces\\}\\par\n"
         "}trailing junk";
-    view_.loadFromFile(Write("doc.rtf.txt", rtf));
+    view_.loadFromFile(writeFile("doc.rtf.txt", rtf));
 
-    EXPECT_EQ(Text(), QStringLiteral(u"Plain bold italic under big red\n"
-                                     u"centred café €— end\n"
-                                     u"tab\tstop\nnext  {braces}\n"));
+    EXPECT_EQ(shownText(), QStringLiteral(u"Plain bold italic under big red\n"
+                                          u"centred café €— end\n"
+                                          u"tab\tstop\nnext  {braces}\n"));
     // \line breaks the line inside its paragraph; \par starts a new one.
     EXPECT_EQ(view_.document()->blockCount(), 4);
-    EXPECT_FALSE(Text().contains(QStringLiteral("Arial")));
-    EXPECT_FALSE(Text().contains(QStringLiteral("Secret")));
+    EXPECT_FALSE(shownText().contains(QStringLiteral("Arial")));
+    EXPECT_FALSE(shownText().contains(QStringLiteral("Secret")));
 
-    EXPECT_EQ(FormatAt(QStringLiteral("bold")).fontWeight(), QFont::Bold);
-    EXPECT_EQ(FormatAt(QStringLiteral("Plain")).fontWeight(), QFont::Normal);
-    EXPECT_TRUE(FormatAt(QStringLiteral("italic")).fontItalic());
-    EXPECT_FALSE(FormatAt(QStringLiteral("bold")).fontItalic());
-    EXPECT_TRUE(FormatAt(QStringLiteral("under")).fontUnderline());
-    EXPECT_FALSE(FormatAt(QStringLiteral("big")).fontUnderline());
-    EXPECT_DOUBLE_EQ(FormatAt(QStringLiteral("big")).fontPointSize(), 20.0);
-    EXPECT_DOUBLE_EQ(FormatAt(QStringLiteral("Plain")).fontPointSize(), 10.0);
-    EXPECT_EQ(FormatAt(QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
-    EXPECT_FALSE(FormatAt(QStringLiteral("Plain")).hasProperty(QTextFormat::ForegroundBrush));
-    EXPECT_EQ(BlockAt(QStringLiteral("centred")).alignment(), Qt::AlignHCenter);
-    EXPECT_EQ(BlockAt(QStringLiteral("Plain")).alignment(), Qt::AlignLeft);
+    EXPECT_EQ(formatAt(QStringLiteral("bold")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(QStringLiteral("Plain")).fontWeight(), QFont::Normal);
+    EXPECT_TRUE(formatAt(QStringLiteral("italic")).fontItalic());
+    EXPECT_FALSE(formatAt(QStringLiteral("bold")).fontItalic());
+    EXPECT_TRUE(formatAt(QStringLiteral("under")).fontUnderline());
+    EXPECT_FALSE(formatAt(QStringLiteral("big")).fontUnderline());
+    EXPECT_DOUBLE_EQ(formatAt(QStringLiteral("big")).fontPointSize(), 20.0);
+    EXPECT_DOUBLE_EQ(formatAt(QStringLiteral("Plain")).fontPointSize(), 10.0);
+    EXPECT_EQ(formatAt(QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    EXPECT_FALSE(formatAt(QStringLiteral("Plain")).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(blockAt(QStringLiteral("centred")).alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(blockAt(QStringLiteral("Plain")).alignment(), Qt::AlignLeft);
 }
 
 TEST_F(ViewerTest, RichRtfKeepsTheFormatOfEveryRunAndMergesEqualNeighbours) {
@@ -179,7 +179,7 @@ TEST_F(ViewerTest, RichRtfKeepsTheFormatOfEveryRunAndMergesEqualNeighbours) {
         if (i % 100 == 99) rtf += "\\par\n";
     }
     rtf += "}";
-    view_.loadFromFile(Write("rich.rtf", rtf));
+    view_.loadFromFile(writeFile("rich.rtf", rtf));
     EXPECT_FALSE(view_.isTruncated());
     // Laid out for the viewer's width.
     EXPECT_EQ(view_.document()->pageSize().width(), view_.viewport()->width());
@@ -214,75 +214,75 @@ TEST_F(ViewerTest, RtfWithMoreRunsThanTheRunLimitIsCutWithANote) {
     view_.setRunLimit(10);
     std::string runs;
     for (int i = 0; i < 1000; ++i) runs += i % 2 == 0 ? "{\\b a}" : "b";
-    view_.loadFromFile(Write("runs.rtf", "{\\rtf1 " + runs + "}"));
+    view_.loadFromFile(writeFile("runs.rtf", "{\\rtf1 " + runs + "}"));
     EXPECT_TRUE(view_.isTruncated());
-    QStringList lines = Text().split(u'\n');
+    QStringList lines = shownText().split(u'\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("ababababab"));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("more than 10 changes of format")))
         << lines[1].toStdString();
-    EXPECT_EQ(FormatAt(QStringLiteral("ba")).fontWeight(), QFont::Normal);
-    EXPECT_EQ(FormatAt(QStringLiteral("ab")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(QStringLiteral("ba")).fontWeight(), QFont::Normal);
+    EXPECT_EQ(formatAt(QStringLiteral("ab")).fontWeight(), QFont::Bold);
 
     // Runs in paragraphs of their own count as well.
-    view_.loadFromFile(Write("pars.rtf", "{\\rtf1 " + NumberedLines(20, "\\par ") + "}"));
+    view_.loadFromFile(writeFile("pars.rtf", "{\\rtf1 " + numberedLines(20, "\\par ") + "}"));
     EXPECT_TRUE(view_.isTruncated());
-    lines = Text().split(u'\n');
+    lines = shownText().split(u'\n');
     ASSERT_EQ(lines.size(), 12);  // the tenth paragraph ended: an empty one began
     EXPECT_EQ(lines.mid(8, 3), (QStringList{"l9", "l10", ""}));
     EXPECT_TRUE(lines[11].contains(QStringLiteral("more than 10 changes of format")));
 
     // Exactly as many runs as allowed: all shown.
-    view_.loadFromFile(Write("ten.rtf", "{\\rtf1 " + runs.substr(0, 5 * 6 + 5) + "}"));
+    view_.loadFromFile(writeFile("ten.rtf", "{\\rtf1 " + runs.substr(0, 5 * 6 + 5) + "}"));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Text(), QStringLiteral("ababababab"));
+    EXPECT_EQ(shownText(), QStringLiteral("ababababab"));
 }
 
 TEST_F(ViewerTest, UnicodeEscapesSkipTheirFallbackAcrossHexEscapesAndGroups) {
     // \uc1: one fallback character, here the escape \'3f; \uc0 none. A group
     // boundary ends any pending skip.
-    view_.loadFromFile(Write("u.rtf",
-                             "{\\rtf1 a\\u-3913\\'3fb\\uc0\\u1046 c{\\uc3\\u228}d"
-                             "\\uc1\\u55357\\'3f\\u56832\\'3f}"));
-    EXPECT_EQ(Text(), QStringLiteral(u"a\uF0B7b\u0416c\u00E4d\U0001F600"));
+    view_.loadFromFile(writeFile("u.rtf",
+                                 "{\\rtf1 a\\u-3913\\'3fb\\uc0\\u1046 c{\\uc3\\u228}d"
+                                 "\\uc1\\u55357\\'3f\\u56832\\'3f}"));
+    EXPECT_EQ(shownText(), QStringLiteral(u"a\uF0B7b\u0416c\u00E4d\U0001F600"));
 }
 
 TEST_F(ViewerTest, FileThatIsNotRtfButMentionsItIsPlainText) {
-    view_.loadFromFile(Write("p.txt", " {\\rtf1 \\b x}"));
-    EXPECT_EQ(Text(), QStringLiteral(" {\\rtf1 \\b x}"));
+    view_.loadFromFile(writeFile("p.txt", " {\\rtf1 \\b x}"));
+    EXPECT_EQ(shownText(), QStringLiteral(" {\\rtf1 \\b x}"));
 }
 
 TEST_F(ViewerTest, LongFileIsCutWithAVisibleNoteAndNoBrokenCharacter) {
     view_.setLimit(10);
     // "123456789" then a two-byte letter straddling the cut at 10 bytes.
-    view_.loadFromFile(Write("long.txt", "123456789\xC3\xA9tail"));
+    view_.loadFromFile(writeFile("long.txt", "123456789\xC3\xA9tail"));
     EXPECT_TRUE(view_.isTruncated());
-    const QStringList lines = Text().split(u'\n');
+    const QStringList lines = shownText().split(u'\n');
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("123456789"));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("only its beginning is shown")));
 
-    view_.loadFromFile(Write("short.txt", "short"));
+    view_.loadFromFile(writeFile("short.txt", "short"));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Text(), QStringLiteral("short"));
+    EXPECT_EQ(shownText(), QStringLiteral("short"));
 }
 
 TEST_F(ViewerTest, FileOfManyShortLinesIsCutAtTheLineLimitWithANote) {
     // Millions of empty lines in a few MiB took seconds to load.
     view_.setLineLimit(3);
-    view_.loadFromFile(Write("lines.txt", "1\n2\r3\r\n4\n5"));
-    ExpectCutAfterThreeLines({"1", "2", "3"});
+    view_.loadFromFile(writeFile("lines.txt", "1\n2\r3\r\n4\n5"));
+    expectCutAfterThreeLines({"1", "2", "3"});
 
-    view_.loadFromFile(Write("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
-    ExpectCutAfterThreeLines({"a", "b", "c"});
+    view_.loadFromFile(writeFile("rtf.txt", "{\\rtf1 a\\par b\\par c\\par d\\par e}"));
+    expectCutAfterThreeLines({"a", "b", "c"});
 
     // Exactly as many lines as allowed, a last line end included: all shown.
-    view_.loadFromFile(Write("three.txt", "1\n2\n3\n"));
+    view_.loadFromFile(writeFile("three.txt", "1\n2\n3\n"));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Text(), QStringLiteral("1\n2\n3\n"));
-    view_.loadFromFile(Write("three.rtf", "{\\rtf1 a\\par b\\par c}"));
+    EXPECT_EQ(shownText(), QStringLiteral("1\n2\n3\n"));
+    view_.loadFromFile(writeFile("three.rtf", "{\\rtf1 a\\par b\\par c}"));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Text(), QStringLiteral("a\nb\nc"));
+    EXPECT_EQ(shownText(), QStringLiteral("a\nb\nc"));
 }
 
 TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
@@ -292,27 +292,27 @@ TEST_F(ViewerTest, EveryCharacterThatBreaksALineCountsTowardsTheLineLimit) {
     view_.setLineLimit(3);
     const QStringList one{"l1", "l2", "l3"};
     const QStringList two{"l1", "", "l2"};  // two line ends each
-    const std::pair<std::string, QStringList> rtf_breaks[] = {
+    const std::pair<std::string, QStringList> rtfBreaks[] = {
         {"\\par ", one},     {"\\line ", one},     {"\\'0a", one},      {"\\'0d", one},
         {"\\u10?", one},     {"\\u13?", one},      {"\\u8232?", one},   {"\\u8233?", one},
         {"\\u-57303?", one}, {"\\uc0\\u10 ", one}, {"\\'0d\\'0a", two}, {"\\line\\par ", two}};
-    for (const auto& [end, first] : rtf_breaks) {
+    for (const auto& [end, first] : rtfBreaks) {
         SCOPED_TRACE(end);
-        view_.loadFromFile(Write("breaks.rtf", "{\\rtf1 " + NumberedLines(1000, end) + "}"));
-        ExpectCutAfterThreeLines(first);
-        EXPECT_EQ(Lines(), 4);
+        view_.loadFromFile(writeFile("breaks.rtf", "{\\rtf1 " + numberedLines(1000, end) + "}"));
+        expectCutAfterThreeLines(first);
+        EXPECT_EQ(shownLines(), 4);
     }
-    const std::pair<std::string, QStringList> text_breaks[] = {{"\n", one},
-                                                               {"\r", one},
-                                                               {"\r\n", one},
-                                                               {"\xE2\x80\xA8", one},  // U+2028
-                                                               {"\xE2\x80\xA9", one},  // U+2029
-                                                               {"\xE2\x80\xA9\r\n", two}};
-    for (const auto& [end, first] : text_breaks) {
+    const std::pair<std::string, QStringList> textBreaks[] = {{"\n", one},
+                                                              {"\r", one},
+                                                              {"\r\n", one},
+                                                              {"\xE2\x80\xA8", one},  // U+2028
+                                                              {"\xE2\x80\xA9", one},  // U+2029
+                                                              {"\xE2\x80\xA9\r\n", two}};
+    for (const auto& [end, first] : textBreaks) {
         SCOPED_TRACE(::testing::PrintToString(end));
-        view_.loadFromFile(Write("breaks.txt", NumberedLines(1000, end)));
-        ExpectCutAfterThreeLines(first);
-        EXPECT_EQ(Lines(), 4);
+        view_.loadFromFile(writeFile("breaks.txt", numberedLines(1000, end)));
+        expectCutAfterThreeLines(first);
+        EXPECT_EQ(shownLines(), 4);
     }
 }
 
@@ -321,31 +321,31 @@ TEST_F(ViewerTest, FileCutRightAfterTheLastLineAllowedShowsNoEmptyLineBeforeTheN
     // line, not the fifth after an empty one.
     view_.setLineLimit(3);
     view_.setLimit(6);
-    view_.loadFromFile(Write("cut.txt", "1\n2\n3\n4"));
+    view_.loadFromFile(writeFile("cut.txt", "1\n2\n3\n4"));
     EXPECT_TRUE(view_.isTruncated());
-    const QStringList lines = Text().split(u'\n');
-    ASSERT_EQ(lines.size(), 4) << Text().toStdString();
+    const QStringList lines = shownText().split(u'\n');
+    ASSERT_EQ(lines.size(), 4) << shownText().toStdString();
     EXPECT_EQ(lines.mid(0, 3), (QStringList{"1", "2", "3"}));
     EXPECT_TRUE(lines[3].contains(QStringLiteral("is longer than"))) << lines[3].toStdString();
-    EXPECT_EQ(Lines(), 4);
+    EXPECT_EQ(shownLines(), 4);
 }
 
 TEST_F(ViewerTest, FrameMarkersAreNoLineBreaks) {
     // QTextDocument takes U+FDD0 and U+FDD1 for the start and end of a frame
     // and starts a block at each; in a file they are just noncharacters.
     view_.setLineLimit(3);
-    view_.loadFromFile(Write("frames.txt", NumberedLines(100, "\xEF\xB7\x90\xEF\xB7\x91")));
+    view_.loadFromFile(writeFile("frames.txt", numberedLines(100, "\xEF\xB7\x90\xEF\xB7\x91")));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Lines(), 1);
-    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
-    EXPECT_FALSE(Text().contains(QChar(0xFDD0)));
+    EXPECT_EQ(shownLines(), 1);
+    EXPECT_TRUE(shownText().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(shownText().contains(QChar(0xFDD0)));
 
     view_.loadFromFile(
-        Write("frames.rtf", "{\\rtf1 " + NumberedLines(100, "\\u64976?\\u-559?") + "}"));
+        writeFile("frames.rtf", "{\\rtf1 " + numberedLines(100, "\\u64976?\\u-559?") + "}"));
     EXPECT_FALSE(view_.isTruncated());
-    EXPECT_EQ(Lines(), 1);
-    EXPECT_TRUE(Text().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
-    EXPECT_FALSE(Text().contains(QChar(0xFDD1)));
+    EXPECT_EQ(shownLines(), 1);
+    EXPECT_TRUE(shownText().startsWith(QStringLiteral(u"l1\uFFFD\uFFFDl2\uFFFD\uFFFDl3")));
+    EXPECT_FALSE(shownText().contains(QChar(0xFDD1)));
 }
 
 TEST_F(ViewerTest, NoOtherCharacterStartsALineOfItsOwn) {
@@ -362,18 +362,18 @@ TEST_F(ViewerTest, NoOtherCharacterStartsALineOfItsOwn) {
         text += QString::fromUcs4(one.data(), 1).toStdString();
     }
     rtf += "}";
-    for (const std::string& file : {Write("all.txt", text), Write("all.rtf", rtf)}) {
+    for (const std::string& file : {writeFile("all.txt", text), writeFile("all.rtf", rtf)}) {
         SCOPED_TRACE(file);
         view_.loadFromFile(file);
         EXPECT_FALSE(view_.isTruncated());
         QTextDocument* doc = view_.document();
         doc->setTextWidth(1e7);  // no line is wrapped
         doc->documentLayout()->documentSize();
-        qsizetype laid_out = 0;
+        qsizetype laidOut = 0;
         for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-            laid_out += b.layout()->lineCount();
+            laidOut += b.layout()->lineCount();
         EXPECT_GT(doc->blockCount(), 64);
-        EXPECT_EQ(laid_out, Lines());
+        EXPECT_EQ(laidOut, shownLines());
     }
 }
 
@@ -383,12 +383,12 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     std::string words;
     for (int i = 0; i < 800; ++i) words += "word" + std::to_string(i) + ' ';
     const std::string solid(5000, 'x');
-    view_.loadFromFile(Write("long.txt", words + "\n" + solid));
+    view_.loadFromFile(writeFile("long.txt", words + "\n" + solid));
     int longest = 0;
     for (QTextBlock b = view_.document()->begin(); b.isValid(); b = b.next())
         longest = std::max(longest, b.length());
     EXPECT_LE(longest, 1025);
-    QString text = Text();
+    QString text = shownText();
     EXPECT_TRUE(text.endsWith(QString(5000 - 4 * 1024, u'x')));
     // Lines with spaces are broken at a space, solid ones anywhere.
     EXPECT_EQ(text.remove(u'\n').remove(u' '), QString::fromStdString(words + solid).remove(u' '));
@@ -396,16 +396,16 @@ TEST_F(ViewerTest, VeryLongLinesAreSplitIntoShortParagraphsWithoutLosingText) {
     std::string rtf = "{\\rtf1 ";
     rtf += std::string(3000, 'y');
     rtf += "}";
-    view_.loadFromFile(Write("long.rtf", rtf));
+    view_.loadFromFile(writeFile("long.rtf", rtf));
     EXPECT_GE(view_.document()->blockCount(), 3);
-    EXPECT_EQ(Text().remove(u'\n'), QString(3000, u'y'));
+    EXPECT_EQ(shownText().remove(u'\n'), QString(3000, u'y'));
 }
 
 TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
     // A load that left its document behind would cost hundreds of MB after
     // twenty clicks between two 4 MiB files.
-    const std::string text = Write("a.txt", "first\nfile");
-    const std::string rtf = Write("b.rtf", "{\\rtf1 second\\par file}");
+    const std::string text = writeFile("a.txt", "first\nfile");
+    const std::string rtf = writeFile("b.rtf", "{\\rtf1 second\\par file}");
     const QPointer<QTextDocument> initial = view_.document();
     std::vector<QPointer<QTextDocument>> shown;
     for (int i = 0; i < 20; ++i) {
@@ -416,7 +416,7 @@ TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
     for (int i = 0; i + 1 < 20; ++i) EXPECT_TRUE(shown[i].isNull()) << "document of load " << i;
     EXPECT_EQ(shown.back(), view_.document());
     EXPECT_EQ(view_.findChildren<QTextDocument*>().size(), 1);
-    EXPECT_EQ(Text(), QStringLiteral("second\nfile"));
+    EXPECT_EQ(shownText(), QStringLiteral("second\nfile"));
 
     // A load that fails leaves the document shown as it is.
     EXPECT_THROW(view_.loadFromFile(dir_.filePath(QStringLiteral("gone")).toStdString()),
@@ -426,7 +426,7 @@ TEST_F(ViewerTest, LoadingAFileReleasesThePreviousDocument) {
 }
 
 TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
-    view_.loadFromFile(Write("keep.txt", "kept"));
+    view_.loadFromFile(writeFile("keep.txt", "kept"));
     const std::string missing = dir_.filePath(QStringLiteral("gone.txt")).toStdString();
     try {
         view_.loadFromFile(missing);
@@ -434,7 +434,7 @@ TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
     } catch (const ViewerError& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
     }
-    EXPECT_EQ(Text(), QStringLiteral("kept"));
+    EXPECT_EQ(shownText(), QStringLiteral("kept"));
 
     // A directory opens but cannot be read as a stream.
     const std::string sub = dir_.filePath(QStringLiteral("sub.txt")).toStdString();
@@ -445,7 +445,7 @@ TEST_F(ViewerTest, FailuresThrowTheirMessagesAndKeepTheContent) {
     } catch (const ViewerError& e) {
         EXPECT_STREQ(e.what(), "Failed to Load Stream");
     }
-    EXPECT_EQ(Text(), QStringLiteral("kept"));
+    EXPECT_EQ(shownText(), QStringLiteral("kept"));
 }
 
 }  // namespace
